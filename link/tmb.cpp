@@ -1,0 +1,656 @@
+#include "link/tmb.h"
+
+#include "link/crc16.h"
+#include "link/tcomm_thread.h"
+#include "platform/serial_port.h"
+
+#include <bit>
+#include <cstring>
+
+TMB::TMB(QObject* parent) : QObject(parent)
+{
+    for (QTimer* timer : {&m_answerTimer, &m_sendDelayTimer, &m_userTimer}) {
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+    }
+    m_answerTimer.setInterval(1000);
+    m_sendDelayTimer.setInterval(10);
+    m_userTimer.setInterval(1000);
+    m_secondTimer.setInterval(1000);
+
+    connect(&m_answerTimer, &QTimer::timeout, this, &TMB::onAnswerTimeout);
+    connect(&m_sendDelayTimer, &QTimer::timeout, this, &TMB::onSendDelay);
+    connect(&m_secondTimer, &QTimer::timeout, this, &TMB::onSecondTick);
+    connect(&m_userTimer, &QTimer::timeout, this, [this] {
+        m_userTimer.stop();
+        emit OnMBUserTimeOut();
+    });
+    m_secondTimer.start();
+}
+
+TMB::~TMB()
+{
+    // No events from a dying object: only the port and thread are released.
+    closePort();
+}
+
+// --- Port access ---------------------------------------------------------
+
+bool TMB::openPort(QString* systemError)
+{
+    std::unique_ptr<SerialPort> port = SerialPort::open(m_port, m_baudRate, systemError);
+    if (!port)
+        return false;
+    // Driver queue sizes (WinQSizeIn/Out) have no POSIX counterpart.
+    m_portFailed = false;
+    m_thread = std::make_unique<TCommThread>(
+        std::move(port), this, [this] { onReceive(); }, [this] { onHangUp(); });
+    m_running = true;
+    m_thread->start();
+    return true;
+}
+
+void TMB::closePort()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    std::unique_ptr<TCommThread> thread = std::move(m_thread);
+    thread->stop();
+    // The thread object's destruction closes the port handle.
+}
+
+bool TMB::writeBytes(const QByteArray& bytes)
+{
+    if (!m_running)
+        return true;
+    if (m_portFailed || !m_thread->port()->write(bytes))
+        return false;
+    emit txActivity();
+    return true;
+}
+
+void TMB::onReceive()
+{
+    if (!m_running)
+        return;
+    const QByteArray batch = m_thread->port()->readAll();
+    feed(batch);
+}
+
+void TMB::onHangUp()
+{
+    if (!m_running || m_portFailed)
+        return;
+    m_portFailed = true;
+    const bool waiting = m_answerTimer.isActive();
+    m_answerTimer.stop();
+    portError();
+    if (waiting && mb::isMasterMode(m_mode))
+        emit OnMBMasterEndOfEvent(m_status, m_statusString);
+}
+
+// --- Open and close actions ------------------------------------------------
+
+bool TMB::openAction(const QString& port, QString* errorMessage)
+{
+    if (m_running)
+        return true;
+    const bool wasOpen = m_portOpen;
+
+    m_port = port;
+    setStatusNow(mb::isSlaveMode(m_mode) ? stnWaitingForCommand : stnReady);
+    setBusy(!(mb::isMasterMode(m_mode) || m_mode == modeByte || m_mode == modeString));
+    m_portOpen = true;
+    showResult(stOK);
+
+    QString systemError;
+    if (!openPort(&systemError)) {
+        closingSteps();
+        closePort();
+        if (errorMessage)
+            *errorMessage = QStringLiteral("TMB : cannot open ") + port + QChar(13) + systemError;
+        emit portActionFinished(false);
+        return false;
+    }
+    m_thereWasOpenEvent = true;
+    restartSpeedSecond();
+
+    emit portActionFinished(true);
+    if (m_portOpen != wasOpen)
+        emit OnMBPortOpenedOrClosed(m_portOpen);
+    return true;
+}
+
+void TMB::closeAction()
+{
+    const bool wasOpen = m_portOpen;
+    closingSteps();
+    closePort();
+    emit portActionFinished(false);
+    if (m_portOpen != wasOpen)
+        emit OnMBPortOpenedOrClosed(m_portOpen);
+}
+
+void TMB::MBClosePort()
+{
+    if (m_portOpen)
+        closeAction();
+}
+
+void TMB::closingSteps()
+{
+    const bool wasBusy = m_busy;
+    m_answerTimer.stop();
+    m_portOpen = false;
+    resetIndicators();
+    setBusy(true);
+    setStatusNow(stnPortError);
+    showResult(stClosedPort);
+    updateSpeedLine();
+    if (mb::isMasterMode(m_mode) && wasBusy)
+        emit OnMBMasterEndOfEvent(m_status, m_statusString);
+}
+
+// --- Properties with side effects -------------------------------------------
+
+void TMB::setMBBaud(int ordinal)
+{
+    m_baudRate = mb::baudRate(ordinal);
+    emit baudChanged(MBBaud());
+}
+
+void TMB::setMBBaudEditVisible(bool visible)
+{
+    m_baudEditVisible = visible;
+    emit baudEditVisibleChanged(visible);
+}
+
+void TMB::setMBMasterAddressToSlave(quint8 address)
+{
+    m_masterAddress = (m_mode != modeASCIIMaster && address > 15) ? 15 : address;
+}
+
+void TMB::setMBMasterMaxTryNumber(int tries)
+{
+    m_maxTries = quint8(qBound(1, tries, int(MaxTries)));
+}
+
+void TMB::setMBMode(TMBMode mode)
+{
+    const TMBMode old = m_mode;
+    m_mode = mode;
+    m_frameHeaderSize = mb::frameHeaderSize(mode);
+    emit modeChanged(mode);
+    setBusy(mb::isMasterMode(mode) ? !m_portOpen : true);
+    if (old == mode)
+        return;
+    m_tryNumberMax = 0;
+    m_rxFrames = 0;
+    m_txFrames = 0;
+    emit countersChanged();
+    m_status = stOK;
+    m_statusString = mb::statusText(stOK);
+    setStatusNow(mode == modeSlave ? stnWaitingForCommand : stnReady);
+    resetIndicators();
+    resetSpeedRange();
+}
+
+// --- Transactions ----------------------------------------------------------
+
+void TMB::MBSend(quint16 delayMs)
+{
+    m_sendDelayTimer.stop();
+    if (delayMs == 0) {
+        sendNow();
+        return;
+    }
+    m_sendDelayTimer.setInterval(delayMs);
+    m_sendDelayTimer.start();
+}
+
+void TMB::onSendDelay()
+{
+    m_sendDelayTimer.stop();
+    if (mb::isMasterMode(m_mode))
+        sendNow();
+}
+
+bool TMB::writeQuery()
+{
+    if (!m_running) {
+        setStatusNow(stnPortError);
+        return false;
+    }
+    const int header = m_frameHeaderSize;
+    m_txFrame[0] = m_masterAddress;
+    if (m_mode == modeMaster && m_masterQueryMode)
+        m_txFrame[0] = quint8(m_masterAddress + 0x40);
+    m_txFrame[1] = m_masterId;
+    m_txFrame[2] = m_masterCommand;
+    if (m_mode == modeASCIIMaster)
+        m_txFrame[3] = 0;
+    const int body = header + m_dataToSend;
+    const QByteArray frame =
+        frame::withCrc(QByteArrayView(reinterpret_cast<const char*>(m_txFrame.data()), body));
+    std::memcpy(m_txFrame.data() + body, frame.constData() + body, 2);
+
+    const QByteArray wire = (m_mode == modeASCIIMaster) ? frame::asciiEncode(frame::AsciiQueryStart, frame)
+                                                        : frame::nibbleEncode(frame);
+    if (!writeBytes(wire)) {
+        portError();
+        return false;
+    }
+    if (m_mode == modeASCIIMaster)
+        m_asciiDecoder.leaveFrame();
+    return true;
+}
+
+void TMB::sendNow()
+{
+    if (!mb::isMasterMode(m_mode))
+        return;
+    m_answerTimer.stop();
+    setBusy(true);
+
+    writeQuery();
+    if (m_statusNow == stnPortError) {
+        endTransaction(stClosedPort);
+        return;
+    }
+    setStatusNow(stnSending);
+    ++m_txFrames;
+    emit countersChanged();
+    m_tryNumber = 1;
+    showTryNumber(1);
+
+    if (m_masterAddress == 0) {
+        setBusy(false);
+        setStatusNow(stnReady);
+        endTransaction(stOK);
+        return;
+    }
+    setStatusNow(stnWaitingForAnswer);
+    m_calculatedTimeOfSending = mb::transmissionTimeMs(m_dataToSend, m_baudRate);
+    m_answerTimer.setInterval(m_calculatedTimeOfSending + m_masterTimeOut);
+    m_answerTimer.start();
+    m_rxRaw.clear();
+}
+
+void TMB::onAnswerTimeout()
+{
+    m_answerTimer.stop();
+    if (m_tryNumber < m_maxTries) {
+        ++m_tryNumber;
+        showTryNumber(m_tryNumber);
+        writeQuery();
+        if (m_statusNow == stnPortError) {
+            setBusy(true);
+            endTransaction(stClosedPort);
+            return;
+        }
+        setStatusNow(stnSending);
+        m_answerTimer.setInterval(m_calculatedTimeOfSending + m_masterTimeOut);
+        m_answerTimer.start();
+        setStatusNow(stnWaitingForAnswer);
+        return;
+    }
+    setStatusNow(stnTimeOut);
+    setBusy(false);
+    endTransaction(stTimeOut);
+}
+
+void TMB::endTransaction(TMBStatus status, int code)
+{
+    if (status == stClosedPort)
+        setBusy(true);
+    showResult(status, code);
+    emit OnMBMasterEndOfEvent(m_status, m_statusString);
+}
+
+void TMB::portError()
+{
+    // The Tx lamp's own timer returns it to normal; nothing to do for it here.
+    setStatusNow(stnPortError);
+    showResult(stClosedPort);
+    setBusy(true);
+}
+
+// --- Receiving -------------------------------------------------------------
+
+void TMB::feed(const QByteArray& batch)
+{
+    for (const char c : batch) {
+        // A handler run from this loop may have closed the port.
+        if (!m_running)
+            return;
+        feedByte(quint8(c));
+    }
+}
+
+void TMB::feedByte(quint8 byte)
+{
+    DecodeEvent event = DecodeEvent::None;
+    switch (m_mode) {
+    case modeASCIIMaster:
+        event = m_asciiDecoder.feed(byte);
+        break;
+    case modeMaster:
+        event = m_nibbleDecoder.feed(byte, {NibbleFirstByteRule::AnswerFrom, m_masterAddress});
+        break;
+    case modeSlave:
+        event = m_nibbleDecoder.feed(byte, {NibbleFirstByteRule::QueryTo, m_slaveOwnAddress});
+        break;
+    case modeDiagnostic:
+        event = m_nibbleDecoder.feed(byte, {NibbleFirstByteRule::Any, 0});
+        break;
+    case modeASCIISlave:
+    case modeByte:
+    case modeString:
+        return;
+    }
+
+    switch (event) {
+    case DecodeEvent::None:
+        break;
+    case DecodeEvent::FrameStarted:
+        if (mb::isMasterMode(m_mode))
+            setStatusNow(stnReceiving);
+        break;
+    case DecodeEvent::Rejected:
+        resetReceiver();
+        break;
+    case DecodeEvent::FrameAccepted:
+        if (mb::isMasterMode(m_mode))
+            acceptMasterFrame();
+        else
+            acceptMonitorFrame();
+        break;
+    }
+}
+
+void TMB::resetReceiver()
+{
+    m_rxRaw.clear();
+    m_asciiDecoder.leaveFrame();
+    if (mb::isMasterMode(m_mode))
+        setStatusNow(stnWaitingForAnswer);
+    else if (m_mode == modeSlave)
+        setStatusNow(stnWaitingForCommand);
+}
+
+void TMB::copyFrame()
+{
+    const int count = m_rxRaw.count();
+    std::memcpy(m_rxFrame.data(), m_rxRaw.data(), size_t(count));
+    m_rxFrameLength = count;
+    const int overhead = (m_mode == modeASCIIMaster) ? 6 : 5;
+    m_receivedDataNumber = quint16(count > overhead ? count - overhead : 0);
+    m_rxIndex = 1;
+}
+
+void TMB::acceptMasterFrame()
+{
+    emit rxActivity();
+    m_answerTimer.stop();
+    copyFrame();
+
+    const bool ascii = m_mode == modeASCIIMaster;
+    const int code = m_rxFrame[ascii ? 3 : 2];
+    const bool success = ascii ? code < 254 : code <= 128;
+    if (success) {
+        ++m_rxFrames;
+        ++m_speedCount;
+    }
+    showResult(success ? stOK : stSlaveError, code);
+    setStatusNow(stnReady);
+    setBusy(false);
+    emit OnMBMasterEndOfEvent(m_status, m_statusString);
+}
+
+void TMB::acceptMonitorFrame()
+{
+    emit rxActivity();
+    copyFrame();
+}
+
+// --- Payload ---------------------------------------------------------------
+
+void TMB::MBClearTxBuffer()
+{
+    m_txIndex = 1;
+    m_dataToSend = 0;
+    std::fill(m_txFrame.begin() + m_frameHeaderSize, m_txFrame.end(), quint8(0));
+}
+
+bool TMB::put(const quint8* bytes, int size)
+{
+    const int i = m_txIndex;
+    const int e = i + size;
+    if (e > MaxDataPosition + 1)
+        return false;
+    std::memcpy(m_txFrame.data() + m_frameHeaderSize - 1 + i, bytes, size_t(size));
+    if (e <= MaxDataPosition) {
+        m_txIndex = quint16(e);
+        if (e - 1 > m_dataToSend)
+            m_dataToSend = quint16(e - 1);
+    }
+    return true;
+}
+
+bool TMB::get(quint8* bytes, int size)
+{
+    const int i = m_rxIndex;
+    if (i + size - 1 > m_receivedDataNumber)
+        return false;
+    std::memcpy(bytes, m_rxFrame.data() + m_frameHeaderSize - 1 + i, size_t(size));
+    if (i + size <= MaxDataPosition)
+        m_rxIndex = quint16(i + size);
+    return true;
+}
+
+namespace {
+
+template <typename T> std::array<quint8, sizeof(T)> littleEndian(T value)
+{
+    std::array<quint8, sizeof(T)> out {};
+    using U = std::make_unsigned_t<std::conditional_t<std::is_floating_point_v<T>, quint32, T>>;
+    U raw;
+    std::memcpy(&raw, &value, sizeof raw);
+    for (size_t k = 0; k < sizeof(T); ++k)
+        out[k] = quint8(raw >> (8 * k));
+    return out;
+}
+
+template <typename T> T fromLittleEndian(const std::array<quint8, sizeof(T)>& bytes)
+{
+    using U = std::make_unsigned_t<std::conditional_t<std::is_floating_point_v<T>, quint32, T>>;
+    U raw = 0;
+    for (size_t k = 0; k < sizeof(T); ++k)
+        raw |= U(U(bytes[k]) << (8 * k));
+    T value;
+    std::memcpy(&value, &raw, sizeof value);
+    return value;
+}
+
+} // namespace
+
+void TMB::MBPutByte(quint8 value)
+{
+    put(&value, 1);
+}
+
+void TMB::MBPutShortInt(qint8 value)
+{
+    MBPutByte(quint8(value));
+}
+
+void TMB::MBPutBoolean(bool value)
+{
+    MBPutByte(value ? 1 : 0);
+}
+
+void TMB::MBPutWord(quint16 value)
+{
+    put(littleEndian(value).data(), 2);
+}
+
+void TMB::MBPutCardinal(quint32 value)
+{
+    put(littleEndian(value).data(), 4);
+}
+
+void TMB::MBPutInteger(qint32 value)
+{
+    put(littleEndian(value).data(), 4);
+}
+
+void TMB::MBPutSingle(float value)
+{
+    put(littleEndian(value).data(), 4);
+}
+
+void TMB::MBPutString(const QByteArray& value)
+{
+    // Byte by byte, so a string that reaches the end of the buffer keeps as
+    // much as fits.
+    for (const char c : value)
+        MBPutByte(quint8(c));
+    MBPutByte(0);
+}
+
+quint8 TMB::MBGetByte()
+{
+    quint8 value = 0;
+    return get(&value, 1) ? value : 0;
+}
+
+bool TMB::MBGetBoolean()
+{
+    return MBGetByte() != 0;
+}
+
+quint16 TMB::MBGetWord()
+{
+    std::array<quint8, 2> bytes {};
+    return get(bytes.data(), 2) ? fromLittleEndian<quint16>(bytes) : 0;
+}
+
+quint32 TMB::MBGetCardinal()
+{
+    std::array<quint8, 4> bytes {};
+    return get(bytes.data(), 4) ? fromLittleEndian<quint32>(bytes) : 0;
+}
+
+qint32 TMB::MBGetInteger()
+{
+    std::array<quint8, 4> bytes {};
+    return get(bytes.data(), 4) ? fromLittleEndian<qint32>(bytes) : 0;
+}
+
+float TMB::MBGetSingle()
+{
+    std::array<quint8, 4> bytes {};
+    return get(bytes.data(), 4) ? fromLittleEndian<float>(bytes) : 0.0f;
+}
+
+QByteArray TMB::txData() const
+{
+    return QByteArray(reinterpret_cast<const char*>(m_txFrame.data()) + m_frameHeaderSize, m_dataToSend);
+}
+
+QByteArray TMB::rxFrame() const
+{
+    return QByteArray(reinterpret_cast<const char*>(m_rxFrame.data()), m_rxFrameLength);
+}
+
+// --- State, indicators, speed ------------------------------------------------
+
+void TMB::setStatusNow(TMBStatusNow status)
+{
+    if (status == m_statusNow)
+        return;
+    m_statusNow = status;
+    emit OnMBStatusNowChanged(status, mb::statusNowText(status));
+}
+
+void TMB::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    emit OnMBBusyChanged(busy);
+}
+
+void TMB::showResult(TMBStatus status, int code)
+{
+    m_status = status;
+    m_statusString = mb::statusText(status, code);
+    emit resultShown(m_status, m_statusString);
+}
+
+void TMB::showTryNumber(int tryNumber)
+{
+    if (tryNumber > m_tryNumberMax)
+        m_tryNumberMax = quint8(tryNumber);
+    emit tryNumberShown(tryNumber);
+}
+
+void TMB::resetIndicators()
+{
+    m_tryNumberMax = 0;
+    emit indicatorsReset();
+}
+
+void TMB::resetCounters()
+{
+    m_tryNumberMax = 0;
+    m_txFrames = 0;
+    m_rxFrames = 0;
+    emit countersChanged();
+    resetIndicators();
+    resetSpeedRange();
+    restartSpeedSecond();
+}
+
+void TMB::restartSpeedSecond()
+{
+    m_secondTimer.stop();
+    m_speedCount = 0;
+    m_secondTimer.start();
+}
+
+void TMB::resetSpeedRange()
+{
+    m_speedMin = m_speed;
+    m_speedMax = m_speed;
+    updateSpeedLine();
+}
+
+void TMB::updateSpeedLine()
+{
+    if (m_portOpen) {
+        m_speedMin = qMin(m_speedMin, m_speed);
+        m_speedMax = qMax(m_speedMax, m_speed);
+    }
+    emit speedLineChanged();
+}
+
+void TMB::onSecondTick()
+{
+    if (m_deferredSetUpDue) {
+        m_deferredSetUpDue = false;
+        emit deferredSetUpDue();
+        return;
+    }
+    m_speed = m_portOpen ? m_speedCount : 0;
+    m_speedCount = 0;
+    updateSpeedLine();
+}
+
+void TMB::MBStartUserTimer(int intervalMs)
+{
+    m_userTimer.stop();
+    m_userTimer.setInterval(qMax(0, intervalMs));
+    m_userTimer.start();
+}

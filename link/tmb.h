@@ -1,0 +1,284 @@
+#pragma once
+
+#include "link/ascii_codec.h"
+#include "link/mb_types.h"
+#include "link/nibble_codec.h"
+#include "link/rx_raw_buffer.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+class TCommThread;
+
+// The serial link component: one serial port, the master side of the
+// command/answer protocol in nibble or ASCII framing, its counters, timers
+// and events. Free of widgets; TMBPanel shows it.
+//
+// Everything runs on the thread that owns the object. The receive thread
+// only hands batches of received bytes over to it.
+//
+// Slave, monitor and raw byte/string traffic has no handler here: in those
+// modes frames are decoded into RxFrame but nothing answers or counts them.
+class TMB : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int MaxDataPosition = 2043;
+    static constexpr int RxFrameSize = 2051;
+    static constexpr int TxFrameSize = 4 + MaxDataPosition + 2;
+    static constexpr quint16 DefaultMasterTimeOutMs = 1000;
+    static constexpr quint8 MaxTries = 5;
+
+    explicit TMB(QObject* parent = nullptr);
+    ~TMB() override;
+
+    // --- Port and line -------------------------------------------------
+    QString Port() const { return m_port; }
+    void setPort(const QString& port) { m_port = port; }
+    quint32 WinQSizeIn() const { return m_winQSizeIn; }
+    void setWinQSizeIn(quint32 size) { m_winQSizeIn = size; }
+    quint32 WinQSizeOut() const { return m_winQSizeOut; }
+    void setWinQSizeOut(quint32 size) { m_winQSizeOut = size; }
+    TMBBaud MBBaud() const { return mb::baudFromRate(m_baudRate); }
+    // Takes effect at the next opening; an open port keeps its rate.
+    void setMBBaud(int ordinal);
+    quint32 baudRate() const { return m_baudRate; }
+    bool MBPortOpen() const { return m_portOpen; }
+    bool MBThereWasOpenEvent() const { return m_thereWasOpenEvent; }
+    void setMBThereWasOpenEvent(bool value) { m_thereWasOpenEvent = value; }
+
+    // The panel's Open: takes the port, opens it, starts the receive thread.
+    // On failure everything is closed again, errorMessage gets
+    // "TMB : cannot open <port>\r<system text>" and no event fires.
+    bool openAction(const QString& port, QString* errorMessage = nullptr);
+    // The panel's Close. Fires OnMBMasterEndOfEvent(stClosedPort) when a
+    // master transaction was under way, then OnMBPortOpenedOrClosed(false).
+    void closeAction();
+    // Close when open; nothing otherwise.
+    void MBClosePort();
+
+    // --- Mode and query ------------------------------------------------
+    TMBMode MBMode() const { return m_mode; }
+    void setMBMode(TMBMode mode);
+    int FrameHeaderSize() const { return m_frameHeaderSize; }
+    quint8 MBMasterAddressToSlave() const { return m_masterAddress; }
+    void setMBMasterAddressToSlave(quint8 address);
+    quint8 MBMasterIDToSlave() const { return m_masterId; }
+    void setMBMasterIDToSlave(quint8 id) { m_masterId = id; }
+    quint8 MBMasterCommandToSlave() const { return m_masterCommand; }
+    void setMBMasterCommandToSlave(quint8 command) { m_masterCommand = command; }
+    bool MBMasterQueryMode() const { return m_masterQueryMode; }
+    void setMBMasterQueryMode(bool on) { m_masterQueryMode = on; }
+    quint16 MBMasterTimeOut() const { return m_masterTimeOut; }
+    void setMBMasterTimeOut(quint16 ms) { m_masterTimeOut = ms; }
+    quint8 MBMasterMaxTryNumber() const { return m_maxTries; }
+    void setMBMasterMaxTryNumber(int tries);
+    quint8 MBMasterTryNumber() const { return m_tryNumber; }
+    quint8 MBMasterTryNumberMax() const { return m_tryNumberMax; }
+    quint16 MBCalculatedTimeOfSending() const { return m_calculatedTimeOfSending; }
+    quint16 MBReminder() const { return m_reminder; }
+    void setMBReminder(quint16 value) { m_reminder = value; }
+
+    quint8 MBSlaveOwnAddress() const { return m_slaveOwnAddress; }
+    void setMBSlaveOwnAddress(quint8 address) { m_slaveOwnAddress = quint8(qMin<int>(address, 15)); }
+    quint8 MBSlaveID() const { return m_slaveId; }
+    void setMBSlaveID(quint8 id) { m_slaveId = id; }
+    quint8 MBSlaveErrorCode() const { return m_slaveErrorCode; }
+    void setMBSlaveErrorCode(quint8 code) { m_slaveErrorCode = code; }
+    QString MBSlaveName() const { return m_slaveName; }
+    void setMBSlaveName(const QString& name) { m_slaveName = name; }
+
+    // Sends the query after delayMs (0: at once). Ends in exactly one
+    // OnMBMasterEndOfEvent unless another MBSend overtakes it.
+    void MBSend(quint16 delayMs);
+
+    // --- Results and state ---------------------------------------------
+    TMBStatus MBStatus() const { return m_status; }
+    QString MBStatusString() const { return m_statusString; }
+    TMBStatusNow MBStatusNow() const { return m_statusNow; }
+    QString MBStatusNowString() const { return mb::statusNowText(m_statusNow); }
+    bool MBBusy() const { return m_busy; }
+    quint32 MBNumberOfTxFrames() const { return m_txFrames; }
+    quint32 MBNumberOfRxFrames() const { return m_rxFrames; }
+
+    // --- Payload --------------------------------------------------------
+    quint16 MBMBTXDataBufferIndex() const { return m_txIndex; }
+    void setMBMBTXDataBufferIndex(int index) { m_txIndex = clampPosition(index); }
+    quint16 MBMBRXDataBufferIndex() const { return m_rxIndex; }
+    void setMBMBRXDataBufferIndex(int index) { m_rxIndex = clampPosition(index); }
+    quint16 MBDataNumberToSend() const { return m_dataToSend; }
+    void setMBDataNumberToSend(int count) { m_dataToSend = quint16(qBound(0, count, MaxDataPosition)); }
+    quint16 MBReceivedDataNumber() const { return m_receivedDataNumber; }
+    quint16 MBNumberOfReceivedBytes() const { return quint16(m_rxRaw.count()); }
+    bool MBRxBufferFull() const { return m_rxRaw.full(); }
+
+    void MBClearTxBuffer();
+    void MBPutByte(quint8 value);
+    void MBPutShortInt(qint8 value);
+    void MBPutBoolean(bool value);
+    void MBPutWord(quint16 value);
+    void MBPutCardinal(quint32 value);
+    void MBPutInteger(qint32 value);
+    void MBPutSingle(float value);
+    void MBPutString(const QByteArray& value);
+
+    quint8 MBGetByte();
+    bool MBGetBoolean();
+    quint16 MBGetWord();
+    quint32 MBGetCardinal();
+    qint32 MBGetInteger();
+    float MBGetSingle();
+
+    // Data bytes 1..MBDataNumberToSend of the next query, and the last
+    // accepted frame as received (header, data, CRC).
+    QByteArray txData() const;
+    QByteArray rxFrame() const;
+
+    // --- Panel-side state ------------------------------------------------
+    QString MBLastUsedPort() const { return m_lastUsedPort; }
+    void setMBLastUsedPort(const QString& port) { m_lastUsedPort = port; }
+    bool MBRefreshListOnStartup() const { return m_refreshListOnStartup; }
+    void setMBRefreshListOnStartup(bool on) { m_refreshListOnStartup = on; }
+    bool MBBaudEditVisible() const { return m_baudEditVisible; }
+    void setMBBaudEditVisible(bool visible);
+    quint32 MBSpeed() const { return m_speed; }
+    quint32 MBSpeedMax() const { return m_speedMax; }
+    quint32 speedMin() const { return m_speedMin; }
+    // True in the master modes: the panel shows the try number there.
+    bool tryMarkEnabled() const { return mb::isMasterMode(m_mode); }
+
+    // The panel's "reset counters" (a click on the status lamp or try mark).
+    void resetCounters();
+
+    // One-shot user timer; OnMBUserTimeOut fires when it elapses.
+    void MBStartUserTimer(int intervalMs);
+    bool userTimerActive() const { return m_userTimer.isActive(); }
+
+signals:
+    void OnMBMasterEndOfEvent(TMBStatus MBStatus, const QString& MBStatusString);
+    void OnMBStatusNowChanged(TMBStatusNow MBStatusNow, const QString& MBStatusNowString);
+    void OnMBBusyChanged(bool MBbBusy);
+    void OnMBPortOpenedOrClosed(bool MBbPortOpen);
+    void OnMBUserTimeOut();
+
+    // Services for a panel; nothing depends on anyone listening.
+    void txActivity();
+    void rxActivity();
+    void tryNumberShown(int tryNumber);
+    void resultShown(TMBStatus status, const QString& text);
+    void countersChanged();
+    void indicatorsReset();
+    void speedLineChanged();
+    void modeChanged(TMBMode mode);
+    void baudChanged(TMBBaud baud);
+    void baudEditVisibleChanged(bool visible);
+    // Open or close has finished its own steps; fires before OnMBPortOpenedOrClosed.
+    void portActionFinished(bool open);
+    // First tick of the one-second timer: the panel's deferred set-up.
+    void deferredSetUpDue();
+
+private:
+    static quint16 clampPosition(int index) { return quint16(qBound(1, index, MaxDataPosition)); }
+
+    // Port access
+    bool openPort(QString* systemError);
+    void closePort();
+    bool writeBytes(const QByteArray& bytes);
+    void onReceive();
+    void onHangUp();
+
+    // Engine
+    void sendNow();
+    bool writeQuery();
+    void onAnswerTimeout();
+    void onSendDelay();
+    void feed(const QByteArray& batch);
+    void feedByte(quint8 byte);
+    void acceptMasterFrame();
+    void acceptMonitorFrame();
+    void copyFrame();
+    void resetReceiver();
+    void portError();
+    void closingSteps();
+    void setStatusNow(TMBStatusNow status);
+    void setBusy(bool busy);
+    void showResult(TMBStatus status, int code = 0);
+    void showTryNumber(int tryNumber);
+    void resetIndicators();
+    void restartSpeedSecond();
+    void resetSpeedRange();
+    void updateSpeedLine();
+    void onSecondTick();
+    void endTransaction(TMBStatus status, int code = 0);
+
+    bool put(const quint8* bytes, int size);
+    bool get(quint8* bytes, int size);
+
+    // Line
+    QString m_port = QStringLiteral("COM1");
+    quint32 m_winQSizeIn = 8192;
+    quint32 m_winQSizeOut = 8192;
+    quint32 m_baudRate = 115200;
+    bool m_portOpen = false;
+    bool m_thereWasOpenEvent = false;
+    bool m_running = false;
+    bool m_portFailed = false;
+    std::unique_ptr<TCommThread> m_thread;
+
+    // Query
+    TMBMode m_mode = modeASCIIMaster;
+    int m_frameHeaderSize = 4;
+    quint8 m_masterAddress = 1;
+    quint8 m_masterId = 0;
+    quint8 m_masterCommand = 0;
+    bool m_masterQueryMode = false;
+    quint16 m_masterTimeOut = DefaultMasterTimeOutMs;
+    quint8 m_maxTries = MaxTries;
+    quint8 m_tryNumber = 0;
+    quint8 m_tryNumberMax = 0;
+    quint16 m_calculatedTimeOfSending = 0;
+    quint16 m_reminder = 0;
+    quint8 m_slaveOwnAddress = 1;
+    quint8 m_slaveId = 0;
+    quint8 m_slaveErrorCode = 0;
+    QString m_slaveName;
+
+    // Results
+    TMBStatus m_status = stOK;
+    QString m_statusString = QStringLiteral("OK");
+    TMBStatusNow m_statusNow = stnPortError;
+    bool m_busy = true;
+    quint32 m_txFrames = 0;
+    quint32 m_rxFrames = 0;
+
+    // Buffers
+    std::array<quint8, TxFrameSize> m_txFrame {};
+    std::array<quint8, RxFrameSize> m_rxFrame {};
+    quint16 m_txIndex = 1;
+    quint16 m_rxIndex = 1;
+    quint16 m_dataToSend = 0;
+    quint16 m_receivedDataNumber = 0;
+    int m_rxFrameLength = 0;
+    RxRawBuffer m_rxRaw;
+    NibbleDecoder m_nibbleDecoder {m_rxRaw};
+    AsciiDecoder m_asciiDecoder {m_rxRaw};
+
+    // Panel-side state
+    QString m_lastUsedPort;
+    bool m_refreshListOnStartup = true;
+    bool m_baudEditVisible = true;
+    quint32 m_speed = 0;
+    quint32 m_speedMax = 0;
+    quint32 m_speedMin = 0;
+    quint32 m_speedCount = 0;
+    bool m_deferredSetUpDue = true;
+
+    QTimer m_answerTimer;
+    QTimer m_sendDelayTimer;
+    QTimer m_secondTimer;
+    QTimer m_userTimer;
+};

@@ -1,0 +1,219 @@
+#include "platform/serial_port.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace serial {
+
+void setRawLineSettings(termios* tio)
+{
+    cfmakeraw(tio);
+    tio->c_cflag |= CLOCAL | CREAD;
+    tio->c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio->c_cflag |= CS8;
+    tio->c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | ISTRIP);
+    // Non-blocking reads return what is there.
+    tio->c_cc[VMIN] = 0;
+    tio->c_cc[VTIME] = 0;
+}
+
+speed_t standardBaudConstant(quint32 rate)
+{
+    switch (rate) {
+    case 75: return B75;
+    case 110: return B110;
+    case 134: return B134;
+    case 150: return B150;
+    case 300: return B300;
+    case 600: return B600;
+    case 1200: return B1200;
+    case 1800: return B1800;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    case 460800: return B460800;
+    case 921600: return B921600;
+    default: return B0;
+    }
+}
+
+bool setStandardBaud(termios* tio, quint32 rate)
+{
+    const speed_t speed = standardBaudConstant(rate);
+    if (speed == B0)
+        return false;
+    return cfsetispeed(tio, speed) == 0 && cfsetospeed(tio, speed) == 0;
+}
+
+} // namespace serial
+
+namespace {
+
+QString systemErrorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Opens, locks and checks that the path is a terminal. Returns the fd or -1
+// with errno set.
+int openExclusive(const QString& path)
+{
+    const QByteArray name = path.toLocal8Bit();
+    const int fd = ::open(name.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = (errno == EWOULDBLOCK) ? EBUSY : errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    termios tio {};
+    if (::tcgetattr(fd, &tio) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    // A ttyS node whose UART is absent opens fine but reports type unknown.
+    serial_struct info {};
+    if (::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN) {
+        ::close(fd);
+        errno = ENODEV;
+        return -1;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    return fd;
+}
+
+// The exclusive flag outlives our descriptor when another one stays open (a
+// pty whose far side keeps its own handle), so drop it explicitly.
+void closeExclusive(int fd)
+{
+    ::ioctl(fd, TIOCNXCL);
+    ::flock(fd, LOCK_UN);
+    ::close(fd);
+}
+
+} // namespace
+
+SerialPort::SerialPort(int fd, QString path, quint32 baudRate)
+    : m_fd(fd), m_path(std::move(path)), m_baudRate(baudRate)
+{
+}
+
+SerialPort::~SerialPort()
+{
+    if (m_fd >= 0)
+        closeExclusive(m_fd);
+}
+
+std::unique_ptr<SerialPort> SerialPort::open(const QString& path, quint32 baudRate, QString* errorText)
+{
+    auto fail = [errorText](int error) -> std::unique_ptr<SerialPort> {
+        if (errorText)
+            *errorText = systemErrorText(error);
+        return nullptr;
+    };
+
+    const int fd = openExclusive(path);
+    if (fd < 0)
+        return fail(errno);
+
+    termios tio {};
+    ::tcgetattr(fd, &tio);
+    serial::setRawLineSettings(&tio);
+    const bool standard = serial::setStandardBaud(&tio, baudRate);
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0 || (!standard && !serial::setCustomBaud(fd, baudRate))) {
+        const int error = errno ? errno : EINVAL;
+        closeExclusive(fd);
+        return fail(error);
+    }
+
+    // Nothing drives DTR or RTS: some adapters power the far side from them.
+    // Pseudo-terminals have no modem lines and refuse; that is fine.
+    const int lines = TIOCM_DTR | TIOCM_RTS;
+    ::ioctl(fd, TIOCMBIC, &lines);
+    ::tcflush(fd, TCIOFLUSH);
+
+    return std::unique_ptr<SerialPort>(new SerialPort(fd, path, baudRate));
+}
+
+bool SerialPort::isAvailable(const QString& path)
+{
+    const int fd = openExclusive(path);
+    if (fd < 0)
+        return false;
+    closeExclusive(fd);
+    return true;
+}
+
+bool SerialPort::write(const QByteArray& bytes)
+{
+    if (m_fd < 0)
+        return false;
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    // Budget: the transmission time of the piece plus a margin, so a full
+    // queue never holds the caller longer than the line needs.
+    const int budgetMs = int(left * 10 * 1000 / qMax<quint32>(m_baudRate, 1)) + 100;
+    int waitedMs = 0;
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, data, size_t(left));
+        if (n > 0) {
+            data += n;
+            left -= n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return false;
+        if (waitedMs >= budgetMs)
+            return true; // queue stays full: the bytes are dropped, as a driver would
+        pollfd p {m_fd, POLLOUT, 0};
+        const int slice = qMin(budgetMs - waitedMs, 20);
+        const int r = ::poll(&p, 1, slice);
+        if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
+            return false;
+        waitedMs += slice;
+    }
+    return true;
+}
+
+QByteArray SerialPort::readAll()
+{
+    QByteArray result;
+    if (m_fd < 0)
+        return result;
+    int waiting = 0;
+    if (::ioctl(m_fd, FIONREAD, &waiting) != 0 || waiting < 0)
+        waiting = 0;
+    result.resize(qMax(waiting, 256));
+    qsizetype total = 0;
+    for (;;) {
+        if (total == result.size())
+            result.resize(result.size() * 2);
+        const ssize_t n = ::read(m_fd, result.data() + total, size_t(result.size() - total));
+        if (n > 0) {
+            total += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        break;
+    }
+    result.resize(total);
+    return result;
+}

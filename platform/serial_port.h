@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <termios.h>
+
+// Line set-up as small free functions on a termios record, so they can be
+// checked without a device.
+namespace serial {
+
+// Raw 8N1, receiver on, modem lines ignored, no flow control of any kind.
+void setRawLineSettings(termios* tio);
+
+// The termios speed constant for a rate, or B0 when the rate has none.
+speed_t standardBaudConstant(quint32 rate);
+
+// Sets both directions to a rate that has a speed constant; false otherwise.
+bool setStandardBaud(termios* tio, quint32 rate);
+
+// Rates without a speed constant (7200, 14400, 128000) need the kernel's
+// arbitrary-rate interface; false where the driver refuses it.
+bool setCustomBaud(int fd, quint32 rate);
+
+} // namespace serial
+
+// One open serial device, owned exclusively: TIOCEXCL keeps out ordinary
+// users and an advisory flock keeps out root and any other cooperating
+// program. Non-blocking; reads and writes never wait.
+class SerialPort
+{
+public:
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Opens and configures the device. On failure returns null and, if
+    // errorText is given, the system's text for the error.
+    static std::unique_ptr<SerialPort> open(const QString& path, quint32 baudRate, QString* errorText = nullptr);
+
+    // True when the path names a terminal device that can be opened
+    // exclusively right now. Leaves the device as it found it.
+    static bool isAvailable(const QString& path);
+
+    int fd() const { return m_fd; }
+    const QString& path() const { return m_path; }
+
+    // Writes all bytes, waiting at most for their transmission time when the
+    // driver queue is full. False only on a device error (unplugged, hung up).
+    bool write(const QByteArray& bytes);
+
+    // Everything waiting in the receive queue, in one piece.
+    QByteArray readAll();
+
+private:
+    SerialPort(int fd, QString path, quint32 baudRate);
+
+    int m_fd = -1;
+    QString m_path;
+    quint32 m_baudRate = 9600;
+};

@@ -1,0 +1,37 @@
+# Shared by scripts/run, scripts/test and scripts/bench. Sourced, not run.
+
+KV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+KV_BUILD_DIR="$KV_ROOT/build"
+
+# Debian packages the build, the tests and the benchmarks need.
+KV_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libbenchmark-dev
+  fonts-liberation fonts-dejavu-core
+)
+
+kv_install_packages() {
+  local missing=()
+  local pkg
+  for pkg in "${KV_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"
+}
+
+# kv_configure [cmake options...]: configures $KV_BUILD_DIR with Ninja.
+kv_configure() {
+  cmake -S "$KV_ROOT" -B "$KV_BUILD_DIR" -G Ninja "$@"
+}
+
+kv_build() {
+  cmake --build "$KV_BUILD_DIR" "$@"
+}
