@@ -148,6 +148,9 @@ public:
     quint32 MBSpeed() const { return m_speed; }
     quint32 MBSpeedMax() const { return m_speedMax; }
     quint32 speedMin() const { return m_speedMin; }
+    // Until the first tick of the one-second timer; a panel created later
+    // does its set-up at once.
+    bool deferredSetUpPending() const { return m_deferredSetUpDue; }
     // True in the master modes: the panel shows the try number there.
     bool tryMarkEnabled() const { return mb::isMasterMode(m_mode); }
 
