@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The application configuration file: the serial port last used, the folder
+// the settings-file dialogs start in, and the item indexes of the start
+// window's model and language groups. It lies beside the program as the
+// program's name with the extension ".ini"; when the program's folder is not
+// writable (an installed program) it lies in the user's configuration folder.
+class AppConfig
+{
+public:
+    static constexpr int DefaultModelIndex = 1;    // KV4820
+    static constexpr int DefaultLanguageIndex = 1; // Magyar
+
+    // For the running program.
+    AppConfig();
+    // For a program file at programPath.
+    explicit AppConfig(const QString& programPath);
+
+    static QString configFilePath(const QString& programPath);
+    // The program's folder with a trailing separator.
+    static QString programFolder(const QString& programPath);
+
+    QString filePath() const { return m_filePath; }
+
+    // Reads the file; absent keys, a missing or unreadable file and indexes
+    // that are not numbers give the defaults. A negative index gives the
+    // default too, since both groups need a selected item.
+    void load();
+    // Writes Date, Com, Path, KV and Language in this order, updating an
+    // existing file in place. False, with the system's error text, on failure.
+    bool save(QString* error = nullptr) const;
+
+    QString lastUsedPort() const { return m_lastUsedPort; }
+    void setLastUsedPort(const QString& port) { m_lastUsedPort = port; }
+    QString settingsFolder() const { return m_settingsFolder; }
+    void setSettingsFolder(const QString& folder) { m_settingsFolder = folder; }
+    int modelIndex() const { return m_modelIndex; }
+    void setModelIndex(int index) { m_modelIndex = index; }
+    int languageIndex() const { return m_languageIndex; }
+    void setLanguageIndex(int index) { m_languageIndex = index; }
+
+    // The service access switch among the command-line arguments (without
+    // the program's name): "/QELMIR" in any letter case, at any position.
+    static bool serviceAccessRequested(const QStringList& arguments);
+
+private:
+    QString m_filePath;
+    QString m_programFolder;
+    QString m_lastUsedPort;
+    QString m_settingsFolder;
+    int m_modelIndex = DefaultModelIndex;
+    int m_languageIndex = DefaultLanguageIndex;
+};

@@ -1,0 +1,357 @@
+#include "platform/ini_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class tst_IniFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString fileWith(const QByteArray& content)
+    {
+        static int counter = 0;
+        const QString path = m_dir.filePath(QStringLiteral("f%1.ini").arg(++counter));
+        if (!writeAll(path, content))
+            qFatal("cannot write the test file");
+        return path;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void readString_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+
+        const QByteArray file =
+            "[Com]\nMBLastUsedPort=/dev/ttyUSB0\n[Path]\n  sUtolsoFileUtvonal =  /home/x/  \n"
+            "[Quoted]\na=\"  spaced  \"\nb='x'\nc=\"half\nempty=\n[Com]\nMBLastUsedPort=second\n";
+        QTest::newRow("section case") << file << "COM"
+                                      << "MBLastUsedPort"
+                                      << "/dev/ttyUSB0";
+        QTest::newRow("key case") << file << "com"
+                                  << "mblastusedport"
+                                  << "/dev/ttyUSB0";
+        QTest::newRow("blanks trimmed") << file << "Path"
+                                        << "sUtolsoFileUtvonal"
+                                        << "/home/x/";
+        QTest::newRow("double quotes") << file << "Quoted"
+                                       << "a"
+                                       << "  spaced  ";
+        QTest::newRow("unmatched quote kept") << file << "Quoted"
+                                              << "c"
+                                              << "\"half";
+        QTest::newRow("present but empty") << file << "Quoted"
+                                           << "empty"
+                                           << "";
+        QTest::newRow("absent key") << file << "Com"
+                                    << "Other"
+                                    << "DEFAULT";
+        QTest::newRow("key of another section") << file << "Path"
+                                                << "MBLastUsedPort"
+                                                << "DEFAULT";
+        QTest::newRow("crlf") << QByteArray("[A]\r\nk=v\r\n") << "A"
+                              << "k"
+                              << "v";
+        QTest::newRow("comment is no key") << QByteArray("[A]\n;k=1\n") << "A"
+                                           << ";k"
+                                           << "DEFAULT";
+        QTest::newRow("key before any section") << QByteArray("k=1\n[A]\n") << "A"
+                                                << "k"
+                                                << "DEFAULT";
+        QTest::newRow("value with equals") << QByteArray("[A]\nk=a=b\n") << "A"
+                                           << "k"
+                                           << "a=b";
+    }
+    void readString()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        const IniFile ini(fileWith(content));
+        QCOMPARE(ini.readString(section, key, QStringLiteral("DEFAULT")), expected);
+    }
+
+    void readInteger_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("expected");
+
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("plain") << "7" << 7;
+        QTest::newRow("negative") << "-1" << -1;
+        QTest::newRow("plus sign") << "+3" << 3;
+        QTest::newRow("blanks around") << "  12  " << 12;
+        QTest::newRow("hex 0x") << "0x1F" << 31;
+        QTest::newRow("hex dollar") << "$10" << 16;
+        QTest::newRow("int max") << "2147483647" << 2147483647;
+        QTest::newRow("int min") << "-2147483648" << int(-2147483648LL);
+        QTest::newRow("overflow") << "2147483648" << 42;
+        QTest::newRow("huge") << "99999999999999999999" << 42;
+        QTest::newRow("empty") << "" << 42;
+        QTest::newRow("letters") << "abc" << 42;
+        QTest::newRow("trailing letters") << "12abc" << 42;
+        QTest::newRow("decimal") << "1.0" << 42;
+        QTest::newRow("sign only") << "-" << 42;
+        QTest::newRow("bare 0x") << "0x" << 42;
+        QTest::newRow("inner blank") << "1 2" << 42;
+    }
+    void readInteger()
+    {
+        QFETCH(QString, value);
+        QFETCH(int, expected);
+        const IniFile ini(fileWith("[KV]\nRadioGroup_KVValasztas=" + value.toUtf8() + "\n"));
+        QCOMPARE(ini.readInteger(QStringLiteral("kv"), QStringLiteral("RadioGroup_KVValasztas"), 42),
+                 expected);
+        QCOMPARE(ini.readInteger(QStringLiteral("KV"), QStringLiteral("absent"), 42), 42);
+    }
+
+    void flags_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<bool>("defaultValue");
+        QTest::addColumn<bool>("expected");
+
+        QTest::newRow("1") << QByteArray("1") << false << true;
+        QTest::newRow("0") << QByteArray("0") << true << false;
+        QTest::newRow("other number") << QByteArray("2") << false << true;
+        QTest::newRow("text gives default true") << QByteArray("yes") << true << true;
+        QTest::newRow("text gives default false") << QByteArray("yes") << false << false;
+    }
+    void flags()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(bool, defaultValue);
+        QFETCH(bool, expected);
+        const IniFile ini(fileWith("[B]\nCheckBox=" + value + "\n"));
+        QCOMPARE(ini.readBool(QStringLiteral("B"), QStringLiteral("CheckBox"), defaultValue), expected);
+    }
+
+    void flagsAreWrittenAsDigits()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("flags.ini"));
+        IniFile ini(path);
+        ini.writeBool(QStringLiteral("B"), QStringLiteral("On"), true);
+        ini.writeBool(QStringLiteral("B"), QStringLiteral("Off"), false);
+        QVERIFY(ini.save());
+        QCOMPARE(readAll(path), QByteArray("[B]\nOn=1\nOff=0\n"));
+    }
+
+    void updateInPlace_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+
+        const QByteArray file = "; written by hand\n[Date]\nDate=2015.03.25.\n\n[Com]\nMBLastUsedPort=COM1\n"
+                                "Other=keep\n; port comment\n\n[User]\nmine=1\n";
+        QTest::newRow("replace value, other case")
+            << file << "com"
+            << "mblastusedport"
+            << "/dev/ttyS0"
+            << QByteArray("; written by hand\n[Date]\nDate=2015.03.25.\n\n[Com]\nMBLastUsedPort=/dev/ttyS0\n"
+                          "Other=keep\n; port comment\n\n[User]\nmine=1\n");
+        QTest::newRow("new key after last key of section")
+            << file << "Com"
+            << "Added"
+            << "x"
+            << QByteArray("; written by hand\n[Date]\nDate=2015.03.25.\n\n[Com]\nMBLastUsedPort=COM1\n"
+                          "Other=keep\nAdded=x\n; port comment\n\n[User]\nmine=1\n");
+        QTest::newRow("new key in last section")
+            << file << "User"
+            << "more"
+            << "2"
+            << QByteArray("; written by hand\n[Date]\nDate=2015.03.25.\n\n[Com]\nMBLastUsedPort=COM1\n"
+                          "Other=keep\n; port comment\n\n[User]\nmine=1\nmore=2\n");
+        QTest::newRow("new section at end")
+            << file << "KV"
+            << "RadioGroup_KVValasztas"
+            << "0"
+            << QByteArray("; written by hand\n[Date]\nDate=2015.03.25.\n\n[Com]\nMBLastUsedPort=COM1\n"
+                          "Other=keep\n; port comment\n\n[User]\nmine=1\n[KV]\nRadioGroup_KVValasztas=0\n");
+        QTest::newRow("empty section gets key after header") << QByteArray("[A]\n[B]\nk=1\n") << "A"
+                                                             << "n"
+                                                             << "v" << QByteArray("[A]\nn=v\n[B]\nk=1\n");
+        QTest::newRow("crlf kept") << QByteArray("[A]\r\nk=1\r\n") << "A"
+                                   << "k"
+                                   << "2" << QByteArray("[A]\r\nk=2\r\n");
+        QTest::newRow("line break in value") << QByteArray("[A]\nk=1\n[B]\n") << "A"
+                                             << "k"
+                                             << "two\r\nlines\n"
+                                             << QByteArray("[A]\nk=two lines \n[B]\n");
+    }
+    void updateInPlace()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, after);
+
+        const QString path = fileWith(before);
+        IniFile ini(path);
+        ini.writeString(section, key, value);
+        QString error;
+        QVERIFY2(ini.save(&error), qPrintable(error));
+        QCOMPARE(readAll(path), after);
+    }
+
+    void newFileKeepsWriteOrder()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("new.ini"));
+        QVERIFY(!QFile::exists(path));
+        IniFile ini(path);
+        QVERIFY(ini.sections().isEmpty());
+        ini.writeString(QStringLiteral("Fejlec"), QStringLiteral("KV"), QStringLiteral("KV4820"));
+        ini.writeInteger(QStringLiteral("Beallitas"), QStringLiteral("RadioGroup_Uzemmod"), -1);
+        ini.writeString(QStringLiteral("Beallitas"), QStringLiteral("LabeledEdit_AramL"),
+                        QStringLiteral("-200.0"));
+        ini.writeString(QStringLiteral("Date"), QStringLiteral("Date"), QStringLiteral("2015.03.25."));
+        QVERIFY(ini.save());
+        QCOMPARE(readAll(path), QByteArray("[Fejlec]\nKV=KV4820\n[Beallitas]\nRadioGroup_Uzemmod=-1\n"
+                                           "LabeledEdit_AramL=-200.0\n[Date]\nDate=2015.03.25.\n"));
+        const IniFile back(path);
+        QCOMPARE(back.sections(), (QStringList{"Fejlec", "Beallitas", "Date"}));
+        QCOMPARE(back.keys(QStringLiteral("beallitas")),
+                 (QStringList{"RadioGroup_Uzemmod", "LabeledEdit_AramL"}));
+        QCOMPARE(back.readInteger(QStringLiteral("Beallitas"), QStringLiteral("RadioGroup_Uzemmod"), 5), -1);
+    }
+
+    void utf8RoundTrip()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("utf8.ini"));
+        const QString folder = QStringLiteral("/home/kovács/Mérések/ŐŰőű áéíóöúü/");
+        IniFile ini(path);
+        ini.writeString(QStringLiteral("Path"), QStringLiteral("sUtolsoFileUtvonal"), folder);
+        ini.writeString(QStringLiteral("Szöveg"), QStringLiteral("Kulcs"), QStringLiteral("érték"));
+        QVERIFY(ini.save());
+        QCOMPARE(
+            readAll(path),
+            QStringLiteral("[Path]\nsUtolsoFileUtvonal=%1\n[Szöveg]\nKulcs=érték\n").arg(folder).toUtf8());
+        const IniFile back(path);
+        QCOMPARE(back.readString(QStringLiteral("path"), QStringLiteral("SUTOLSOFILEUTVONAL")), folder);
+        QCOMPARE(back.readString(QStringLiteral("SZÖVEG"), QStringLiteral("kulcs")), QStringLiteral("érték"));
+    }
+
+    void utf8ByteOrderMarkSkipped()
+    {
+        const IniFile ini(fileWith("\xEF\xBB\xBF[A]\nk=\xC3\xA1\n"));
+        QCOMPARE(ini.sections(), QStringList{QStringLiteral("A")});
+        QCOMPARE(ini.readString(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("á"));
+    }
+
+    void windows1250_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("Hungarian lower")
+            << QByteArray("\xE1\xE9\xED\xF3\xF6\xF5\xFA\xFC\xFB") << QStringLiteral("áéíóöőúüű");
+        QTest::newRow("Hungarian upper")
+            << QByteArray("\xC1\xC9\xCD\xD3\xD6\xD5\xDA\xDC\xDB") << QStringLiteral("ÁÉÍÓÖŐÚÜŰ");
+        QTest::newRow("other Central European")
+            << QByteArray("\x8A\x9A\x8E\x9E\xA3\xB3\xC8\xE8") << QStringLiteral("ŠšŽžŁłČč");
+        QTest::newRow("punctuation") << QByteArray("\x80\x84\x96") << QStringLiteral("€„–");
+    }
+    void windows1250()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        const QString path = fileWith("[Path]\nsUtolsoFileUtvonal=C:\\" + bytes + "\\\n");
+        const IniFile ini(path);
+        QCOMPARE(ini.readString(QStringLiteral("Path"), QStringLiteral("sUtolsoFileUtvonal")),
+                 QStringLiteral("C:\\") + expected + u'\\');
+
+        // Saved again, the file is UTF-8 and keeps the text.
+        IniFile update(path);
+        update.writeInteger(QStringLiteral("KV"), QStringLiteral("RadioGroup_KVValasztas"), 0);
+        QVERIFY(update.save());
+        const QByteArray saved = readAll(path);
+        QCOMPARE(QString::fromUtf8(saved),
+                 QStringLiteral("[Path]\nsUtolsoFileUtvonal=C:\\%1\\\n[KV]\nRadioGroup_KVValasztas=0\n")
+                     .arg(expected));
+    }
+
+    void failedSaveKeepsOldFile_data()
+    {
+        QTest::addColumn<QString>("target");
+        // Root may write anywhere a directory allows, so the failures come
+        // from paths that cannot be files at all.
+        QTest::newRow("under a regular file") << QStringLiteral("plain.txt/x.ini");
+        QTest::newRow("missing folder") << QStringLiteral("missing/folder/x.ini");
+        QTest::newRow("target is a folder") << QStringLiteral("adir");
+    }
+    void failedSaveKeepsOldFile()
+    {
+        QFETCH(QString, target);
+        QVERIFY(writeAll(m_dir.filePath(QStringLiteral("plain.txt")), "[Keep]\nk=1\n"));
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("adir")));
+        const QString path = m_dir.filePath(target);
+        IniFile ini(path);
+        ini.writeString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("v"));
+        QString error;
+        QVERIFY(!ini.save(&error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(readAll(m_dir.filePath(QStringLiteral("plain.txt"))), QByteArray("[Keep]\nk=1\n"));
+    }
+
+    void fullDiskKeepsOldContent()
+    {
+        // A file-size limit fails the write like a full disk does.
+        const QByteArray old = "[Date]\nDate=2015.03.25.\n[User]\nmine=1\n";
+        const QString path = fileWith(old);
+        IniFile ini(path);
+        ini.writeString(QStringLiteral("Big"), QStringLiteral("k"), QString(64 * 1024, u'x'));
+
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 4096;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        QString error;
+        const bool saved1 = ini.save(&error);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+
+        QVERIFY(!saved1);
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(readAll(path), old);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).filter(QStringLiteral(".ini.")), QStringList());
+    }
+};
+
+QTEST_MAIN(tst_IniFile)
+#include "tst_ini_file.moc"
