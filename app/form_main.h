@@ -1,0 +1,237 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+class QTimer;
+class TLabeledEdit;
+class TMB;
+class TMBarGraph;
+class TMBPanel;
+class TRadioGroup;
+class TSpeedButton;
+
+// The configurator's working window. Every control carries the name the rest
+// of the program knows it by, as member and as objectName.
+class TForm_Main : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int FormWidth = 805;
+    static constexpr int FormHeight = 631;
+    static constexpr int FormMinimumSize = 300;
+    static constexpr int FontPointSize = 8;
+    static constexpr int LeftColumnWidth = 545;
+    static constexpr int CommunicationTaskIntervalMs = 100;
+
+    explicit TForm_Main(QWidget* parent = nullptr);
+
+    // The user picked another page of PageControl_Main.
+    void PageControl_MainChange();
+
+    // --- Header and language ---------------------------------------------
+    QLabel* Label_CommError = nullptr;
+    QLabel* Panel_KeszulekMegnevezes = nullptr;
+    QLabel* Label_Firmware = nullptr;
+    QPushButton* Button_Nyelv = nullptr;
+
+    // --- Pages -----------------------------------------------------------
+    QTabWidget* PageControl_Main = nullptr;
+    QWidget* TabSheet_Beallitasok = nullptr;
+    QWidget* TabSheet_DO = nullptr;
+    QWidget* TabSheet_Kalibralas = nullptr;
+
+    // Settings page
+    QGroupBox* GroupBox_KijelzoEsHibauzenet = nullptr;
+    QLabel* Label_Kijelzo = nullptr;
+    QGroupBox* GroupBox_Output = nullptr;
+    QLabel* Label_Output = nullptr;
+    QLabel* Label_KVSubType2 = nullptr;
+    QLabel* Label_Error = nullptr;
+    QGroupBox* GroupBox_Beallitasok = nullptr;
+    TRadioGroup* RadioGroup_VezetekSzam = nullptr;
+    TRadioGroup* RadioGroup_Uzemmod = nullptr;
+    TRadioGroup* RadioGroup_Atlagolas = nullptr;
+    TRadioGroup* RadioGroup_AnalogKimTipus = nullptr;
+    TRadioGroup* RadioGroup_AnalogKimHibajelzes = nullptr;
+    QCheckBox* CheckBox_NemHibaAKimenetTulcsordulas = nullptr;
+    QGroupBox* GroupBox_AnalogKimenetSkalazasa = nullptr;
+    TLabeledEdit* LabeledEdit_AramL = nullptr;
+    TLabeledEdit* LabeledEdit_AramH = nullptr;
+    QGroupBox* GroupBox_AnalogKimenetLimit = nullptr;
+    TLabeledEdit* LabeledEdit_AramLLimit = nullptr;
+    TLabeledEdit* LabeledEdit_AramHLimit = nullptr;
+    QGroupBox* GroupBox_PotenciometerUzemmod = nullptr;
+    QGroupBox* GroupBox_PotenciometerKalibralas = nullptr;
+    TSpeedButton* SpeedButton_PotiCal0 = nullptr;
+    TSpeedButton* SpeedButton_PotiCal100 = nullptr;
+    QLabel* Label_PotiModRMert = nullptr;
+    QGroupBox* GroupBox_2Wire = nullptr;
+    TSpeedButton* SpeedButton_2VezRKiejtes = nullptr;
+    QLabel* Label_2VezModRMert = nullptr;
+    TSpeedButton* SpeedButton_R2Wires0Ohm = nullptr;
+
+    // Limit outputs page
+    QGroupBox* GroupBox_Limit1 = nullptr;
+    TRadioGroup* RadioGroup_Limit1Uzemmod = nullptr;
+    TLabeledEdit* LabeledEdit_Limit1Low = nullptr;
+    TLabeledEdit* LabeledEdit_Limit1High = nullptr;
+    TLabeledEdit* LabeledEdit_Limit1Hysteresis = nullptr;
+    TRadioGroup* RadioGroup_Limit1HoldMode = nullptr;
+    QGroupBox* GroupBox_Limit2 = nullptr;
+    TRadioGroup* RadioGroup_Limit2Uzemmod = nullptr;
+    TLabeledEdit* LabeledEdit_Limit2Low = nullptr;
+    TLabeledEdit* LabeledEdit_Limit2High = nullptr;
+    TLabeledEdit* LabeledEdit_Limit2Hysteresis = nullptr;
+    TRadioGroup* RadioGroup_Limit2HoldMode = nullptr;
+    QGroupBox* GroupBox_Limit3 = nullptr;
+    TRadioGroup* RadioGroup_Limit3Uzemmod = nullptr;
+    TLabeledEdit* LabeledEdit_Limit3Low = nullptr;
+    TLabeledEdit* LabeledEdit_Limit3High = nullptr;
+    TLabeledEdit* LabeledEdit_Limit3Hysteresis = nullptr;
+    TRadioGroup* RadioGroup_Limit3HoldMode = nullptr;
+    QGroupBox* GroupBox_Limit4 = nullptr;
+    TRadioGroup* RadioGroup_Limit4Uzemmod = nullptr;
+    TLabeledEdit* LabeledEdit_Limit4Low = nullptr;
+    TLabeledEdit* LabeledEdit_Limit4High = nullptr;
+    TLabeledEdit* LabeledEdit_Limit4Hysteresis = nullptr;
+    TRadioGroup* RadioGroup_Limit4HoldMode = nullptr;
+    QGroupBox* GroupBox_DOForce = nullptr;
+    QFrame* Shape_DO1 = nullptr;
+    QFrame* Shape_DO2 = nullptr;
+    QFrame* Shape_DO3 = nullptr;
+    QFrame* Shape_DO4 = nullptr;
+    TSpeedButton* SpeedButton_DO1 = nullptr;
+    TSpeedButton* SpeedButton_DO2 = nullptr;
+    TSpeedButton* SpeedButton_DO3 = nullptr;
+    TSpeedButton* SpeedButton_DO4 = nullptr;
+    TSpeedButton* SpeedButton_DOForce = nullptr;
+    TSpeedButton* SpeedButton_HoldMegszuntetes = nullptr;
+
+    // Calibration page
+    QLabel* Label_KVSubType = nullptr;
+    QTabWidget* PageControl_KalibralasTipus = nullptr;
+    QWidget* TabSheet_ADKalibralas = nullptr;
+    QLabel* Label_ADAveragedBig = nullptr;
+    QGroupBox* GroupBox8 = nullptr;
+    TSpeedButton* SpeedButton_ADCal0Ohm = nullptr;
+    QGroupBox* GroupBoxCal490 = nullptr;
+    TSpeedButton* SpeedButton_ADCal490Ohm = nullptr;
+    QWidget* TabSheet_3VezKalibralas = nullptr;
+    QLabel* Label_3VezKalibralashozRMert = nullptr;
+    QGroupBox* GroupBox_Cal249 = nullptr;
+    TSpeedButton* SpeedButton_R3WOffszet = nullptr;
+    QWidget* TabSheet_AnalogKimenetKalibralas = nullptr;
+    QLabel* Label_PWMNagy = nullptr;
+    QLabel* Label_PWMToInstrumentCaption = nullptr;
+    QLabel* Label_PWMToInstrument = nullptr;
+    QGroupBox* GroupBox_PWMErtekValtoztatas = nullptr;
+    QPushButton* Button_IM10000 = nullptr;
+    QPushButton* Button_IM1000 = nullptr;
+    QPushButton* Button_IM100 = nullptr;
+    QPushButton* Button_IM10 = nullptr;
+    QPushButton* Button_IM1 = nullptr;
+    QPushButton* Button_IP1 = nullptr;
+    QPushButton* Button_IP10 = nullptr;
+    QPushButton* Button_IP100 = nullptr;
+    QPushButton* Button_IP1000 = nullptr;
+    QPushButton* Button_IP10000 = nullptr;
+    QPushButton* Button_PWM0Percent = nullptr;
+    QSlider* TrackBar_PWM = nullptr;
+    QPushButton* Button_PWM100Percent = nullptr;
+    QGroupBox* GroupBox_Kalibralas4mA = nullptr;
+    TSpeedButton* SpeedButton_PWMCal4mA = nullptr;
+    QGroupBox* GroupBox_Kalibralas20mA = nullptr;
+    TSpeedButton* SpeedButton_PWMCal20mA = nullptr;
+    QGroupBox* GroupBox_AnalogKimenetTeszt = nullptr;
+    TSpeedButton* SpeedButton_TesztKi = nullptr;
+    TSpeedButton* SpeedButton_mA0 = nullptr;
+    TSpeedButton* SpeedButton_mA4 = nullptr;
+    TSpeedButton* SpeedButton_mA10 = nullptr;
+    TSpeedButton* SpeedButton_mA12 = nullptr;
+    TSpeedButton* SpeedButton_mA20 = nullptr;
+    QWidget* TabSheet_Parancsok = nullptr;
+    TSpeedButton* SpeedButton_ParancsReset = nullptr;
+    TSpeedButton* SpeedButton_ParancsEEPROMTorles = nullptr;
+
+    // --- Right column ----------------------------------------------------
+    TMB* MB1 = nullptr;
+    TMBPanel* MB1Panel = nullptr;
+
+    QGroupBox* GroupBox_System = nullptr;
+    TMBarGraph* MBarGraph_ADRaw = nullptr;
+    TMBarGraph* MBarGraph_PWM = nullptr;
+    QLabel* Label_ADRaw = nullptr;
+    QLabel* Label_ADAveraged = nullptr;
+    QLabel* Label_ADAveraged2 = nullptr;
+    QLabel* Label_ADSpS = nullptr;
+    QLabel* Label_uWires = nullptr;
+    QLabel* Label16_uMode = nullptr;
+    QLabel* Label_bVoltageOutput = nullptr;
+    QLabel* Label_enuCalMode = nullptr;
+    QLabel* Label_PtType = nullptr;
+    QLabel* Label_uErrorNumber = nullptr;
+    QLabel* Label_uCRCOKbits1 = nullptr;
+    QLabel* Label_uAfterWriteOKbits1 = nullptr;
+    QLabel* Label_uCRCOKbits2 = nullptr;
+    QLabel* Label_uAfterWriteOKbits2 = nullptr;
+    QLabel* Label_uADCRestartNumber = nullptr;
+    QLabel* Label_iTP = nullptr;
+    QLabel* Label_uPWMITPerSec = nullptr;
+    QLabel* Label_uCounterSecAfterReset = nullptr;
+    QLabel* Label_fCalculatedRWithoutCompensation = nullptr;
+    QLabel* Label_fCalculatedR = nullptr;
+    QLabel* Label_fInput = nullptr;
+    QLabel* Label_uCountOfNewInputValue = nullptr;
+    QLabel* Label_PWM = nullptr;
+    QLabel* Label_ADUnderFlow = nullptr;
+    QLabel* Label_ADOverFlow = nullptr;
+    QLabel* Label_ADNoDRDY = nullptr;
+    QLabel* Label_ADNoChange = nullptr;
+    QLabel* Label_RestartADC = nullptr;
+    QLabel* Label_bUncalInput = nullptr;
+    QLabel* Label_bUncal3WOffset = nullptr;
+    QLabel* Label_bUncalOutput = nullptr;
+    QLabel* Label_bOpenError = nullptr;
+    QLabel* Label_bRAM1BadWrite = nullptr;
+    QLabel* Label_bPWMITNotOK = nullptr;
+
+    QGroupBox* GroupBox_FajlMuveletek = nullptr;
+    QPushButton* Button_FileMegnyitas = nullptr;
+    QPushButton* Button_FileMentes = nullptr;
+
+    QGroupBox* GroupBox_KeszulekOlvasasIras = nullptr;
+    QPushButton* Button_GyariAlapertekek = nullptr;
+    TSpeedButton* SpeedButton_KVKiolvasas = nullptr;
+    TSpeedButton* SpeedButton_BeallitasokAKVbe = nullptr;
+
+    // --- Non-visual ------------------------------------------------------
+    // Filled in just before each use; the dialogs themselves are modal and short-lived.
+    Dialogs::FileRequest SaveDialog1;
+    Dialogs::FileRequest OpenDialog1;
+    QTimer* Timer_CommunicationTask = nullptr;
+
+private:
+    void createHeader();
+    void createSettingsPage();
+    void createLimitsPage();
+    void createLimitGroup(int number, QGroupBox** group, TRadioGroup** mode, TLabeledEdit** low,
+                          TLabeledEdit** high, TLabeledEdit** hysteresis, TRadioGroup** holdMode);
+    void createCalibrationPage();
+    void createAdCalibrationSheet();
+    void createThreeWireSheet();
+    void createAnalogOutputSheet();
+    void createCommandsSheet();
+    void createLink();
+    void createSystemGroup();
+    void createFileAndDeviceGroups();
+};
