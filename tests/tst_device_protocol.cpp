@@ -1,0 +1,494 @@
+#include "device/device_command.h"
+#include "device/device_protocol.h"
+#include "device/firmware_version.h"
+#include "device/settings_mapping.h"
+#include "link/ascii_codec.h"
+#include "link/crc16.h"
+#include "link/tmb.h"
+#include "support/scripted_peer.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <bit>
+#include <functional>
+
+namespace {
+
+QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(QByteArray(text));
+}
+
+void le(QByteArray& out, quint32 value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        out.append(char((value >> (8 * i)) & 0xFF));
+}
+
+void leFloat(QByteArray& out, float value)
+{
+    le(out, std::bit_cast<quint32>(value), 4);
+}
+
+QByteArray answerLine(quint8 command, QByteArrayView data, quint8 status = 0)
+{
+    QByteArray body;
+    body.append(char(DeviceAddress));
+    body.append(char(DeviceFunctionId));
+    body.append(char(command));
+    body.append(char(status));
+    body.append(data.data(), data.size());
+    return frame::asciiEncode('S', frame::withCrc(body));
+}
+
+} // namespace
+
+class TestDeviceProtocol : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void prepareSetsHeaderAndClearsData();
+    void liveQueryBlock();
+    void settingsWriteBlock();
+    void wireIndexGivesFirstByte_data();
+    void wireIndexGivesFirstByte();
+    void calibrationEncoders_data();
+    void calibrationEncoders();
+
+    void liveValuesDecodeEveryField();
+    void adRawEdges_data();
+    void adRawEdges();
+    void firmwareAnswer();
+    void shortAnswerReadsZeroWithoutAdvancing();
+    void settingsAnswerWithOddAveraging();
+
+    void firmwareRange_data();
+    void firmwareRange();
+    void wiresMapping_data();
+    void wiresMapping();
+    void averagingMapping_data();
+    void averagingMapping();
+    void modeAndChoiceMappings();
+    void commandTableIsComplete();
+
+private:
+    // Sends `command` with the peer answering `data`; true when it ended stOK.
+    bool exchange(quint8 command, const QByteArray& data);
+
+    std::unique_ptr<ScriptedPeer> m_peer;
+    std::unique_ptr<TMB> m_mb;
+};
+
+void TestDeviceProtocol::initTestCase()
+{
+    qRegisterMetaType<TMBStatus>();
+}
+
+void TestDeviceProtocol::init()
+{
+    m_peer = std::make_unique<ScriptedPeer>();
+    QVERIFY(m_peer->isValid());
+    m_mb = std::make_unique<TMB>();
+    m_mb->setMBBaud(baud019200);
+    QString error;
+    QVERIFY2(m_mb->openAction(m_peer->devicePath(), &error), qPrintable(error));
+}
+
+void TestDeviceProtocol::cleanup()
+{
+    m_mb.reset();
+    m_peer.reset();
+}
+
+bool TestDeviceProtocol::exchange(quint8 command, const QByteArray& data)
+{
+    m_peer->setResponder([command, data](const QByteArray&) { return answerLine(command, data); });
+    PrepareDeviceQuery(*m_mb, command);
+    QSignalSpy spy(m_mb.get(), &TMB::OnMBMasterEndOfEvent);
+    m_mb->MBSend(0);
+    if (spy.isEmpty() && !spy.wait(5000))
+        return false;
+    return spy.constFirst().at(0).value<TMBStatus>() == stOK;
+}
+
+// --- Encoding ----------------------------------------------------------------
+
+void TestDeviceProtocol::prepareSetsHeaderAndClearsData()
+{
+    TMB mb;
+    mb.MBPutCardinal(0xDEADBEEF);
+    PrepareDeviceQuery(mb, CmdWriteSettings);
+    QCOMPARE(mb.MBMasterAddressToSlave(), quint8(1));
+    QCOMPARE(mb.MBMasterIDToSlave(), quint8(34));
+    QCOMPARE(mb.MBMasterCommandToSlave(), quint8(9));
+    QCOMPARE(mb.MBDataNumberToSend(), quint16(0));
+    QCOMPARE(mb.MBMBTXDataBufferIndex(), quint16(1));
+}
+
+void TestDeviceProtocol::liveQueryBlock()
+{
+    TMB mb;
+    PrepareDeviceQuery(mb, CmdReadLiveValues);
+    EncodeLiveQuery(mb, cpAnalogOutput, 0xBEEF);
+    QCOMPARE(mb.txData(), hex("03EFBE"));
+    QCOMPARE(int(mb.MBDataNumberToSend()), LiveQueryBlockSize);
+}
+
+void TestDeviceProtocol::settingsWriteBlock()
+{
+    DeviceSettings s;
+    s.Wires = 3;
+    s.InputMode = 2;
+    s.Averaging = 64;
+    s.bOutputLiveZero = false;
+    s.bErrorLevelHigh = true;
+    s.bNoErrorOnOverflow = true;
+    s.fScaleLow = -200.0f;
+    s.fScaleHigh = 1.0f;
+    s.fOutputLimitLow = 3.8f;
+    s.fOutputLimitHigh = 20.5f;
+
+    TMB mb;
+    PrepareDeviceQuery(mb, CmdWriteSettings);
+    EncodeSettings(mb, s);
+    const QByteArray data = mb.txData();
+    QCOMPARE(data.size(), SettingsWriteBlockSize);
+    QCOMPARE(data.left(6), hex("030240000101"));
+    QCOMPARE(data.mid(6, 4), hex("000048C3"));  // -200.0
+    QCOMPARE(data.mid(10, 4), hex("0000803F")); // 1.0
+    QCOMPARE(data.mid(14, 4), hex("33337340")); // 3.8
+    QCOMPARE(data.mid(18, 4), hex("0000A441")); // 20.5, least significant byte first
+}
+
+void TestDeviceProtocol::wireIndexGivesFirstByte_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("firstByte");
+    QTest::newRow("index 0 sends 4") << 0 << 4;
+    QTest::newRow("index 1 sends 3") << 1 << 3;
+    QTest::newRow("index 2 sends 2") << 2 << 2;
+    QTest::newRow("no selection sends 4") << -1 << 4;
+}
+
+void TestDeviceProtocol::wireIndexGivesFirstByte()
+{
+    QFETCH(int, index);
+    QFETCH(int, firstByte);
+    DeviceSettings s;
+    s.Wires = settingsmap::wiresForIndex(index);
+    TMB mb;
+    PrepareDeviceQuery(mb, CmdWriteSettings);
+    EncodeSettings(mb, s);
+    QCOMPARE(int(quint8(mb.txData().at(0))), firstByte);
+}
+
+void TestDeviceProtocol::calibrationEncoders_data()
+{
+    QTest::addColumn<int>("which");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("AD 0 ohm, -2") << 0 << hex("FEFFFFFF");
+    QTest::newRow("AD 490 ohm") << 1 << hex("40771B00"); // 1800000
+    QTest::newRow("3-wire offset 0.5") << 2 << hex("0000003F");
+    QTest::newRow("PWM 4 mA") << 3 << hex("662D"); // 11622
+    QTest::newRow("PWM 20 mA") << 4 << hex("FFFF");
+    QTest::newRow("pot 0 %") << 5 << hex("00007041");   // 15.0
+    QTest::newRow("pot 100 %") << 6 << hex("0000C043"); // 384.0
+    QTest::newRow("2-wire R") << 7 << hex("CDCC8C3F");  // 1.1
+    QTest::newRow("2-wire zero") << 8 << hex("00000000");
+}
+
+void TestDeviceProtocol::calibrationEncoders()
+{
+    QFETCH(int, which);
+    QFETCH(QByteArray, expected);
+    const std::function<void(TMB&)> encoders[] = {
+        [](TMB& mb) { EncodeStoreAD0Ohm(mb, -2); },        [](TMB& mb) { EncodeStoreAD490Ohm(mb, 1800000); },
+        [](TMB& mb) { EncodeStore3WireOffset(mb, 0.5f); }, [](TMB& mb) { EncodeStorePWM4mA(mb, 11622); },
+        [](TMB& mb) { EncodeStorePWM20mA(mb, 65535); },    [](TMB& mb) { EncodeStorePot0(mb, 15.0f); },
+        [](TMB& mb) { EncodeStorePot100(mb, 384.0f); },    [](TMB& mb) { EncodeStore2WireR(mb, 1.1f); },
+        [](TMB& mb) { EncodeStore2WireZero(mb); },
+    };
+    TMB mb;
+    PrepareDeviceQuery(mb, CmdStoreAD0Ohm);
+    encoders[which](mb);
+    QCOMPARE(mb.txData(), expected);
+}
+
+// --- Decoding real answers -----------------------------------------------------
+
+void TestDeviceProtocol::liveValuesDecodeEveryField()
+{
+    QByteArray d;
+    le(d, 0x00123456, 4);     // ADRaw
+    le(d, quint32(-1000), 4); // ADAveraged
+    le(d, 2097151, 4);        // ADAveraged2
+    d.append(char(50));       // ADSpS
+    le(d, 0x0401, 2);         // uStatusBits
+    d.append(char(3));        // uWiresSetting
+    d.append(char(1));        // uMode
+    d.append(char(7));        // bVoltageOutput: any non-zero is true
+    d.append(char(0xA5));     // uAfterWriteOKbits1
+    leFloat(d, 21.5f);        // fInput
+    d.append(char(1));        // bPt1000
+    leFloat(d, 108.25f);      // fCalculatedR
+    leFloat(d, 108.75f);      // fCalculatedRWithoutCompensation
+    d.append(char(2));        // enuCalMode
+    d.append(char(4));        // uWires
+    d.append(char(0x3F));     // uCRCOKbits1
+    d.append(char(0x11));     // uAfterWriteOKbits2
+    d.append(char(0x22));     // uCRCOKbits2
+    le(d, 65535, 2);          // PWM
+    leFloat(d, 15.0f);        // fPotCal0R
+    leFloat(d, 385.0f);       // fPotCal100R
+    leFloat(d, 1.125f);       // f2WireR
+    d.append(char(200));      // uErrorNumber
+    leFloat(d, 12.0f);        // fOutput
+    d.append(char(9));        // uADCRestartNumber
+    d.append(char(255));      // uCountOfNewInputValue
+    d.append(char(244));      // uPWMITPerSec
+    d.append(char(17));       // uCounterSecAfterReset
+    QCOMPARE(d.size(), LiveValuesBlockSize);
+
+    QVERIFY(exchange(CmdReadLiveValues, d));
+    LiveValues v;
+    v.FirmwareVersion = 20150325;
+    DecodeLiveValues(*m_mb, v);
+
+    QCOMPARE(v.ADRaw, 0x00123456);
+    QCOMPARE(v.ADAveraged, -1000);
+    QCOMPARE(v.ADAveraged2, 2097151);
+    QCOMPARE(v.ADSpS, quint8(50));
+    QCOMPARE(v.uStatusBits, quint16(0x0401));
+    QVERIFY(v.hasStatus(StatusBit::ADUnderFlow));
+    QVERIFY(v.hasStatus(StatusBit::bPWMITNotOK));
+    QVERIFY(!v.hasStatus(StatusBit::bOpenError));
+    QCOMPARE(v.uWiresSetting, quint8(3));
+    QCOMPARE(v.uMode, quint8(1));
+    QCOMPARE(v.bVoltageOutput, true);
+    QCOMPARE(v.uAfterWriteOKbits1, quint8(0xA5));
+    QCOMPARE(v.fInput, 21.5f);
+    QCOMPARE(v.bPt1000, true);
+    QCOMPARE(v.fCalculatedR, 108.25f);
+    QCOMPARE(v.fCalculatedRWithoutCompensation, 108.75f);
+    QCOMPARE(v.enuCalMode, quint8(2));
+    QCOMPARE(v.uWires, quint8(4));
+    QCOMPARE(v.uCRCOKbits1, quint8(0x3F));
+    QCOMPARE(v.uAfterWriteOKbits2, quint8(0x11));
+    QCOMPARE(v.uCRCOKbits2, quint8(0x22));
+    QCOMPARE(v.PWM, quint16(65535));
+    QCOMPARE(v.fPotCal0R, 15.0f);
+    QCOMPARE(v.fPotCal100R, 385.0f);
+    QCOMPARE(v.f2WireR, 1.125f);
+    QCOMPARE(v.uErrorNumber, quint8(200));
+    QCOMPARE(v.fOutput, 12.0f);
+    QCOMPARE(v.uADCRestartNumber, quint8(9));
+    QCOMPARE(v.uCountOfNewInputValue, quint8(255));
+    QCOMPARE(v.uPWMITPerSec, quint8(244));
+    QCOMPARE(v.uCounterSecAfterReset, quint8(17));
+    QCOMPARE(v.FirmwareVersion, quint32(20150325));
+    QCOMPARE(int(m_mb->MBMBRXDataBufferIndex()), LiveValuesBlockSize + 1);
+}
+
+void TestDeviceProtocol::adRawEdges_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint32>("adRaw");
+    QTest::newRow("01 00 00 00") << hex("01000000") << qint32(1);
+    QTest::newRow("FF FF FF FF") << hex("FFFFFFFF") << qint32(-1);
+    QTest::newRow("00 00 00 80") << hex("00000080") << qint32(INT32_MIN);
+}
+
+void TestDeviceProtocol::adRawEdges()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint32, adRaw);
+    QVERIFY(exchange(CmdReadLiveValues, bytes + QByteArray(LiveValuesBlockSize - 4, '\0')));
+    LiveValues v;
+    DecodeLiveValues(*m_mb, v);
+    QCOMPARE(v.ADRaw, adRaw);
+}
+
+void TestDeviceProtocol::firmwareAnswer()
+{
+    QVERIFY(exchange(CmdIdentify, hex("35783301")));
+    const quint32 version = DecodeFirmwareVersion(*m_mb);
+    QCOMPARE(version, quint32(20150325));
+    QVERIFY(firmware::isAccepted(version));
+}
+
+void TestDeviceProtocol::shortAnswerReadsZeroWithoutAdvancing()
+{
+    QVERIFY(exchange(CmdIdentify, hex("3578")));
+    QCOMPARE(DecodeFirmwareVersion(*m_mb), quint32(0));
+    QCOMPARE(m_mb->MBMBRXDataBufferIndex(), quint16(1));
+
+    // A live block cut after six bytes: ADRaw is whole, the next two i32
+    // fields read 0 in place, so ADSpS takes byte 5.
+    QVERIFY(exchange(CmdReadLiveValues, hex("070000003201")));
+    LiveValues v;
+    DecodeLiveValues(*m_mb, v);
+    QCOMPARE(v.ADRaw, 7);
+    QCOMPARE(v.ADAveraged, 0);
+    QCOMPARE(v.ADAveraged2, 0);
+    QCOMPARE(v.ADSpS, quint8(0x32));
+    QCOMPARE(v.uStatusBits, quint16(0));
+    QCOMPARE(v.uWiresSetting, quint8(1));
+    QCOMPARE(v.bVoltageOutput, false);
+    QCOMPARE(v.fOutput, 0.0f);
+    QCOMPARE(m_mb->MBMBRXDataBufferIndex(), quint16(7));
+}
+
+void TestDeviceProtocol::settingsAnswerWithOddAveraging()
+{
+    QByteArray d;
+    d.append(char(3)); // averaging 3 is no power of two
+    d.append(char(0));
+    d.append(char(1));
+    d.append(char(1));
+    leFloat(d, 0.0f);
+    leFloat(d, 100.0f);
+    leFloat(d, 0.0f);
+    leFloat(d, 10.25f);
+    QCOMPARE(d.size(), SettingsReadBlockSize);
+    QVERIFY(exchange(CmdReadSettings, d));
+
+    LiveValues latest;
+    latest.uWiresSetting = 2;
+    latest.uMode = 1;
+    const DeviceSettings s = DecodeSettings(*m_mb, latest);
+    QCOMPARE(s.Wires, quint8(2));
+    QCOMPARE(s.InputMode, quint8(1));
+    QCOMPARE(s.Averaging, quint8(3));
+    QCOMPARE(s.bOutputLiveZero, false);
+    QCOMPARE(s.bErrorLevelHigh, true);
+    QCOMPARE(s.bNoErrorOnOverflow, true);
+    QCOMPARE(s.fScaleHigh, 100.0f);
+    QCOMPARE(s.fOutputLimitHigh, 10.25f);
+
+    // The window shows no averaging item; writing in that state sends 16.
+    const int averagingIndex = settingsmap::indexForAveraging(s.Averaging);
+    QCOMPARE(averagingIndex, -1);
+    DeviceSettings toWrite = s;
+    toWrite.Averaging = settingsmap::averagingForIndex(averagingIndex);
+    TMB mb;
+    PrepareDeviceQuery(mb, CmdWriteSettings);
+    EncodeSettings(mb, toWrite);
+    QCOMPARE(int(quint8(mb.txData().at(2))), 16);
+}
+
+// --- Firmware and mapping --------------------------------------------------------
+
+void TestDeviceProtocol::firmwareRange_data()
+{
+    QTest::addColumn<quint32>("version");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("one below") << quint32(20150323) << false << "Firmware: v2015-03-23";
+    QTest::newRow("lower bound") << quint32(20150324) << true << "Firmware: v2015-03-24";
+    QTest::newRow("upper bound") << quint32(20150325) << true << "Firmware: v2015-03-25";
+    QTest::newRow("one above") << quint32(20150326) << false << "Firmware: v2015-03-26";
+    QTest::newRow("zero") << quint32(0) << false << "Firmware: v0000-00-00";
+    QTest::newRow("short year") << quint32(9990101) << false << "Firmware: v0999-01-01";
+    // Unsigned: a value that would be negative as a signed number is far above.
+    QTest::newRow("all bits") << quint32(0xFFFFFFFF) << false << "Firmware: v429496-72-95";
+}
+
+void TestDeviceProtocol::firmwareRange()
+{
+    QFETCH(quint32, version);
+    QFETCH(bool, accepted);
+    QFETCH(QString, text);
+    QCOMPARE(firmware::isAccepted(version), accepted);
+    QCOMPARE(firmware::text(version), text);
+}
+
+void TestDeviceProtocol::wiresMapping_data()
+{
+    QTest::addColumn<int>("wires");
+    QTest::addColumn<int>("index"); // -2: the group stays as it is
+    QTest::newRow("4") << 4 << 0;
+    QTest::newRow("3") << 3 << 1;
+    QTest::newRow("2") << 2 << 2;
+    QTest::newRow("5") << 5 << -2;
+    QTest::newRow("0") << 0 << -2;
+}
+
+void TestDeviceProtocol::wiresMapping()
+{
+    QFETCH(int, wires);
+    QFETCH(int, index);
+    const std::optional<int> found = settingsmap::indexForWires(quint8(wires));
+    QCOMPARE(found.value_or(-2), index);
+    if (found)
+        QCOMPARE(int(settingsmap::wiresForIndex(*found)), wires);
+}
+
+void TestDeviceProtocol::averagingMapping_data()
+{
+    QTest::addColumn<int>("averaging");
+    QTest::addColumn<int>("index");
+    for (int n = 0; n <= 6; ++n)
+        QTest::addRow("%d", 1 << n) << (1 << n) << n;
+    QTest::newRow("0") << 0 << -1;
+    QTest::newRow("3") << 3 << -1;
+    QTest::newRow("48") << 48 << -1;
+    QTest::newRow("128") << 128 << -1;
+    QTest::newRow("255") << 255 << -1;
+}
+
+void TestDeviceProtocol::averagingMapping()
+{
+    QFETCH(int, averaging);
+    QFETCH(int, index);
+    QCOMPARE(settingsmap::indexForAveraging(quint8(averaging)), index);
+    QCOMPARE(int(settingsmap::averagingForIndex(index)), index >= 0 ? averaging : 16);
+}
+
+void TestDeviceProtocol::modeAndChoiceMappings()
+{
+    QCOMPARE(settingsmap::indexForInputMode(0), 0);
+    QCOMPARE(settingsmap::indexForInputMode(2), 2);
+    QCOMPARE(settingsmap::indexForInputMode(7), 2);
+    QCOMPARE(settingsmap::inputModeForIndex(1, 0), quint8(1));
+    QCOMPARE(settingsmap::inputModeForIndex(-1, 2), quint8(2));
+    QCOMPARE(settingsmap::inputModeForIndex(3, 0), quint8(0));
+
+    QCOMPARE(settingsmap::outputLiveZeroForIndex(0), true);
+    QCOMPARE(settingsmap::outputLiveZeroForIndex(1), false);
+    QCOMPARE(settingsmap::outputLiveZeroForIndex(-1), false);
+    QCOMPARE(settingsmap::indexForOutputLiveZero(true), 0);
+    QCOMPARE(settingsmap::indexForOutputLiveZero(false), 1);
+
+    QCOMPARE(settingsmap::errorLevelHighForIndex(1), true);
+    QCOMPARE(settingsmap::errorLevelHighForIndex(0), false);
+    QCOMPARE(settingsmap::errorLevelHighForIndex(-1), false);
+    QCOMPARE(settingsmap::indexForErrorLevelHigh(true), 1);
+    QCOMPARE(settingsmap::indexForErrorLevelHigh(false), 0);
+}
+
+void TestDeviceProtocol::commandTableIsComplete()
+{
+    int commands = 0;
+    for (int code = 0; code < 256; ++code) {
+        const bool listed = std::find(std::begin(devicecmd::AllCommands), std::end(devicecmd::AllCommands),
+                                      quint8(code)) != std::end(devicecmd::AllCommands);
+        QCOMPARE(devicecmd::isCommand(quint8(code)), listed);
+        QCOMPARE(devicecmd::parameterBlockSize(quint8(code)) >= 0, listed);
+        QCOMPARE(devicecmd::resultBlockSize(quint8(code)) >= 0, listed);
+        commands += listed ? 1 : 0;
+    }
+    QCOMPARE(commands, 15);
+    QCOMPARE(devicecmd::name(CmdIdentify), QStringLiteral("CmdIdentify"));
+    QCOMPARE(devicecmd::name(CmdStore2WireZero), QStringLiteral("CmdStore2WireZero"));
+    QCOMPARE(statusbits::name(StatusBit::bPWMITNotOK), QStringLiteral("bPWMITNotOK"));
+    QCOMPARE(statusbits::caption(StatusBit::ADUnderFlow), QStringLiteral(" Un.F "));
+}
+
+QTEST_GUILESS_MAIN(TestDeviceProtocol)
+#include "tst_device_protocol.moc"

@@ -1,0 +1,125 @@
+#include "device/device_protocol.h"
+#include "link/tmb.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+#ifndef KVSIM_PATH
+#define KVSIM_PATH ""
+#endif
+
+// kvsim as a child process: the path it prints, talking to it, stopping it.
+class TestSimProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void helpExplainsOptions();
+    void badOptionIsRefused_data();
+    void badOptionIsRefused();
+    void servesUntilSignalled_data();
+    void servesUntilSignalled();
+
+private:
+    QString m_program;
+};
+
+void TestSimProgram::initTestCase()
+{
+    qRegisterMetaType<TMBStatus>();
+    m_program = QString::fromLocal8Bit(qgetenv("KVSIM"));
+    if (m_program.isEmpty())
+        m_program = QStringLiteral(KVSIM_PATH);
+    QVERIFY2(QFileInfo(m_program).isExecutable(), qPrintable("kvsim not found at '" + m_program + "'"));
+}
+
+void TestSimProgram::helpExplainsOptions()
+{
+    QProcess process;
+    process.start(m_program, {QStringLiteral("--help")});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    const QString text = QString::fromLocal8Bit(process.readAllStandardOutput());
+    for (const char* option : {"--model", "--firmware", "--pt1000", "--voltage", "--open-sensor", "--latency",
+                               "--refuse", "--drop-every", "--corrupt-rate", "--seed", "--link"})
+        QVERIFY2(text.contains(QLatin1String(option)), option);
+}
+
+void TestSimProgram::badOptionIsRefused_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("unknown option") << QStringList{"--frobnicate"};
+    QTest::newRow("unknown model") << QStringList{"--model", "KV9999"};
+    QTest::newRow("rate above 1") << QStringList{"--corrupt-rate", "1.5"};
+    QTest::newRow("refuse 300") << QStringList{"--refuse", "300"};
+    QTest::newRow("latency text") << QStringList{"--latency", "soon"};
+    QTest::newRow("stray argument") << QStringList{"extra"};
+}
+
+void TestSimProgram::badOptionIsRefused()
+{
+    QFETCH(QStringList, arguments);
+    QProcess process;
+    process.start(m_program, arguments);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY(process.readAllStandardOutput().isEmpty());
+    QVERIFY(process.readAllStandardError().startsWith("kvsim: "));
+}
+
+void TestSimProgram::servesUntilSignalled_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+void TestSimProgram::servesUntilSignalled()
+{
+    QFETCH(int, signalNumber);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("ttyKV"));
+
+    QProcess process;
+    process.start(m_program,
+                  {QStringLiteral("--firmware"), QStringLiteral("20150324"), QStringLiteral("--model"),
+                   QStringLiteral("kv4820"), QStringLiteral("--link"), link});
+    QVERIFY(process.waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(process.canReadLine(), 10000);
+    const QString devicePath = QString::fromLocal8Bit(process.readLine()).trimmed();
+    QVERIFY2(devicePath.startsWith(QLatin1String("/dev/")), qPrintable(devicePath));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), devicePath);
+
+    TMB mb;
+    mb.setMBBaud(baud019200);
+    QVERIFY(mb.openAction(link));
+    PrepareDeviceQuery(mb, CmdIdentify);
+    QSignalSpy spy(&mb, &TMB::OnMBMasterEndOfEvent);
+    mb.MBSend(0);
+    QVERIFY(spy.wait(10000));
+    QCOMPARE(mb.MBStatus(), stOK);
+    QCOMPARE(DecodeFirmwareVersion(mb), quint32(20150324));
+    mb.closeAction();
+
+    QCOMPARE(process.state(), QProcess::Running);
+    if (signalNumber == SIGTERM)
+        process.terminate();
+    else
+        ::kill(pid_t(process.processId()), SIGINT);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+QTEST_GUILESS_MAIN(TestSimProgram)
+#include "tst_sim_program.moc"
