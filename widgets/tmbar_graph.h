@@ -9,19 +9,21 @@
 
 #include <cstdint>
 
-enum TMBGOrientation
+// Fixed underlying types: a stored value outside the enumerators (say, from a
+// settings file) is then well defined and simply changes nothing.
+enum TMBGOrientation : int
 {
     orientationHorizontal,
     orientationVertical,
 };
 
-enum TMBGMode
+enum TMBGMode : int
 {
     modeSigned,   // -1 … +1 around a zero mark
     modeUnsigned, // 0 … +1 from the low end, with the percentage text
 };
 
-enum TMBGTextPosition
+enum TMBGTextPosition : int
 {
     tpInside,
     tpOutside,
