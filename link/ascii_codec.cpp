@@ -38,6 +38,7 @@ DecodeEvent AsciiDecoder::reject()
 {
     m_raw.clear();
     m_inFrame = false;
+    m_accepted = false;
     return DecodeEvent::Rejected;
 }
 
@@ -45,6 +46,7 @@ DecodeEvent AsciiDecoder::feed(quint8 c)
 {
     if (c == quint8(m_start)) {
         m_inFrame = true;
+        m_accepted = false;
         m_expectHigh = true;
         m_raw.clear();
         return DecodeEvent::FrameStarted;
@@ -58,12 +60,15 @@ DecodeEvent AsciiDecoder::feed(quint8 c)
         } else {
             m_raw.append(quint8(m_pendingHigh | digit));
             m_expectHigh = true;
+            m_accepted = false;
         }
         return DecodeEvent::None;
     }
     if (c == quint8(frame::AsciiEnd)) {
-        if (m_inFrame && m_raw.count() >= 6 && frame::crcMatches(m_raw.view()))
+        if (m_inFrame && !m_accepted && m_raw.count() >= 6 && frame::crcMatches(m_raw.view())) {
+            m_accepted = true;
             return DecodeEvent::FrameAccepted;
+        }
         return reject();
     }
     return reject();

@@ -40,6 +40,9 @@ private:
     RxRawBuffer& m_raw;
     char m_start;
     bool m_inFrame = false;
+    // Set once ";" has accepted the bytes held; a repeated ";" must not
+    // accept the same frame again.
+    bool m_accepted = false;
     bool m_expectHigh = true;
     quint8 m_pendingHigh = 0;
 };

@@ -76,9 +76,11 @@ int frameHeaderSize(TMBMode mode)
 
 quint16 transmissionTimeMs(int dataBytes, quint32 rate)
 {
-    const double t = (dataBytes + 5) * (1.0 / double(rate) * 10.0 * 2.0 * 1000.0);
-    // nearbyint rounds half to even in the default rounding mode.
-    return quint16(std::nearbyint(t) + 1);
+    const double t = (dataBytes + 5) * (1.0 / double(qMax<quint32>(rate, 1)) * 10.0 * 2.0 * 1000.0);
+    // nearbyint rounds half to even in the default rounding mode. Long frames
+    // at slow rates exceed a Word: saturate rather than wrap to a short time-out.
+    const double ms = std::nearbyint(t) + 1.0;
+    return ms >= 65535.0 ? quint16(65535) : quint16(ms);
 }
 
 } // namespace mb

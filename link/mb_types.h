@@ -83,7 +83,7 @@ int frameHeaderSize(TMBMode mode);
 
 // Estimated time in ms for a query with dataBytes of payload at rate, as the
 // answer time-out adds it: (N + 5) character pairs of 10 bits, rounded half
-// to even, plus one.
+// to even, plus one; at most 65535.
 quint16 transmissionTimeMs(int dataBytes, quint32 rate);
 
 } // namespace mb

@@ -3,6 +3,8 @@
 #include <QDeadlineTimer>
 #include <QTest>
 
+#include <algorithm>
+
 ScriptedPeer::ScriptedPeer(QObject* parent) : QObject(parent), m_pty(PseudoTerminal::open())
 {
     if (!m_pty)
@@ -31,15 +33,16 @@ void ScriptedPeer::onReadable()
     m_received.append(bytes);
     m_pending.append(bytes);
     emit bytesReceived();
-    if (!m_responder)
-        return;
+    // Queries that arrive while no responder is set stay unanswered.
     for (;;) {
-        const qsizetype end = m_pending.indexOf(';');
-        if (end < 0)
+        const auto it =
+            std::find_if(m_pending.cbegin(), m_pending.cend(), [](char c) { return isQueryEnd(quint8(c)); });
+        if (it == m_pending.cend())
             break;
+        const qsizetype end = it - m_pending.cbegin();
         const QByteArray query = m_pending.left(end + 1);
         m_pending.remove(0, end + 1);
-        const QByteArray answer = m_responder(query);
+        const QByteArray answer = m_responder ? m_responder(query) : QByteArray();
         if (!answer.isEmpty())
             send(answer);
     }
@@ -48,9 +51,15 @@ void ScriptedPeer::onReadable()
 bool ScriptedPeer::waitForQueries(int count, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
-    while (asciiQueryCount() < count && !deadline.hasExpired())
+    while (queryCount() < count && !deadline.hasExpired())
         QTest::qWait(5);
-    return asciiQueryCount() >= count;
+    return queryCount() >= count;
+}
+
+int ScriptedPeer::queryCount() const
+{
+    return int(
+        std::count_if(m_received.cbegin(), m_received.cend(), [](char c) { return isQueryEnd(quint8(c)); }));
 }
 
 void ScriptedPeer::send(const QByteArray& bytes)

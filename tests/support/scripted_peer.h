@@ -36,6 +36,12 @@ public:
     // terminated) or nibble frames (end marker) have arrived in total.
     bool waitForQueries(int count, int timeoutMs = 5000);
     int asciiQueryCount() const { return int(m_received.count(';')); }
+    // ASCII queries plus nibble frames received so far.
+    int queryCount() const;
+
+    // True for the byte that ends a query: ";" in ASCII framing, the
+    // high-nibble byte with the last-byte marker in nibble framing.
+    static bool isQueryEnd(quint8 byte) { return byte == ';' || (byte & 0x60) == 0x60; }
 
     void send(const QByteArray& bytes);
     void setResponder(Responder responder) { m_responder = std::move(responder); }
