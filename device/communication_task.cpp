@@ -1,0 +1,360 @@
+#include "device/communication_task.h"
+
+#include "device/device_protocol.h"
+#include "device/firmware_version.h"
+#include "device/live_display.h"
+#include "device/settings_editing.h"
+#include "device/settings_mapping.h"
+#include "link/tmb.h"
+#include "platform/number_format.h"
+
+#include <QTimer>
+
+namespace {
+
+constexpr int StateStopped = 0;
+constexpr int StateIdentify = 1;
+constexpr int StateIdentifyWait = 2;
+constexpr int StateLivePoll = 10;
+constexpr int StateLivePollWait = 11;
+constexpr int StateReadSettings = 90;
+constexpr int StateReadSettingsWait = 91;
+constexpr int StateWriteSettings = 100;
+constexpr int StateWriteSettingsWait = 101;
+
+// Byte of the command in an ASCII answer frame: address, ID, command, status.
+constexpr int AnswerCommandOffset = 2;
+
+} // namespace
+
+CommunicationTask::CommunicationTask(TMB& mb, CommunicationTaskHost& host, QTimer* timer, QObject* parent)
+    : QObject(parent), m_mb(mb), m_host(host), m_timer(timer ? timer : new QTimer(this))
+{
+    m_timer->stop();
+    m_timer->setInterval(TickIntervalMs);
+    connect(m_timer, &QTimer::timeout, this, &CommunicationTask::CommunicationTaskStep);
+    connect(&m_mb, &TMB::OnMBMasterEndOfEvent, this,
+            [this](TMBStatus status, const QString&) { MBMasterEndOfEvent(status); });
+    connect(&m_mb, &TMB::OnMBPortOpenedOrClosed, this, &CommunicationTask::MBPortOpenedOrClosed);
+}
+
+void CommunicationTask::StartCommunicationTask()
+{
+    m_iTP = StateIdentify;
+    m_lateAnswerGuard = false;
+    m_timer->stop();
+    m_timer->setInterval(TickIntervalMs);
+    m_timer->start();
+    CommunicationTaskStep();
+}
+
+void CommunicationTask::StopCommunicationTask()
+{
+    m_iTP = StateStopped;
+    m_lateAnswerGuard = false;
+    m_timer->stop();
+}
+
+void CommunicationTask::PrepareQuery(quint8 command)
+{
+    PrepareDeviceQuery(m_mb, command);
+    m_awaitedCommand = command;
+    m_bAnswerArrived = false;
+}
+
+void CommunicationTask::send(int waitState)
+{
+    m_iTP = waitState;
+    m_mb.MBSend(SendDelayMs);
+}
+
+bool CommunicationTask::isWaitState(int state)
+{
+    return state == StateIdentifyWait || state == StateLivePollWait ||
+           (state >= 21 && state <= 141 && state % 10 == 1);
+}
+
+void CommunicationTask::CommunicationTaskStep()
+{
+    m_host.showITP(m_iTP);
+
+    if (m_lateAnswerGuard && isWaitState(m_iTP) && !m_bAnswerArrived && !m_mb.MBBusy() &&
+        m_lateAnswerClock.hasExpired(qint64(m_mb.MBCalculatedTimeOfSending()) + m_mb.MBMasterTimeOut())) {
+        takeEndOfTransaction(stTimeOut);
+        return;
+    }
+
+    switch (m_iTP) {
+    case StateStopped:
+        return;
+    case StateIdentify:
+        PrepareQuery(CmdIdentify);
+        send(StateIdentifyWait);
+        return;
+    case StateIdentifyWait:
+        if (!m_bAnswerArrived)
+            return;
+        if (m_status != stOK) {
+            m_iTP = StateIdentify;
+            return;
+        }
+        m_liveValues.FirmwareVersion = DecodeFirmwareVersion(m_mb);
+        if (CheckFirmwareVersion())
+            m_iTP = StateLivePoll;
+        return;
+    case StateLivePoll:
+        PrepareQuery(CmdReadLiveValues);
+        EncodeLiveQuery(m_mb, m_host.calibrationPage(), m_host.pwmSetpoint());
+        send(StateLivePollWait);
+        return;
+    case StateLivePollWait:
+        if (!m_bAnswerArrived)
+            return;
+        if (m_status != stOK) {
+            m_iTP = StateIdentify;
+            return;
+        }
+        DecodeLiveValues(m_mb, m_liveValues);
+        m_host.liveValuesArrived(m_liveValues);
+        chooseAfterLivePoll();
+        return;
+    case StateReadSettings:
+        if (withdrawn(rbKVKiolvasas))
+            return;
+        PrepareQuery(CmdReadSettings);
+        send(StateReadSettingsWait);
+        return;
+    case StateReadSettingsWait:
+        if (!m_bAnswerArrived)
+            return;
+        if (m_status != stOK) {
+            m_iTP = StateIdentify;
+            return;
+        }
+        readBackSettings();
+        m_iTP = StateLivePoll;
+        return;
+    case StateWriteSettings:
+        if (withdrawn(rbBeallitasokAKVbe))
+            return;
+        sendSettings();
+        return;
+    case StateWriteSettingsWait:
+        if (!m_bAnswerArrived)
+            return;
+        if (m_status != stOK) {
+            m_iTP = StateIdentify;
+            return;
+        }
+        m_host.setRequestDown(rbBeallitasokAKVbe, false);
+        UpdateCommandButtons(rbBeallitasokAKVbe);
+        m_host.setRequestDown(rbKVKiolvasas, true);
+        UpdateCommandButtons(rbKVKiolvasas);
+        m_iTP = StateLivePoll;
+        return;
+    default:
+        break;
+    }
+
+    if (const std::optional<RequestButton> request = requests::forSendState(m_iTP)) {
+        sendRequest(*request);
+        return;
+    }
+    if (const std::optional<RequestButton> request = requests::forSendState(m_iTP - 1)) {
+        if (m_bAnswerArrived)
+            completeRequest(*request);
+        return;
+    }
+    m_iTP = StateIdentify;
+}
+
+void CommunicationTask::chooseAfterLivePoll()
+{
+    for (const RequestButton button : requests::InPriorityOrder) {
+        if (m_host.isRequestDown(button)) {
+            m_iTP = requests::sendState(button);
+            return;
+        }
+    }
+    m_iTP = StateLivePoll;
+}
+
+bool CommunicationTask::withdrawn(RequestButton button)
+{
+    // Released between the live answer that chose it and this tick: the
+    // user took it back (an erase, say), so nothing goes out for it.
+    if (m_host.isRequestDown(button))
+        return false;
+    m_iTP = StateLivePoll;
+    return true;
+}
+
+void CommunicationTask::sendRequest(RequestButton button)
+{
+    if (withdrawn(button))
+        return;
+    PrepareQuery(requests::command(button));
+    const CommunicationTaskHost::CommandParameters p = m_host.commandParameters();
+    switch (button) {
+    case rbADCal0Ohm:
+        EncodeStoreAD0Ohm(m_mb, p.AD0Ohm);
+        break;
+    case rbADCal490Ohm:
+        EncodeStoreAD490Ohm(m_mb, p.ADReference);
+        break;
+    case rbR3WOffszet:
+        EncodeStore3WireOffset(m_mb, p.R3WireOffset);
+        break;
+    case rbPWMCal4mA:
+        EncodeStorePWM4mA(m_mb, m_host.pwmSetpoint());
+        break;
+    case rbPWMCal20mA:
+        EncodeStorePWM20mA(m_mb, m_host.pwmSetpoint());
+        break;
+    case rbPotiCal0:
+        EncodeStorePot0(m_mb, p.PotCal0R);
+        break;
+    case rbPotiCal100:
+        EncodeStorePot100(m_mb, p.PotCal100R);
+        break;
+    case rb2VezRKiejtes:
+        EncodeStore2WireR(m_mb, p.TwoWireR);
+        break;
+    case rbR2Wires0Ohm:
+        EncodeStore2WireZero(m_mb);
+        break;
+    case rbParancsReset:
+    case rbParancsEEPROMTorles:
+    case rbKVKiolvasas:
+    case rbBeallitasokAKVbe:
+        break;
+    }
+    send(requests::sendState(button) + 1);
+}
+
+void CommunicationTask::completeRequest(RequestButton button)
+{
+    if (m_status != stOK) {
+        m_iTP = StateIdentify;
+        return;
+    }
+    m_host.setRequestDown(button, false);
+    UpdateCommandButtons(button);
+    m_iTP = StateLivePoll;
+}
+
+void CommunicationTask::readBackSettings()
+{
+    m_host.setRequestDown(rbKVKiolvasas, false);
+    UpdateCommandButtons(rbKVKiolvasas);
+
+    CommunicationTaskHost::SettingsReadBack r;
+    r.wiresIndex = settingsmap::indexForWires(m_liveValues.uWiresSetting);
+    r.inputModeIndex = settingsmap::indexForInputMode(m_liveValues.uMode);
+    r.settings = DecodeSettings(m_mb, m_liveValues);
+    const DeviceSettings& s = r.settings;
+    r.averagingIndex = settingsmap::indexForAveraging(s.Averaging);
+    r.outputTypeIndex = settingsmap::indexForOutputLiveZero(s.bOutputLiveZero);
+    r.errorLevelIndex = settingsmap::indexForErrorLevelHigh(s.bErrorLevelHigh);
+    r.noErrorOnOverflow = s.bNoErrorOnOverflow;
+    const QString valueFormat = LiveDisplay::valueFormatFor(m_liveValues.uMode, m_liveValues.bPt1000);
+    r.AramL = NumberFormat::format(s.fScaleLow, valueFormat);
+    r.AramH = NumberFormat::format(s.fScaleHigh, valueFormat);
+    r.AramLLimit = NumberFormat::format(s.fOutputLimitLow, settingsedit::LimitFormat);
+    r.AramHLimit = NumberFormat::format(s.fOutputLimitHigh, settingsedit::LimitFormat);
+    m_host.applySettingsReadBack(r);
+}
+
+void CommunicationTask::sendSettings()
+{
+    PrepareQuery(CmdWriteSettings);
+    const CommunicationTaskHost::SettingsSelection selection = m_host.settingsSelection();
+    DeviceSettings s = m_capturedSettings;
+    s.Wires = settingsmap::wiresForIndex(selection.wiresIndex);
+    // Without a mode item the transmitter keeps the mode it reports.
+    s.InputMode = settingsmap::inputModeForIndex(selection.inputModeIndex, m_liveValues.uMode);
+    s.Averaging = settingsmap::averagingForIndex(selection.averagingIndex);
+    EncodeSettings(m_mb, s);
+    send(StateWriteSettingsWait);
+}
+
+void CommunicationTask::UpdateCommandButtons(RequestButton button)
+{
+    if (!m_host.isRequestDown(button)) {
+        for (const RequestButton b : requests::InPriorityOrder) {
+            if (requests::isInGroup(b))
+                m_host.setRequestEnabled(b, true);
+        }
+        return;
+    }
+    if (!requests::isInGroup(button))
+        return;
+    for (const RequestButton b : requests::InPriorityOrder) {
+        if (requests::isInGroup(b) && b != button)
+            m_host.setRequestEnabled(b, false);
+    }
+}
+
+void CommunicationTask::UpdateCommandButtons(QStringView buttonName)
+{
+    if (const std::optional<RequestButton> button = requests::fromObjectName(buttonName))
+        UpdateCommandButtons(*button);
+}
+
+bool CommunicationTask::CheckFirmwareVersion()
+{
+    const quint32 version = m_liveValues.FirmwareVersion;
+    m_host.showFirmware(firmware::text(version));
+    if (firmware::isAccepted(version))
+        return true;
+    StopCommunicationTask();
+    m_host.firmwareRejected(version);
+    return false;
+}
+
+bool CommunicationTask::answerIsAwaited() const
+{
+    if (m_mb.MBMode() != modeASCIIMaster)
+        return true;
+    const QByteArray frame = m_mb.rxFrame();
+    return isWaitState(m_iTP) && frame.size() > AnswerCommandOffset &&
+           quint8(frame.at(AnswerCommandOffset)) == m_awaitedCommand;
+}
+
+void CommunicationTask::MBMasterEndOfEvent(TMBStatus status)
+{
+    // A query sent just before the port closed ends after the close.
+    if (m_iTP == StateStopped)
+        return;
+    const bool carriesAnswer = status == stOK || status == stSlaveError;
+    if (carriesAnswer && !answerIsAwaited()) {
+        // A late answer to an earlier query: the wait goes on.
+        if (isWaitState(m_iTP)) {
+            m_lateAnswerGuard = true;
+            m_lateAnswerClock.start();
+        }
+        return;
+    }
+    takeEndOfTransaction(status);
+}
+
+void CommunicationTask::takeEndOfTransaction(TMBStatus status)
+{
+    m_lateAnswerGuard = false;
+    m_status = status;
+    m_host.showTransactionResult(status == stOK);
+    m_bAnswerArrived = true;
+    CommunicationTaskStep();
+}
+
+void CommunicationTask::MBPortOpenedOrClosed(bool portOpen)
+{
+    if (portOpen) {
+        m_host.setRequestDown(rbKVKiolvasas, true);
+        UpdateCommandButtons(rbKVKiolvasas);
+        StartCommunicationTask();
+        return;
+    }
+    m_host.hideDeviceViews();
+    StopCommunicationTask();
+}

@@ -1,0 +1,551 @@
+#include "device/communication_task.h"
+#include "device/device_command.h"
+#include "device/settings_editing.h"
+#include "device/settings_mapping.h"
+#include "link/tmb.h"
+#include "platform/number_format.h"
+#include "sim/slave_blocks.h"
+#include "sim/virtual_transmitter.h"
+#include "support/scripted_peer.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QtEndian>
+
+#include <functional>
+
+namespace {
+
+constexpr int WaitMs = 10000;
+
+struct SentQuery
+{
+    quint8 command = 0;
+    QByteArray data;
+};
+
+// The main window's side, without widgets.
+class TestHost : public CommunicationTaskHost
+{
+public:
+    TestHost() { enabled.fill(true); }
+
+    bool isRequestDown(RequestButton b) const override { return down[b]; }
+    void setRequestDown(RequestButton b, bool isDown) override { down[b] = isDown; }
+    void setRequestEnabled(RequestButton b, bool isEnabled) override
+    {
+        enabledOutsideGroup |= !requests::isInGroup(b);
+        enabled[b] = isEnabled;
+    }
+    quint8 calibrationPage() const override { return 0; }
+    quint16 pwmSetpoint() const override { return 0; }
+    CommandParameters commandParameters() const override { return parameters; }
+    SettingsSelection settingsSelection() const override { return selection; }
+    void showITP(int iTP) override
+    {
+        if (states.isEmpty() || states.constLast() != iTP)
+            states.append(iTP);
+        if (onStep)
+            onStep(iTP);
+    }
+    void showTransactionResult(bool ok) override
+    {
+        viewsVisible = ok;
+        commErrorVisible = !ok;
+        failures += ok ? 0 : 1;
+    }
+    void hideDeviceViews() override { viewsVisible = commErrorVisible = false; }
+    void showFirmware(const QString& text) override { firmwareText = text; }
+    void firmwareRejected(quint32 version) override { rejected.append(version); }
+    void liveValuesArrived(const LiveValues&) override { ++polls; }
+    void applySettingsReadBack(const SettingsReadBack& readBack) override { readBacks.append(readBack); }
+
+    // The window's click: toggle, then the interlock.
+    void click(CommunicationTask& task, RequestButton b)
+    {
+        down[b] = !down[b];
+        task.UpdateCommandButtons(b);
+    }
+    bool allGroupEnabled() const
+    {
+        return std::all_of(requests::InPriorityOrder.cbegin(), requests::InPriorityOrder.cend(),
+                           [this](RequestButton b) { return !requests::isInGroup(b) || enabled[b]; });
+    }
+
+    // Runs at the start of each step, before the task acts: the moment a
+    // user's click between two ticks lands.
+    std::function<void(int)> onStep;
+    std::array<bool, RequestButtonCount> down{};
+    std::array<bool, RequestButtonCount> enabled{};
+    bool enabledOutsideGroup = false;
+    CommandParameters parameters;
+    SettingsSelection selection{0, 0, 4};
+    QList<int> states; // iTP as shown, repeats folded
+    bool viewsVisible = false;
+    bool commErrorVisible = false;
+    int failures = 0;
+    QString firmwareText;
+    QList<quint32> rejected;
+    int polls = 0;
+    QList<SettingsReadBack> readBacks;
+};
+
+// A transmitter on a ScriptedPeer for what the virtual one cannot do on cue:
+// stay silent on one query, or send a held-back answer first.
+class PeerTransmitter
+{
+public:
+    PeerTransmitter()
+    {
+        live.uWiresSetting = 4;
+        peer.setResponder([this](const QByteArray& query) { return respond(query); });
+    }
+
+    QByteArray regularAnswer(quint8 command) const
+    {
+        QByteArray data;
+        if (command == CmdIdentify) {
+            data.resize(4);
+            qToLittleEndian(quint32(20150325), data.data());
+        } else if (command == CmdReadLiveValues) {
+            data = slaveblocks::encodeLiveValues(live);
+        } else if (command == CmdReadSettings) {
+            data = slaveblocks::encodeSettingsReadBlock(DeviceSettings());
+        }
+        return slaveblocks::encodeAnswer(DeviceAddress, DeviceFunctionId, command, 0, data);
+    }
+
+    // Given the command and how often it came (from 1): answer or not, and
+    // bytes to send before the answer.
+    std::function<bool(quint8, int)> answers = [](quint8, int) { return true; };
+    std::function<QByteArray(quint8, int)> before = [](quint8, int) { return QByteArray(); };
+    ScriptedPeer peer;
+    LiveValues live;
+    QList<SentQuery> sent;
+
+private:
+    QByteArray respond(const QByteArray& query)
+    {
+        const QByteArray body = QByteArray::fromHex(query.mid(1, query.size() - 2));
+        const quint8 command = quint8(body.at(2));
+        sent.append({command, body.mid(4, body.size() - 6)});
+        const int n = int(std::count_if(sent.cbegin(), sent.cend(),
+                                        [&](const SentQuery& q) { return q.command == command; }));
+        return before(command, n) + (answers(command, n) ? regularAnswer(command) : QByteArray());
+    }
+};
+
+QList<quint8> commandsOf(const QList<SentQuery>& sent, qsizetype from = 0)
+{
+    QList<quint8> out;
+    for (qsizetype i = from; i < sent.size(); ++i)
+        out.append(sent.at(i).command);
+    return out;
+}
+
+// Without identifications and live polls.
+QList<quint8> requestsOf(const QList<SentQuery>& sent, qsizetype from = 0)
+{
+    QList<quint8> out = commandsOf(sent, from);
+    out.removeIf([](quint8 c) { return c == CmdIdentify || c == CmdReadLiveValues; });
+    return out;
+}
+
+} // namespace
+
+class TestCommunicationTask : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void openingIdentifiesPollsAndReadsSettings();
+    void noTransmitterKeepsIdentifying();
+    void writeTakesSelectionAtSending_data();
+    void writeTakesSelectionAtSending();
+    void resetServedBeforeRead();
+    void timedOutRequestIsSentAgain();
+    void refusedRequestStaysPendingUntilWithdrawn();
+    void withdrawnRequestIsNotSent();
+    void withdrawnAfterChosenIsNotSent_data();
+    void withdrawnAfterChosenIsNotSent();
+    void firmwareOutsideRangeStopsTask();
+    void lateAnswerIsIgnored_data();
+    void lateAnswerIsIgnored();
+    void queryEndingAfterCloseShowsNothing();
+
+private:
+    void startSim(const SimulatorOptions& options = {}, const DeviceSettings& stored = {});
+    // Opens the link with the task on it and waits for the opening's read-back.
+    void openAndReadBack(const QString& path, QTimer* timer);
+
+    std::unique_ptr<VirtualTransmitter> m_sim;
+    std::unique_ptr<PeerTransmitter> m_peer;
+    std::unique_ptr<TMB> m_mb;
+    std::unique_ptr<TestHost> m_host;
+    std::unique_ptr<QTimer> m_timer;
+    std::unique_ptr<CommunicationTask> m_task;
+    QList<SentQuery> m_simSent;
+};
+
+void TestCommunicationTask::initTestCase()
+{
+    qRegisterMetaType<TMBStatus>();
+    NumberFormat::setDecimalSeparator(u'.');
+}
+
+void TestCommunicationTask::init()
+{
+    m_host = std::make_unique<TestHost>();
+    m_mb = std::make_unique<TMB>();
+    m_mb->setMBBaud(baud019200);
+    m_timer = std::make_unique<QTimer>();
+    m_simSent.clear();
+}
+
+void TestCommunicationTask::cleanup()
+{
+    m_task.reset();
+    m_mb.reset();
+    m_timer.reset();
+    m_sim.reset();
+    m_peer.reset();
+    m_host.reset();
+}
+
+void TestCommunicationTask::startSim(const SimulatorOptions& options, const DeviceSettings& stored)
+{
+    m_sim = std::make_unique<VirtualTransmitter>(options);
+    QVERIFY2(m_sim->isValid(), qPrintable(m_sim->errorText()));
+    QVERIFY(m_sim->model().writeSettings(stored));
+    connect(m_sim.get(), &VirtualTransmitter::queryReceived, m_sim.get(), [this](const QByteArray& frame) {
+        m_simSent.append({quint8(frame.at(2)), frame.mid(4, frame.size() - 6)});
+    });
+    m_sim->start();
+}
+
+void TestCommunicationTask::openAndReadBack(const QString& path, QTimer* timer)
+{
+    m_task = std::make_unique<CommunicationTask>(*m_mb, *m_host, timer);
+    QString error;
+    QVERIFY2(m_mb->openAction(path, &error), qPrintable(error));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_host->readBacks.isEmpty() || !m_host->rejected.isEmpty(), WaitMs);
+    QVERIFY(m_host->rejected.isEmpty());
+}
+
+void TestCommunicationTask::openingIdentifiesPollsAndReadsSettings()
+{
+    DeviceSettings stored;
+    stored.Wires = 3;
+    stored.InputMode = 2;
+    stored.Averaging = 32;
+    stored.bOutputLiveZero = false;
+    stored.bErrorLevelHigh = true;
+    stored.bNoErrorOnOverflow = true;
+    stored.fScaleLow = 10.5f;
+    stored.fScaleHigh = 250.25f;
+    stored.fOutputLimitLow = 3.9f;
+    stored.fOutputLimitHigh = 20.25f;
+    startSim({}, stored);
+    int checkedAtOpen = 0;
+    // After the task's own handler: the read request is down and interlocks the group.
+    connect(
+        m_mb.get(), &TMB::OnMBPortOpenedOrClosed, m_mb.get(),
+        [this, &checkedAtOpen](bool open) {
+            if (!open)
+                return;
+            QVERIFY(m_host->down[rbKVKiolvasas] && m_host->enabled[rbKVKiolvasas]);
+            QVERIFY(!m_host->enabled[rbBeallitasokAKVbe]);
+            QVERIFY(m_timer->isActive());
+            ++checkedAtOpen;
+        },
+        Qt::QueuedConnection);
+    openAndReadBack(m_sim->devicePath(), m_timer.get());
+    QCOMPARE(checkedAtOpen, 1);
+
+    QTRY_VERIFY_WITH_TIMEOUT(m_host->states.size() >= 10, WaitMs);
+    QCOMPARE(m_host->states.mid(0, 10), (QList<int>{1, 2, 10, 11, 90, 91, 10, 11, 10, 11}));
+    QCOMPARE(m_timer->interval(), CommunicationTask::TickIntervalMs);
+    QCOMPARE(m_host->firmwareText, QStringLiteral("Firmware: v2015-03-25"));
+    QVERIFY(m_host->viewsVisible && !m_host->commErrorVisible);
+    QVERIFY(!m_host->down[rbKVKiolvasas]);
+    QVERIFY(m_host->allGroupEnabled());
+    QVERIFY(!m_host->enabledOutsideGroup);
+
+    const CommunicationTaskHost::SettingsReadBack& r = m_host->readBacks.constFirst();
+    QCOMPARE(r.wiresIndex, std::optional<int>(1));
+    QCOMPARE((QList<int>{r.inputModeIndex, r.averagingIndex, r.outputTypeIndex, r.errorLevelIndex}),
+             (QList<int>{2, 5, 1, 1}));
+    QVERIFY(r.noErrorOnOverflow);
+    // Resistance mode on a Pt100 device: two decimals.
+    QCOMPARE((QStringList{r.AramL, r.AramH, r.AramLLimit, r.AramHLimit}),
+             (QStringList{"10.50", "250.25", "3.90", "20.25"}));
+
+    m_mb->closeAction();
+    QCOMPARE(m_task->iTP(), 0);
+    QVERIFY(!m_timer->isActive());
+    QVERIFY(!m_host->viewsVisible && !m_host->commErrorVisible);
+}
+
+void TestCommunicationTask::noTransmitterKeepsIdentifying()
+{
+    m_peer = std::make_unique<PeerTransmitter>();
+    m_peer->answers = [](quint8, int) { return false; };
+    m_mb->setMBMasterTimeOut(20);
+    m_mb->setMBMasterMaxTryNumber(2);
+    m_task = std::make_unique<CommunicationTask>(*m_mb, *m_host);
+    QVERIFY(m_mb->openAction(m_peer->peer.devicePath()));
+
+    QTRY_VERIFY_WITH_TIMEOUT(m_host->failures >= 3, WaitMs);
+    QVERIFY(m_host->commErrorVisible && !m_host->viewsVisible);
+    QVERIFY(m_host->rejected.isEmpty());
+    for (int i = 0; i < m_host->states.size(); ++i)
+        QCOMPARE(m_host->states.at(i), i % 2 == 0 ? 1 : 2);
+    QCOMPARE(requestsOf(m_peer->sent), QList<quint8>());
+    QCOMPARE(m_host->polls, 0);
+}
+
+void TestCommunicationTask::writeTakesSelectionAtSending_data()
+{
+    QTest::addColumn<int>("storedMode");
+    QTest::addColumn<int>("wiresIndex");
+    QTest::addColumn<int>("modeIndex");
+    QTest::addColumn<int>("averagingIndex");
+    QTest::addColumn<QByteArray>("blockStart");
+    QTest::newRow("2 wires, pot, 64") << 0 << 2 << 1 << 6 << QByteArray("\x02\x01\x40");
+    // Without a mode item the mode the transmitter reports is kept.
+    QTest::newRow("no items") << 2 << -1 << -1 << -1 << QByteArray("\x04\x02\x10");
+}
+
+void TestCommunicationTask::writeTakesSelectionAtSending()
+{
+    QFETCH(int, storedMode);
+    QFETCH(int, wiresIndex);
+    QFETCH(int, modeIndex);
+    QFETCH(int, averagingIndex);
+    QFETCH(QByteArray, blockStart);
+    DeviceSettings stored;
+    stored.InputMode = quint8(storedMode);
+    startSim({}, stored);
+    openAndReadBack(m_sim->devicePath(), m_timer.get());
+
+    m_task->setCapturedSettings(settingsedit::captureForWrite(1, 1, true, u"12.5", u"99.5", u"4", u"19.75"));
+    const qsizetype from = m_simSent.size();
+    m_host->click(*m_task, rbBeallitasokAKVbe);
+    QVERIFY(!m_host->enabled[rbKVKiolvasas]);
+    // Taken when the query is built, not at the click.
+    m_host->selection = {wiresIndex, modeIndex, averagingIndex};
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_host->readBacks.size(), 2, WaitMs);
+    const QList<quint8> sent = commandsOf(m_simSent, from);
+    const qsizetype write = sent.indexOf(CmdWriteSettings);
+    QCOMPARE(sent.mid(write - 1, 4),
+             (QList<quint8>{CmdReadLiveValues, CmdWriteSettings, CmdReadLiveValues, CmdReadSettings}));
+    const QByteArray block = m_simSent.at(from + write).data;
+    QCOMPARE(block.size(), SettingsWriteBlockSize);
+    QCOMPARE(block.left(3), blockStart);
+
+    QCOMPARE(m_sim->model().settings().fOutputLimitHigh, 19.75f);
+    QVERIFY(!m_host->down[rbBeallitasokAKVbe] && !m_host->down[rbKVKiolvasas]);
+    QVERIFY(m_host->allGroupEnabled());
+    const CommunicationTaskHost::SettingsReadBack& r = m_host->readBacks.constLast();
+    QCOMPARE(r.averagingIndex, settingsmap::indexForAveraging(quint8(blockStart.at(2))));
+    QCOMPARE(r.AramHLimit, QStringLiteral("19.75"));
+}
+
+void TestCommunicationTask::resetServedBeforeRead()
+{
+    SimulatorOptions options;
+    options.restartSilenceMs = 20;
+    startSim(options);
+    openAndReadBack(m_sim->devicePath(), m_timer.get());
+
+    const qsizetype from = m_simSent.size();
+    m_host->click(*m_task, rbKVKiolvasas);
+    m_host->click(*m_task, rbParancsReset);
+    QVERIFY(!m_host->enabled[rbADCal0Ohm]);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!m_host->down[rbParancsReset], WaitMs);
+    // The read waits for the next live poll, yet the group is free again.
+    QVERIFY(m_host->down[rbKVKiolvasas]);
+    QVERIFY(m_host->allGroupEnabled());
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_host->readBacks.size(), 2, WaitMs);
+    QCOMPARE(requestsOf(m_simSent, from), (QList<quint8>{CmdReset, CmdReadSettings}));
+    const QList<quint8> sent = commandsOf(m_simSent, from);
+    const qsizetype reset = sent.indexOf(CmdReset);
+    QCOMPARE(sent.at(reset - 1), quint8(CmdReadLiveValues));
+    QVERIFY(sent.mid(reset, sent.indexOf(CmdReadSettings) - reset).contains(CmdReadLiveValues));
+}
+
+void TestCommunicationTask::timedOutRequestIsSentAgain()
+{
+    m_peer = std::make_unique<PeerTransmitter>();
+    m_peer->answers = [](quint8 command, int n) { return !(command == CmdStoreAD0Ohm && n == 1); };
+    m_mb->setMBMasterTimeOut(40);
+    m_mb->setMBMasterMaxTryNumber(1);
+    openAndReadBack(m_peer->peer.devicePath(), m_timer.get());
+
+    m_host->parameters.AD0Ohm = -123456;
+    const qsizetype from = m_peer->sent.size();
+    m_host->click(*m_task, rbADCal0Ohm);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_host->down[rbADCal0Ohm], WaitMs);
+
+    const QList<quint8> sent = commandsOf(m_peer->sent, from);
+    const qsizetype first = sent.indexOf(CmdStoreAD0Ohm);
+    QCOMPARE(sent.mid(first, 4),
+             (QList<quint8>{CmdStoreAD0Ohm, CmdIdentify, CmdReadLiveValues, CmdStoreAD0Ohm}));
+    QCOMPARE(qFromLittleEndian<qint32>(m_peer->sent.at(from + first + 3).data.constData()), -123456);
+    QCOMPARE(m_host->failures, 1);
+    QVERIFY(m_host->allGroupEnabled());
+}
+
+void TestCommunicationTask::refusedRequestStaysPendingUntilWithdrawn()
+{
+    SimulatorOptions options;
+    options.refusedCommands = {CmdStorePot0};
+    startSim(options);
+    openAndReadBack(m_sim->devicePath(), m_timer.get());
+
+    const qsizetype from = m_simSent.size();
+    m_host->click(*m_task, rbPotiCal0);
+    QTRY_VERIFY_WITH_TIMEOUT(requestsOf(m_simSent, from).size() >= 2, WaitMs);
+    // Withdrawn while the second refusal is on its way.
+    m_host->click(*m_task, rbPotiCal0);
+    QVERIFY(m_host->allGroupEnabled());
+    const QList<quint8> sent = commandsOf(m_simSent, from);
+    const qsizetype first = sent.indexOf(CmdStorePot0);
+    QCOMPARE(sent.mid(first), (QList<quint8>{CmdStorePot0, CmdIdentify, CmdReadLiveValues, CmdStorePot0}));
+
+    const int polls = m_host->polls;
+    QTRY_VERIFY_WITH_TIMEOUT(m_host->polls >= polls + 3, WaitMs);
+    QCOMPARE(requestsOf(m_simSent, from).size(), 2);
+    QVERIFY(m_host->failures >= 2);
+    QVERIFY(m_host->viewsVisible);
+}
+
+void TestCommunicationTask::withdrawnRequestIsNotSent()
+{
+    startSim();
+    openAndReadBack(m_sim->devicePath(), m_timer.get());
+
+    const qsizetype from = m_simSent.size();
+    m_host->click(*m_task, rbR3WOffszet);
+    QVERIFY(!m_host->enabled[rbPotiCal0]);
+    m_host->click(*m_task, rbR3WOffszet);
+    QVERIFY(m_host->allGroupEnabled());
+    const int polls = m_host->polls;
+    QTRY_VERIFY_WITH_TIMEOUT(m_host->polls >= polls + 3, WaitMs);
+    QCOMPARE(requestsOf(m_simSent, from), QList<quint8>());
+}
+
+void TestCommunicationTask::withdrawnAfterChosenIsNotSent_data()
+{
+    QTest::addColumn<int>("request");
+    QTest::newRow("erase") << int(rbParancsEEPROMTorles);
+    QTest::newRow("write") << int(rbBeallitasokAKVbe);
+    QTest::newRow("three-wire offset") << int(rbR3WOffszet);
+}
+
+void TestCommunicationTask::withdrawnAfterChosenIsNotSent()
+{
+    QFETCH(int, request);
+    const RequestButton button = RequestButton(request);
+    startSim();
+    openAndReadBack(m_sim->devicePath(), m_timer.get());
+
+    // The live answer has already picked the send state; the user releases
+    // the button before the tick that would send it.
+    bool released = false;
+    m_host->onStep = [&](int iTP) {
+        if (iTP == requests::sendState(button) && m_host->down[button]) {
+            m_host->click(*m_task, button);
+            released = true;
+        }
+    };
+    const qsizetype from = m_simSent.size();
+    m_host->click(*m_task, button);
+    QTRY_VERIFY_WITH_TIMEOUT(released, WaitMs);
+    const int polls = m_host->polls;
+    QTRY_VERIFY_WITH_TIMEOUT(m_host->polls >= polls + 3, WaitMs);
+    QCOMPARE(requestsOf(m_simSent, from), QList<quint8>());
+    QVERIFY(m_host->allGroupEnabled());
+}
+
+void TestCommunicationTask::firmwareOutsideRangeStopsTask()
+{
+    SimulatorOptions options;
+    options.firmwareVersion = 20150326;
+    startSim(options);
+    m_task = std::make_unique<CommunicationTask>(*m_mb, *m_host, m_timer.get());
+    QVERIFY(m_mb->openAction(m_sim->devicePath()));
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_host->rejected, QList<quint32>{20150326}, WaitMs);
+    QCOMPARE(m_host->firmwareText, QStringLiteral("Firmware: v2015-03-26"));
+    QCOMPARE(m_task->iTP(), 0);
+    QVERIFY(!m_timer->isActive());
+    QCOMPARE(commandsOf(m_simSent), QList<quint8>{CmdIdentify});
+}
+
+void TestCommunicationTask::lateAnswerIsIgnored_data()
+{
+    QTest::addColumn<bool>("answeredAfterLateBlock");
+    QTest::newRow("identification answered after it") << true;
+    QTest::newRow("identification never answered") << false;
+}
+
+// The first live poll times out and its answer arrives while the task waits
+// for the next identification; read as a firmware version, its first four
+// bytes would be rejected.
+void TestCommunicationTask::lateAnswerIsIgnored()
+{
+    QFETCH(bool, answeredAfterLateBlock);
+    m_peer = std::make_unique<PeerTransmitter>();
+    m_peer->live.ADRaw = 20990101;
+    PeerTransmitter* peer = m_peer.get();
+    peer->answers = [=](quint8 command, int n) {
+        if (command == CmdReadLiveValues)
+            return n > 1;
+        return !(command == CmdIdentify && n == 2 && !answeredAfterLateBlock);
+    };
+    peer->before = [=](quint8 command, int n) {
+        return command == CmdIdentify && n == 2 ? peer->regularAnswer(CmdReadLiveValues) : QByteArray();
+    };
+    m_mb->setMBMasterTimeOut(40);
+    m_mb->setMBMasterMaxTryNumber(1);
+    openAndReadBack(peer->peer.devicePath(), m_timer.get());
+
+    QCOMPARE(m_task->liveValues().FirmwareVersion, quint32(20150325));
+    QList<quint8> expected{CmdIdentify, CmdReadLiveValues, CmdIdentify};
+    if (!answeredAfterLateBlock)
+        expected.append(CmdIdentify);
+    expected.append(CmdReadLiveValues);
+    QCOMPARE(commandsOf(peer->sent).mid(0, expected.size()), expected);
+    QCOMPARE(m_host->failures, answeredAfterLateBlock ? 1 : 2);
+}
+
+// A query prepared just before the port closes ends afterwards with
+// stClosedPort; the stopped task shows nothing for it.
+void TestCommunicationTask::queryEndingAfterCloseShowsNothing()
+{
+    startSim();
+    openAndReadBack(m_sim->devicePath(), m_timer.get());
+
+    // Whether the live query is still due or already waits for its answer,
+    // a query goes out on the closed port 50 ms after the close.
+    QTRY_COMPARE_WITH_TIMEOUT(m_task->iTP(), 11, WaitMs);
+    QSignalSpy ends(m_mb.get(), &TMB::OnMBMasterEndOfEvent);
+    m_mb->closeAction();
+    const qsizetype endsAtClose = ends.size();
+    QTRY_VERIFY_WITH_TIMEOUT(ends.size() > endsAtClose, WaitMs);
+    QCOMPARE(ends.constLast().at(0).value<TMBStatus>(), stClosedPort);
+    QVERIFY(!m_host->commErrorVisible && !m_host->viewsVisible);
+    QCOMPARE(m_task->iTP(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestCommunicationTask)
+#include "tst_communication_task.moc"

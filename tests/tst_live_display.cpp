@@ -1,0 +1,200 @@
+#include "device/live_display.h"
+#include "platform/number_format.h"
+
+#include <QTest>
+
+class TestLiveDisplay : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void errorText_data();
+    void errorText();
+    void modeChoosesFormatAndUnit_data();
+    void modeChoosesFormatAndUnit();
+    void relabelsOncePerOutputKindChange();
+    void statusWordColoursItsFlags();
+    void hexAndCounters();
+    void barsAtFullScale();
+
+private:
+    static LiveDisplay::Texts texts();
+};
+
+LiveDisplay::Texts TestLiveDisplay::texts()
+{
+    return {QStringLiteral("Wire = "), QStringLiteral("E1"), QStringLiteral("E2"), QStringLiteral("E4"),
+            QStringLiteral("E5")};
+}
+
+void TestLiveDisplay::initTestCase()
+{
+    NumberFormat::setDecimalSeparator(u'.');
+}
+
+void TestLiveDisplay::cleanupTestCase()
+{
+    NumberFormat::useSystemSeparator();
+}
+
+void TestLiveDisplay::errorText_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0") << 0 << QString();
+    QTest::newRow("1") << 1 << QStringLiteral("E1");
+    QTest::newRow("2") << 2 << QStringLiteral("E2");
+    QTest::newRow("3") << 3 << QString();
+    QTest::newRow("4") << 4 << QStringLiteral("E4");
+    QTest::newRow("5") << 5 << QStringLiteral("E5");
+    QTest::newRow("6") << 6 << QString();
+    QTest::newRow("200") << 200 << QString();
+}
+
+void TestLiveDisplay::errorText()
+{
+    QFETCH(int, number);
+    QFETCH(QString, text);
+    LiveDisplay display;
+    display.setTexts(texts());
+    LiveValues v;
+    v.uErrorNumber = quint8(number);
+    const LiveDisplay::View& view = display.update(v);
+    QCOMPARE(view.uErrorNumber, QString::number(number));
+    QCOMPARE(view.Error, text);
+    QCOMPARE(view.errorVisible, !text.isEmpty());
+}
+
+void TestLiveDisplay::modeChoosesFormatAndUnit_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("pt1000");
+    QTest::addColumn<float>("input");
+    // Label16_uMode, ValueFormat, Label_Kijelzo, a resistance of 108.375 ohm
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("temperature") << 0 << false << 21.54f << QStringList{"Temp", "0.0", "21.5 °C", "108.38"};
+    QTest::newRow("potentiometer") << 1 << false << 45.6f << QStringList{"Pot %", "0", "46 %", "108.38"};
+    QTest::newRow("Pt100 resistance")
+        << 2 << false << 109.735f << QStringList{"Res", "0.00", "109.74 ohm", "108.38"};
+    QTest::newRow("Pt1000 resistance")
+        << 2 << true << 1097.56f << QStringList{"Res", "0.0", "1097.6 ohm", "108.4"};
+    QTest::newRow("unknown mode") << 7 << false << 21.54f << QStringList{"???", "0.0", "21.5 ???", "108.38"};
+}
+
+void TestLiveDisplay::modeChoosesFormatAndUnit()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, pt1000);
+    QFETCH(float, input);
+    QFETCH(QStringList, expected);
+
+    LiveDisplay display;
+    display.setTexts(texts());
+    LiveValues v;
+    v.uMode = quint8(mode);
+    v.bPt1000 = pt1000;
+    v.fInput = input;
+    v.fCalculatedR = v.fCalculatedRWithoutCompensation = v.f2WireR = 108.375f;
+    const LiveDisplay::View& view = display.update(v);
+    QCOMPARE((QStringList{view.uMode, display.ValueFormat(), view.Kijelzo, view.fCalculatedR}), expected);
+    QCOMPARE(LiveDisplay::valueFormatFor(quint8(mode), pt1000), display.ValueFormat());
+    QVERIFY(view.Kijelzo.startsWith(view.fInput + u' '));
+    QCOMPARE(view.potGroupVisible, mode == 1);
+
+    const QString r = expected.at(3);
+    QCOMPARE(display.ResistanceFormat(), pt1000 ? QStringLiteral("0.0") : QStringLiteral("0.00"));
+    QCOMPARE(view.TwoVezModRMert, "R = " + r + " ohm");
+    QCOMPARE(view.TwoVezRKiejtesCaption, "Wire = " + r + " ohm");
+    QCOMPARE(view.PtType, pt1000 ? QStringLiteral("1000") : QStringLiteral("100"));
+    QCOMPARE(view.Cal490Caption, pt1000 ? QStringLiteral("Kalibrálás 4900 ohm ellenállásra")
+                                        : QStringLiteral("Kalibrálás 490 ohm ellenállásra"));
+    QCOMPARE(view.KVSubType, pt1000 ? QStringLiteral("Pt1000 I") : QStringLiteral("Pt100 I"));
+}
+
+void TestLiveDisplay::relabelsOncePerOutputKindChange()
+{
+    LiveDisplay display;
+    QCOMPARE(display.outputKindShown(), int(LiveDisplay::okNone));
+    LiveValues v;
+    v.fOutput = 12.0f;
+
+    // The first block always relabels.
+    QVERIFY(display.update(v).relabelOutputRanges);
+    QCOMPARE(display.view().outputRangeItems.outputType, (QStringList{"4-20 mA", "0-20 mA"}));
+    QCOMPARE(display.view().Output, QStringLiteral("12.000 mA"));
+    QCOMPARE(display.view().bVoltageOutput, QStringLiteral("C"));
+    QVERIFY(!display.update(v).relabelOutputRanges);
+
+    v.bVoltageOutput = true;
+    v.fOutput = 6.5f;
+    const LiveDisplay::View& view = display.update(v);
+    QVERIFY(view.relabelOutputRanges);
+    QCOMPARE(view.outputRangeItems.outputType, (QStringList{"2-10 V", "0-10 V"}));
+    QCOMPARE(view.outputRangeItems.errorLevel, (QStringList{"1,6 V", "11 V"}));
+    QCOMPARE(view.Output, QStringLiteral("6.500 V"));
+    QCOMPARE(view.bVoltageOutput, QStringLiteral("V"));
+    QCOMPARE(view.KVSubType, QStringLiteral("Pt100 U"));
+    QCOMPARE(display.outputKindShown(), int(LiveDisplay::okVoltage));
+    QVERIFY(!display.update(v).relabelOutputRanges);
+    QVERIFY(!display.update(v).relabelOutputRanges);
+
+    v.bVoltageOutput = false;
+    QVERIFY(display.update(v).relabelOutputRanges);
+    QCOMPARE(display.view().outputRangeItems.errorLevel, (QStringList{"3,2 mA", "22 mA"}));
+}
+
+void TestLiveDisplay::statusWordColoursItsFlags()
+{
+    LiveDisplay display;
+    LiveValues v;
+    v.uStatusBits = 0x0401;
+    const LiveDisplay::View& view = display.update(v);
+    for (int bit = 0; bit < StatusBitCount; ++bit)
+        QCOMPARE(view.statusFlagRed[size_t(bit)], bit == 0 || bit == 10);
+
+    // Bits above 10 colour nothing.
+    v.uStatusBits = 0xF800;
+    for (const bool red : display.update(v).statusFlagRed)
+        QVERIFY(!red);
+}
+
+void TestLiveDisplay::hexAndCounters()
+{
+    LiveDisplay display;
+    LiveValues v;
+    v.uAfterWriteOKbits1 = 10;
+    v.uCRCOKbits1 = 255;
+    v.uAfterWriteOKbits2 = 0;
+    v.uCRCOKbits2 = 0x3f;
+    v.ADAveraged = 1234567;
+    v.ADAveraged2 = 12;
+    v.uWiresSetting = 2;
+    const LiveDisplay::View& view = display.update(v);
+    QCOMPARE(view.uAfterWriteOKbits1, QStringLiteral("A"));
+    QCOMPARE(view.uCRCOKbits1, QStringLiteral("FF"));
+    QCOMPARE(view.uAfterWriteOKbits2, QStringLiteral("0"));
+    QCOMPARE(view.uCRCOKbits2, QStringLiteral("3F"));
+    QCOMPARE(view.ADAveragedBig, QStringLiteral("AD = 1 234 567"));
+    QCOMPARE(view.ADAveraged2, QStringLiteral("12"));
+    QVERIFY(view.twoWireGroupVisible);
+}
+
+void TestLiveDisplay::barsAtFullScale()
+{
+    LiveDisplay display;
+    LiveValues v;
+    v.ADRaw = -2097151;
+    v.PWM = 65535;
+    const LiveDisplay::View& view = display.update(v);
+    QCOMPARE(view.ADRawBar, -1.0);
+    QCOMPARE(view.ADRaw, QStringLiteral("-2 097 151"));
+    QCOMPARE(view.PWMBar, 1.0);
+    QCOMPARE(view.PWMNagy, QStringLiteral("PWM = 65 535"));
+}
+
+QTEST_APPLESS_MAIN(TestLiveDisplay)
+#include "tst_live_display.moc"
