@@ -1,13 +1,18 @@
 #include "app/form_main.h"
 
+#include "app/activation_tracker.h"
+#include "app/form_kv_tipus_valasztas.h"
+#include "device/firmware_version.h"
 #include "link/tmb.h"
 #include "link/tmb_panel.h"
+#include "platform/number_format.h"
 #include "widgets/labeled_edit.h"
 #include "widgets/radio_group.h"
 #include "widgets/speed_button.h"
 #include "widgets/tmbar_graph.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -187,9 +192,25 @@ TMBarGraph* makeBarGraph(QWidget* parent, const char* name, TMBGMode mode)
     return bar;
 }
 
+// Puts a language-table text where the control shows its caption.
+void setCaption(QTabWidget* pages, QWidget* control, const QString& text)
+{
+    if (const int page = pages->indexOf(control); page >= 0)
+        pages->setTabText(page, text);
+    else if (auto* edit = qobject_cast<TLabeledEdit*>(control))
+        edit->setLabelText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(control))
+        group->setTitle(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->setText(text);
+    else if (auto* label = qobject_cast<QLabel*>(control))
+        label->setText(text);
+}
+
 } // namespace
 
-TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent)
+TForm_Main::TForm_Main(TForm_KVTipusValasztas* startForm, AppContext context, QWidget* parent)
+    : QWidget(parent), m_startForm(startForm), m_context(std::move(context))
 {
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(QStringLiteral("Form_Main"));
@@ -215,9 +236,140 @@ TForm_Main::TForm_Main(QWidget* parent) : QWidget(parent)
     Timer_CommunicationTask->setInterval(CommunicationTaskIntervalMs);
 
     connect(PageControl_Main, &QTabWidget::currentChanged, this, &TForm_Main::PageControl_MainChange);
+    connect(Button_Nyelv, &QPushButton::clicked, this, &TForm_Main::Button_NyelvClick);
 
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+
+    if (!m_context.programPath.isEmpty())
+        m_config.emplace(m_context.programPath);
+    if (m_startForm) {
+        m_startForm->setMainForm(this);
+        auto* activation = new ActivationTracker(this);
+        connect(activation, &ActivationTracker::activationDue, this, &TForm_Main::FormActivate);
+    }
+    FormCreate();
+}
+
+TForm_KVTipusValasztas* TForm_Main::startForm() const
+{
+    return m_startForm;
+}
+
+void TForm_Main::FormCreate()
+{
+    if (m_config) {
+        m_config->load();
+        MB1->setMBLastUsedPort(m_config->lastUsedPort());
+        sUtolsoFileUtvonal = m_config->settingsFolder();
+        if (m_startForm) {
+            m_startForm->RadioGroup_KVValasztas->setItemIndex(m_config->modelIndex());
+            m_startForm->RadioGroup_NyelvValasztas->setItemIndex(m_config->languageIndex());
+        }
+    }
+    PwmSetpoint = 0;
+    MBarGraph_ADRaw->setMBGValue(0);
+    MBarGraph_PWM->setMBGValue(0);
+    m_outputKindShown = OutputKindNone;
+}
+
+void TForm_Main::FormActivate()
+{
+    if (!m_startForm)
+        return;
+    const TRadioGroup* languages = m_startForm->RadioGroup_NyelvValasztas;
+    const TRadioGroup* models = m_startForm->RadioGroup_KVValasztas;
+
+    CurrentLanguage = languages->selectedText();
+    ModelCaption = models->selectedText();
+    ApplyLanguage(CurrentLanguage);
+    DeviceModel = models->ItemIndex() == 0 ? dmKV4620 : dmKV4820;
+
+    ProgramDate = NumberFormat::format(2015, u"0000") + u'-' + NumberFormat::format(3, u"00") + u'-' +
+                  NumberFormat::format(25, u"00");
+    FirmwareRangeText = QStringLiteral("v") + QString::number(firmware::AcceptedMin) + QStringLiteral(" - ") +
+                        QString::number(firmware::AcceptedMax);
+    const LanguageTable::Text title = DeviceModel == dmKV4620 ? LanguageTable::Text::WindowTitleKV4620
+                                                              : LanguageTable::Text::WindowTitleKV4820;
+    setWindowTitle(m_languageTable.text(title) + ProgramDate);
+
+    ServiceAccess = AppConfig::serviceAccessRequested(m_context.arguments);
+
+    QString panel = ModelCaption + u' ' + FirmwareRangeText;
+    if (ServiceAccess)
+        panel += QString::fromUtf8(ServiceAccessSuffix);
+    Panel_KeszulekMegnevezes->setText(panel);
+
+    PageControl_Main->setTabVisible(PageControl_Main->indexOf(TabSheet_Kalibralas), ServiceAccess);
+    PageControl_Main->setTabVisible(PageControl_Main->indexOf(TabSheet_DO), DeviceModel == dmKV4620);
+}
+
+void TForm_Main::FormClose()
+{
+    MB1->MBClosePort();
+    if (m_config) {
+        m_config->setLastUsedPort(MB1->MBLastUsedPort());
+        m_config->setSettingsFolder(sUtolsoFileUtvonal);
+        // The start window's language, not one chosen with the language button.
+        if (m_startForm) {
+            m_config->setModelIndex(m_startForm->RadioGroup_KVValasztas->ItemIndex());
+            m_config->setLanguageIndex(m_startForm->RadioGroup_NyelvValasztas->ItemIndex());
+        }
+        // A configuration that cannot be written must not keep the program from ending.
+        m_config->save();
+    }
+    if (m_startForm)
+        m_startForm->close();
+}
+
+void TForm_Main::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    QWidget::closeEvent(event);
+}
+
+void TForm_Main::ApplyLanguage(const QString& language)
+{
+    m_languageTable.apply(language);
+    applyCaptions(1, 21);
+    applyItems(LanguageTable::ItemList::LimitMode);
+    applyCaptions(22, 25);
+    applyItems(LanguageTable::ItemList::HoldMode);
+    applyCaptions(26, 31);
+    applyItems(LanguageTable::ItemList::InputMode);
+    applyCaptions(32, LanguageTable::CaptionRowCount);
+    Button_Nyelv->setText(LanguageTable::languageButtonCaption(CurrentLanguage));
+}
+
+void TForm_Main::applyCaptions(int firstRow, int lastRow)
+{
+    for (int number = firstRow; number <= lastRow; ++number) {
+        for (const QString& name : LanguageTable::captionRow(number).controls) {
+            QWidget* control = findChild<QWidget*>(name);
+            Q_ASSERT(control);
+            if (control)
+                setCaption(PageControl_Main, control, m_languageTable.caption(number));
+        }
+    }
+}
+
+void TForm_Main::applyItems(LanguageTable::ItemList list)
+{
+    // setItems keeps each group's selection, or its lack of one.
+    for (const QString& name : LanguageTable::itemRow(list).controls) {
+        auto* group = findChild<TRadioGroup*>(name);
+        Q_ASSERT(group);
+        if (group)
+            group->setItems(m_languageTable.items(list));
+    }
+}
+
+void TForm_Main::Button_NyelvClick()
+{
+    const QString english = LanguageTable::languageItemText(Language::English);
+    CurrentLanguage =
+        CurrentLanguage == english ? LanguageTable::languageItemText(Language::Hungarian) : english;
+    ApplyLanguage(CurrentLanguage);
 }
 
 void TForm_Main::PageControl_MainChange()

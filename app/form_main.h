@@ -1,8 +1,15 @@
 #pragma once
 
+#include "app/app_config.h"
+#include "app/app_context.h"
+#include "app/device_model.h"
+#include "app/language_table.h"
 #include "platform/dialogs.h"
 
+#include <QPointer>
 #include <QWidget>
+
+#include <optional>
 
 class QCheckBox;
 class QFrame;
@@ -12,6 +19,7 @@ class QPushButton;
 class QSlider;
 class QTabWidget;
 class QTimer;
+class TForm_KVTipusValasztas;
 class TLabeledEdit;
 class TMB;
 class TMBarGraph;
@@ -21,6 +29,11 @@ class TSpeedButton;
 
 // The configurator's working window. Every control carries the name the rest
 // of the program knows it by, as member and as objectName.
+//
+// It takes the language and the device model from the start window at each
+// activation, and loads and saves the configuration file of the program the
+// context names. Without a start window there is nothing to activate; without
+// a program path no configuration file is touched.
 class TForm_Main : public QWidget
 {
     Q_OBJECT
@@ -33,10 +46,57 @@ public:
     static constexpr int LeftColumnWidth = 545;
     static constexpr int CommunicationTaskIntervalMs = 100;
 
-    explicit TForm_Main(QWidget* parent = nullptr);
+    // The output kind shown before the first live reading: neither current
+    // (0) nor voltage (1), so the first reading relabels the output ranges.
+    static constexpr int OutputKindNone = -1;
+    // The suffix of the device-name panel with service access.
+    static constexpr const char* ServiceAccessSuffix = " - szerviz szintű hozzáférés";
+
+    // Registers itself as the window the start window's OK brings up.
+    explicit TForm_Main(TForm_KVTipusValasztas* startForm = nullptr, AppContext context = {},
+                        QWidget* parent = nullptr);
+
+    // --- Life cycle --------------------------------------------------------
+    // Loads the configuration into the link and the start window and sets the
+    // initial values. Run by the constructor.
+    void FormCreate();
+    // Takes language and model from the start window and applies language,
+    // title, device-name panel and page visibility. Run when the window
+    // becomes active after being shown or after another window of the program.
+    void FormActivate();
+    // Closes the port, saves the configuration and closes the start window,
+    // which ends the program. Run when the window is closed.
+    void FormClose();
+
+    // Puts the texts of the named language ("English" or "Magyar", any case)
+    // on the controls; another text keeps the texts applied last.
+    void ApplyLanguage(const QString& language);
+    void Button_NyelvClick();
 
     // The user picked another page of PageControl_Main.
     void PageControl_MainChange();
+
+    TForm_KVTipusValasztas* startForm() const;
+    const AppContext& context() const { return m_context; }
+    // Empty when no configuration file is used.
+    QString configFilePath() const { return m_config ? m_config->filePath() : QString(); }
+    // Texts of the language applied last, for the texts read when needed.
+    const LanguageTable& languageTable() const { return m_languageTable; }
+    int outputKindShown() const { return m_outputKindShown; }
+    void setOutputKindShown(int kind) { m_outputKindShown = kind; }
+
+    // --- Application-wide values -------------------------------------------
+    TDeviceModel DeviceModel = dmKV4820;
+    QString ModelCaption;
+    QString CurrentLanguage;
+    bool ServiceAccess = false;
+    // The folder the settings-file dialogs start in: read from the
+    // configuration file, written back unchanged.
+    QString sUtolsoFileUtvonal;
+    QString ProgramDate;
+    QString FirmwareRangeText;
+    // The PWM value sent with every live query; never saved.
+    quint16 PwmSetpoint = 0;
 
     // --- Header and language ---------------------------------------------
     QLabel* Label_CommError = nullptr;
@@ -220,7 +280,13 @@ public:
     Dialogs::FileRequest OpenDialog1;
     QTimer* Timer_CommunicationTask = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void applyCaptions(int firstRow, int lastRow);
+    void applyItems(LanguageTable::ItemList list);
+
     void createHeader();
     void createSettingsPage();
     void createLimitsPage();
@@ -234,4 +300,10 @@ private:
     void createLink();
     void createSystemGroup();
     void createFileAndDeviceGroups();
+
+    QPointer<TForm_KVTipusValasztas> m_startForm;
+    AppContext m_context;
+    std::optional<AppConfig> m_config;
+    LanguageTable m_languageTable;
+    int m_outputKindShown = OutputKindNone;
 };

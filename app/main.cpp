@@ -1,18 +1,60 @@
-// Until the windows exist the configurator only reports the serial ports it
-// could open, so a technician can check the adapter.
-#include "platform/serial_port_enumeration.h"
+// kvconf: the start window comes first and is the program's main window;
+// closing it, directly with Esc or through the main window's shutdown, ends
+// the program.
+//
+//   kvconf [--simulate] [/QELMIR]
+//
+// --simulate serves a virtual transmitter on a pseudo-terminal inside the
+// program and lists it among the ports.
 
-#include <QCoreApplication>
-#include <QTextStream>
+#include "app/app_context.h"
+#include "app/form_kv_tipus_valasztas.h"
+#include "app/form_main.h"
+#include "app/simulated_transmitter.h"
+#include "sim/termination_signals.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+namespace {
+
+void printLine(FILE* stream, const QString& text)
+{
+    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
-    QStringList ports;
-    EnumerateSerialPorts(&ports);
-    out << "kvconf: the configurator windows are not built yet.\n";
-    out << "Serial ports that can be opened now: " << (ports.isEmpty() ? QStringLiteral("none") : ports.join(u' '))
-        << '\n';
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kvconf"));
+    // Only the start window ends the program: the main window merely hides.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+
+    SimulatedTransmitter simulated;
+    if (arguments.contains(QStringLiteral("--simulate"))) {
+        QString error;
+        if (!simulated.start(SimulatorOptions(), &error)) {
+            printLine(stderr, QStringLiteral("kvconf: cannot start the virtual transmitter: ") + error);
+            return 1;
+        }
+        SimulatedTransmitter::addToPortList(simulated.devicePath());
+        printLine(stdout, QStringLiteral("kvconf: virtual transmitter on ") + simulated.devicePath());
+    }
+
+    // Ctrl+C in the terminal leaves like Esc: nothing is saved.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, &QCoreApplication::quit);
+
+    TForm_KVTipusValasztas startForm;
+    QObject::connect(&startForm, &TForm_KVTipusValasztas::formClosed, &app, &QCoreApplication::quit);
+    TForm_Main mainForm(&startForm, AppContext{arguments, QCoreApplication::applicationFilePath()});
+    startForm.show();
+    return app.exec();
 }

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+
+class QWidget;
+class QWindow;
+
+// Tells when a window's activation steps are due: when it becomes active
+// after being shown, and whenever it becomes active again after another of
+// the program's windows, such as a message dialog. Coming back from another
+// application is no reason, so what the user changed meanwhile survives.
+class ActivationTracker : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ActivationTracker(QWidget* window);
+
+signals:
+    void activationDue();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void onFocusWindowChanged(QWindow* focusWindow);
+
+    QWidget* m_window = nullptr;
+    bool m_justShown = false;
+    // The program had no focus window since the window last had the focus.
+    bool m_focusLeftProgram = false;
+};

@@ -1,0 +1,52 @@
+#include "app/simulated_transmitter.h"
+
+#include "sim/virtual_transmitter.h"
+
+SimulatedTransmitter::~SimulatedTransmitter()
+{
+    stop();
+}
+
+bool SimulatedTransmitter::start(const SimulatorOptions& options, QString* error)
+{
+    if (m_transmitter)
+        return true;
+    auto* transmitter = new VirtualTransmitter(options);
+    if (!transmitter->isValid()) {
+        if (error)
+            *error = transmitter->errorText();
+        delete transmitter;
+        return false;
+    }
+    m_devicePath = transmitter->devicePath();
+    m_transmitter = transmitter;
+    transmitter->moveToThread(&m_thread);
+    // Its socket notifier and timers must die on the thread they belong to.
+    QObject::connect(&m_thread, &QThread::finished, transmitter, &QObject::deleteLater);
+    m_thread.setObjectName(QStringLiteral("VirtualTransmitter"));
+    m_thread.start();
+    QMetaObject::invokeMethod(transmitter, &VirtualTransmitter::start, Qt::QueuedConnection);
+    return true;
+}
+
+void SimulatedTransmitter::stop()
+{
+    if (!m_transmitter)
+        return;
+    QMetaObject::invokeMethod(m_transmitter, &VirtualTransmitter::stop, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+    m_transmitter = nullptr;
+    m_devicePath.clear();
+}
+
+void SimulatedTransmitter::addToPortList(const QString& path)
+{
+    QString ports = qEnvironmentVariable("KV_EXTRA_PORTS");
+    if (ports.split(u':', Qt::SkipEmptyParts).contains(path))
+        return;
+    if (!ports.isEmpty() && !ports.endsWith(u':'))
+        ports += u':';
+    ports += path;
+    qputenv("KV_EXTRA_PORTS", ports.toLocal8Bit());
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "sim/simulator_options.h"
+
+#include <QString>
+#include <QThread>
+
+class VirtualTransmitter;
+
+// The virtual transmitter served inside the configurator on a thread of its
+// own, so the program can be tried without a device (--simulate).
+class SimulatedTransmitter
+{
+public:
+    SimulatedTransmitter() = default;
+    // Stops the transmitter and waits for its thread.
+    ~SimulatedTransmitter();
+    SimulatedTransmitter(const SimulatedTransmitter&) = delete;
+    SimulatedTransmitter& operator=(const SimulatedTransmitter&) = delete;
+
+    // Opens the pseudo-terminal and starts serving. False, with the reason,
+    // when no pseudo-terminal could be had.
+    bool start(const SimulatorOptions& options = SimulatorOptions(), QString* error = nullptr);
+    void stop();
+    bool isRunning() const { return m_transmitter != nullptr; }
+    // The path the configurator opens like a serial port; empty when stopped.
+    QString devicePath() const { return m_devicePath; }
+
+    // Adds a path to the ports the link panel lists (KV_EXTRA_PORTS). The
+    // panel lists the extra ports last-first, so the newest comes at the top.
+    static void addToPortList(const QString& path);
+
+private:
+    QThread m_thread;
+    VirtualTransmitter* m_transmitter = nullptr;
+    QString m_devicePath;
+};

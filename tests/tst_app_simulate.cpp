@@ -1,0 +1,98 @@
+// kvconf --simulate in-process: the virtual transmitter's port shows up in
+// the link panel, opens and answers, and the shutdown remembers it.
+
+#include "app/form_kv_tipus_valasztas.h"
+#include "app/form_main.h"
+#include "app/simulated_transmitter.h"
+#include "device/device_command.h"
+#include "device/device_protocol.h"
+#include "link/tmb.h"
+#include "link/tmb_panel.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int WaitMs = 5000;
+
+} // namespace
+
+class tst_AppSimulate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void refreshOpenAndClose();
+};
+
+void tst_AppSimulate::initTestCase()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    qRegisterMetaType<TMBStatus>();
+}
+
+void tst_AppSimulate::refreshOpenAndClose()
+{
+    const QByteArray savedPorts = qgetenv("KV_EXTRA_PORTS");
+    qputenv("KV_EXTRA_PORTS", "/dev/kv-none");
+    SimulatedTransmitter simulated;
+    QString error;
+    QVERIFY2(simulated.start(SimulatorOptions(), &error), qPrintable(error));
+    const QString port = simulated.devicePath();
+    QVERIFY(port.startsWith(u"/dev/"));
+    SimulatedTransmitter::addToPortList(port);
+    SimulatedTransmitter::addToPortList(port);
+    QCOMPARE(qgetenv("KV_EXTRA_PORTS"), "/dev/kv-none:" + port.toLocal8Bit());
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString configPath = dir.filePath(QStringLiteral("kvconf.ini"));
+    {
+        TForm_KVTipusValasztas startForm;
+        TForm_Main mainForm(&startForm, AppContext{{QStringLiteral("--simulate")}, dir.filePath("kvconf")});
+        QSignalSpy ended(&startForm, &TForm_KVTipusValasztas::formClosed);
+        startForm.show();
+        QVERIFY(QTest::qWaitForWindowActive(&startForm));
+        startForm.Button_OK->click();
+        QVERIFY(QTest::qWaitForWindowActive(&mainForm));
+
+        TMBPanel* panel = mainForm.MB1Panel;
+        QTRY_VERIFY_WITH_TIMEOUT(panel->refreshButton()->isEnabled(), WaitMs);
+        QTest::mouseClick(panel->refreshButton(), Qt::LeftButton);
+        // Nothing was remembered, so the newest extra port comes first and is chosen.
+        QVERIFY(panel->portList()->count() > 0);
+        QCOMPARE(panel->portList()->currentItem()->text(), port);
+        QVERIFY(panel->openButton()->isEnabled());
+
+        QTest::mouseClick(panel->openButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(mainForm.MB1->MBPortOpen(), WaitMs);
+
+        // The transmitter behind it answers.
+        QSignalSpy done(mainForm.MB1, &TMB::OnMBMasterEndOfEvent);
+        PrepareDeviceQuery(*mainForm.MB1, CmdIdentify);
+        mainForm.MB1->MBSend(0);
+        QVERIFY(done.wait(WaitMs));
+        QCOMPARE(done.constFirst().at(0).value<TMBStatus>(), stOK);
+        QCOMPARE(DecodeFirmwareVersion(*mainForm.MB1), SimulatorOptions::DefaultFirmwareVersion);
+
+        QVERIFY(mainForm.close());
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!mainForm.MB1->MBPortOpen());
+    }
+    qputenv("KV_EXTRA_PORTS", savedPorts);
+    simulated.stop();
+    QVERIFY(!simulated.isRunning());
+    QFile file(configPath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY2(file.readAll().contains("MBLastUsedPort=" + port.toLocal8Bit() + '\n'), qPrintable(configPath));
+}
+
+QTEST_MAIN(tst_AppSimulate)
+#include "tst_app_simulate.moc"
