@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -28,6 +29,8 @@ TCommThread::TCommThread(std::unique_ptr<SerialPort> port, QObject* context, Cal
       m_shared(std::make_shared<HandOver>()),
       m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
+    if (m_stopFd < 0)
+        m_stopFdError = errno;
 }
 
 TCommThread::~TCommThread()
@@ -37,10 +40,24 @@ TCommThread::~TCommThread()
         ::close(m_stopFd);
 }
 
-void TCommThread::start()
+bool TCommThread::start(int* error)
 {
-    if (!m_thread.joinable())
+    if (m_thread.joinable())
+        return true;
+    // Without its stop event the thread could never be woken to end.
+    if (m_stopFd < 0) {
+        if (error)
+            *error = m_stopFdError;
+        return false;
+    }
+    try {
         m_thread = std::thread([this] { run(); });
+    } catch (const std::system_error& e) {
+        if (error)
+            *error = e.code().value();
+        return false;
+    }
+    return true;
 }
 
 void TCommThread::stop()

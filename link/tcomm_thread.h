@@ -29,7 +29,9 @@ public:
     TCommThread(const TCommThread&) = delete;
     TCommThread& operator=(const TCommThread&) = delete;
 
-    void start();
+    // False, with errno's value in *error, when the stop event or the thread
+    // cannot be created; nothing runs then.
+    bool start(int* error = nullptr);
 
     // Signals the stop event and waits for the thread's end. Safe to call
     // from inside a callback and more than once. A hand-over already posted
@@ -52,5 +54,6 @@ private:
     Callback m_onHangUp;
     std::shared_ptr<HandOver> m_shared;
     int m_stopFd = -1;
+    int m_stopFdError = 0;
     std::thread m_thread;
 };

@@ -42,11 +42,18 @@ bool TMB::openPort(QString* systemError)
     if (!port)
         return false;
     // Driver queue sizes (WinQSizeIn/Out) have no POSIX counterpart.
-    m_portFailed = false;
-    m_thread = std::make_unique<TCommThread>(
+    auto thread = std::make_unique<TCommThread>(
         std::move(port), this, [this] { onReceive(); }, [this] { onHangUp(); });
+    int error = 0;
+    if (!thread->start(&error)) {
+        if (systemError)
+            *systemError = QString::fromLocal8Bit(std::strerror(error));
+        return false;
+    }
+    m_thread = std::move(thread);
+    m_portFailed = false;
+    ++m_openGeneration;
     m_running = true;
-    m_thread->start();
     return true;
 }
 
@@ -141,6 +148,7 @@ void TMB::MBClosePort()
 void TMB::closingSteps()
 {
     const bool wasBusy = m_busy;
+    emit closingBegan();
     m_answerTimer.stop();
     m_portOpen = false;
     resetIndicators();
@@ -178,11 +186,11 @@ void TMB::setMBMasterMaxTryNumber(int tries)
 
 void TMB::setMBMode(TMBMode mode)
 {
-    const TMBMode old = m_mode;
-    m_mode = mode;
     m_frameHeaderSize = mb::frameHeaderSize(mode);
     emit modeChanged(mode);
     setBusy(mb::isMasterMode(mode) ? !m_portOpen : true);
+    const TMBMode old = m_mode;
+    m_mode = mode;
     if (old == mode)
         return;
     m_tryNumberMax = 0;
@@ -310,7 +318,7 @@ void TMB::endTransaction(TMBStatus status, int code)
 
 void TMB::portError()
 {
-    // The Tx lamp's own timer returns it to normal; nothing to do for it here.
+    emit txLampReset();
     setStatusNow(stnPortError);
     showResult(stClosedPort);
     setBusy(true);
@@ -320,9 +328,11 @@ void TMB::portError()
 
 void TMB::feed(const QByteArray& batch)
 {
+    const quint32 generation = m_openGeneration;
     for (const char c : batch) {
-        // A handler run from this loop may have closed the port.
-        if (!m_running)
+        // A handler run from this loop may have closed the port, or closed
+        // and opened it again: the rest of the batch belongs to neither.
+        if (!m_running || generation != m_openGeneration)
             return;
         feedByte(quint8(c));
     }

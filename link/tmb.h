@@ -181,6 +181,10 @@ signals:
     void baudEditVisibleChanged(bool visible);
     // Open or close has finished its own steps; fires before OnMBPortOpenedOrClosed.
     void portActionFinished(bool open);
+    // Closing starts: the port's controls may be used again.
+    void closingBegan();
+    // A port error: the Tx lamp goes back to normal at once.
+    void txLampReset();
     // First tick of the one-second timer: the panel's deferred set-up.
     void deferredSetUpDue();
 
@@ -230,6 +234,9 @@ private:
     bool m_thereWasOpenEvent = false;
     bool m_running = false;
     bool m_portFailed = false;
+    // Counts openings, so a batch being decoded across a close and reopen
+    // is not fed into the new session.
+    quint32 m_openGeneration = 0;
     std::unique_ptr<TCommThread> m_thread;
 
     // Query

@@ -188,6 +188,15 @@ void TMBPanel::connectEngine()
     connect(mb, &TMB::baudChanged, this, &TMBPanel::applyBaud);
     connect(mb, &TMB::baudEditVisibleChanged, this, &TMBPanel::applyBaudEditVisible);
     connect(mb, &TMB::portActionFinished, this, &TMBPanel::onPortActionFinished);
+    connect(mb, &TMB::closingBegan, this, [this] {
+        m_refreshButton->setEnabled(true);
+        m_portList->setEnabled(true);
+        m_baudList->setEnabled(true);
+    });
+    connect(mb, &TMB::txLampReset, this, [this] {
+        m_txLampTimer.stop();
+        setFill(m_txIndicator, normal());
+    });
 }
 
 // --- Texts -------------------------------------------------------------------
@@ -296,8 +305,10 @@ void TMBPanel::deferredSetUp()
     else
         setRefreshBold(true);
 
-    m_refreshButton->setEnabled(true);
-    m_baudList->setEnabled(true);
+    // Open already (opened in code within the first second): stay locked.
+    const bool closed = !m_engine || !m_engine->MBPortOpen();
+    m_refreshButton->setEnabled(closed);
+    m_baudList->setEnabled(closed);
     // The unit word of the mode in force; a mode written before this
     // moment must not be overruled.
     m_unitWord = unitWord(m_engine ? m_engine->MBMode() : modeASCIIMaster);
@@ -400,7 +411,8 @@ void TMBPanel::onPortActionFinished(bool open)
     m_baudList->setEnabled(!open);
     if (open)
         setFill(m_portIndicator, green());
-    updateTryMarkVisibility();
+    if (m_engine)
+        updateTryMarkVisibility(m_engine->MBMode());
 }
 
 bool TMBPanel::eventFilter(QObject* watched, QEvent* event)
@@ -510,7 +522,7 @@ void TMBPanel::applyMode(TMBMode mode)
 {
     setTitle(captionPrefix(mode) + versionDate());
     m_unitWord = unitWord(mode);
-    updateTryMarkVisibility();
+    updateTryMarkVisibility(mode);
 }
 
 void TMBPanel::applyBaud(TMBBaud baud)
@@ -526,9 +538,11 @@ void TMBPanel::applyBaudEditVisible(bool visible)
     m_rateLabel->setVisible(!visible);
 }
 
-void TMBPanel::updateTryMarkVisibility()
+// The mode is passed in: on a mode change the engine tells the panel before
+// it stores the new mode.
+void TMBPanel::updateTryMarkVisibility(TMBMode mode)
 {
-    m_tryNumberMark->setVisible(m_engine && m_engine->tryMarkEnabled() && m_engine->MBPortOpen());
+    m_tryNumberMark->setVisible(m_engine && mb::isMasterMode(mode) && m_engine->MBPortOpen());
 }
 
 void TMBPanel::setRefreshBold(bool bold)

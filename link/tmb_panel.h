@@ -101,7 +101,7 @@ private:
     void applyMode(TMBMode mode);
     void applyBaud(TMBBaud baud);
     void applyBaudEditVisible(bool visible);
-    void updateTryMarkVisibility();
+    void updateTryMarkVisibility(TMBMode mode);
     void setRefreshBold(bool bold);
 
     static void setFill(QWidget* widget, const QColor& colour);

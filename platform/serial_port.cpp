@@ -1,5 +1,7 @@
 #include "platform/serial_port.h"
 
+#include <QElapsedTimer>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -86,6 +88,14 @@ int openExclusive(const QString& path)
         errno = error;
         return -1;
     }
+    // Root passes TIOCEXCL, so honour another program's exclusive hold by
+    // hand; clearing it on our close would otherwise steal its port.
+    int heldExclusively = 0;
+    if (::ioctl(fd, TIOCGEXCL, &heldExclusively) == 0 && heldExclusively) {
+        ::close(fd);
+        errno = EBUSY;
+        return -1;
+    }
     // A ttyS node whose UART is absent opens fine but reports type unknown.
     serial_struct info {};
     if (::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN) {
@@ -165,10 +175,11 @@ bool SerialPort::write(const QByteArray& bytes)
         return false;
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
-    // Budget: the transmission time of the piece plus a margin, so a full
-    // queue never holds the caller longer than the line needs.
-    const int budgetMs = int(left * 10 * 1000 / qMax<quint32>(m_baudRate, 1)) + 100;
-    int waitedMs = 0;
+    // Budget: the transmission time of the piece plus a small margin, so a
+    // full queue never holds the caller much longer than the line needs.
+    const qint64 budgetMs = left * 10 * 1000 / qMax<quint32>(m_baudRate, 1) + WriteMarginMs;
+    QElapsedTimer clock;
+    clock.start();
     while (left > 0) {
         const ssize_t n = ::write(m_fd, data, size_t(left));
         if (n > 0) {
@@ -180,14 +191,13 @@ bool SerialPort::write(const QByteArray& bytes)
             continue;
         if (n < 0 && errno != EAGAIN)
             return false;
-        if (waitedMs >= budgetMs)
+        const qint64 remaining = budgetMs - clock.elapsed();
+        if (remaining <= 0)
             return true; // queue stays full: the bytes are dropped, as a driver would
         pollfd p {m_fd, POLLOUT, 0};
-        const int slice = qMin(budgetMs - waitedMs, 20);
-        const int r = ::poll(&p, 1, slice);
+        const int r = ::poll(&p, 1, int(remaining));
         if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
             return false;
-        waitedMs += slice;
     }
     return true;
 }

@@ -31,6 +31,8 @@ bool setCustomBaud(int fd, quint32 rate);
 class SerialPort
 {
 public:
+    static constexpr qint64 WriteMarginMs = 20;
+
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;

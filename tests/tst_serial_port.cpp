@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -147,6 +148,30 @@ private slots:
         first.reset();
         QVERIFY(SerialPort::isAvailable(pty->devicePath()));
         QVERIFY(SerialPort::open(pty->devicePath(), 19200));
+    }
+
+    // Another program holding the port with TIOCEXCL alone (no flock): root
+    // would pass the kernel's check, so the layer must refuse by itself and
+    // must leave the other program's hold in place.
+    void foreignExclusiveHoldIsRespected()
+    {
+        auto pty = PseudoTerminal::open();
+        QVERIFY(pty);
+        const int foreign = ::open(pty->devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(foreign >= 0);
+        QCOMPARE(::ioctl(foreign, TIOCEXCL), 0);
+
+        QVERIFY(!SerialPort::isAvailable(pty->devicePath()));
+        QString error;
+        QVERIFY(!SerialPort::open(pty->devicePath(), 19200, &error));
+        QCOMPARE(error, errorText(EBUSY));
+        int stillHeld = 0;
+        QCOMPARE(::ioctl(foreign, TIOCGEXCL, &stillHeld), 0);
+        QCOMPARE(stillHeld, 1);
+
+        ::ioctl(foreign, TIOCNXCL);
+        ::close(foreign);
+        QVERIFY(SerialPort::isAvailable(pty->devicePath()));
     }
 
     void openFailures_data()

@@ -8,7 +8,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -562,7 +564,13 @@ private slots:
         QCOMPARE(rig.link.MBNumberOfRxFrames(), 1u);
         QCOMPARE(rig.link.MBNumberOfTxFrames(), 1u);
 
+        // The busy change comes before the new mode is stored.
+        TMBMode modeSeenByBusyHandler = modeString;
+        const QMetaObject::Connection seen = connect(&rig.link, &TMB::OnMBBusyChanged, this,
+                                                     [&] { modeSeenByBusyHandler = rig.link.MBMode(); });
         rig.link.setMBMode(modeSlave);
+        disconnect(seen);
+        QCOMPARE(modeSeenByBusyHandler, modeASCIIMaster);
         QCOMPARE(rig.link.FrameHeaderSize(), 3);
         QVERIFY(rig.link.MBBusy());
         QCOMPARE(rig.link.MBStatusNow(), stnWaitingForCommand);
@@ -579,6 +587,39 @@ private slots:
         rig.link.setMBMode(modeASCIIMaster);
         QVERIFY(rig.link.MBBusy()); // the port is closed
         QCOMPARE(rig.link.FrameHeaderSize(), 4);
+    }
+
+    // With no descriptor left for the stop event the opening must fail
+    // cleanly: a thread that cannot be woken would hang the close.
+    void openFailsWithoutStopEvent()
+    {
+        ScriptedPeer peer;
+        QVERIFY(peer.isValid());
+        TMB link;
+        rlimit saved{};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+        rlimit tight = saved;
+        tight.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 1024);
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+        // Fill every free descriptor, then free exactly one for the port.
+        QList<int> fillers;
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            fillers.append(fd);
+        ::close(fillers.takeLast());
+
+        QString error;
+        const bool opened = link.openAction(peer.devicePath(), &error);
+        for (const int fd : std::as_const(fillers))
+            ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+
+        QVERIFY(!opened);
+        QVERIFY(!link.MBPortOpen());
+        QCOMPARE(error, QStringLiteral("TMB : cannot open ") + peer.devicePath() + QChar(13) +
+                            QString::fromLocal8Bit(std::strerror(EMFILE)));
+        // The port was released again.
+        QVERIFY(link.openAction(peer.devicePath(), &error));
+        link.MBClosePort();
     }
 
     // A new rate waits for the next opening.
