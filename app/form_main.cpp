@@ -2,6 +2,9 @@
 
 #include "app/activation_tracker.h"
 #include "app/form_kv_tipus_valasztas.h"
+#include "app/live_view_writer.h"
+#include "app/main_window_task_host.h"
+#include "device/communication_task.h"
 #include "device/firmware_version.h"
 #include "link/tmb.h"
 #include "link/tmb_panel.h"
@@ -19,6 +22,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
@@ -235,8 +239,10 @@ TForm_Main::TForm_Main(TForm_KVTipusValasztas* startForm, AppContext context, QW
     Timer_CommunicationTask->setObjectName(QStringLiteral("Timer_CommunicationTask"));
     Timer_CommunicationTask->setInterval(CommunicationTaskIntervalMs);
 
-    connect(PageControl_Main, &QTabWidget::currentChanged, this, &TForm_Main::PageControl_MainChange);
-    connect(Button_Nyelv, &QPushButton::clicked, this, &TForm_Main::Button_NyelvClick);
+    m_taskHost = std::make_unique<MainWindowTaskHost>(*this);
+    m_liveViewWriter = std::make_unique<LiveViewWriter>(*this);
+    m_task = new CommunicationTask(*MB1, *m_taskHost, Timer_CommunicationTask, this);
+    connectHandlers();
 
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
@@ -249,6 +255,54 @@ TForm_Main::TForm_Main(TForm_KVTipusValasztas* startForm, AppContext context, QW
         connect(activation, &ActivationTracker::activationDue, this, &TForm_Main::FormActivate);
     }
     FormCreate();
+}
+
+// The task is a child and dies with the window's QObject part, after the
+// host it calls; the link raises no events while it is destroyed.
+TForm_Main::~TForm_Main() = default;
+
+void TForm_Main::connectHandlers()
+{
+    connect(PageControl_Main, &QTabWidget::currentChanged, this, &TForm_Main::PageControl_MainChange);
+    connect(Button_Nyelv, &QPushButton::clicked, this, &TForm_Main::Button_NyelvClick);
+
+    // The window's handlers take the link's and the timer's events, as the
+    // layout binds them, and hand them to the task: it must not get them twice.
+    disconnect(MB1, nullptr, m_task, nullptr);
+    disconnect(Timer_CommunicationTask, nullptr, m_task, nullptr);
+    connect(MB1, &TMB::OnMBMasterEndOfEvent, this, &TForm_Main::MB1MBMasterEndOfEvent);
+    connect(MB1, &TMB::OnMBPortOpenedOrClosed, this, &TForm_Main::MB1MBPortOpenedOrClosed);
+    connect(Timer_CommunicationTask, &QTimer::timeout, this, &TForm_Main::Timer_CommunicationTaskTimer);
+
+    connect(SpeedButton_KVKiolvasas, &TSpeedButton::OnClick, this, &TForm_Main::SpeedButton_KVKiolvasasClick);
+    connect(SpeedButton_BeallitasokAKVbe, &TSpeedButton::OnClick, this,
+            &TForm_Main::SpeedButton_BeallitasokAKVbeClick);
+    // The other group buttons interlock on their own click; what they
+    // capture for their command is theirs to add. Reset and erase have no
+    // handler: the task reads their down state.
+    for (TSpeedButton* button : {SpeedButton_ADCal0Ohm, SpeedButton_ADCal490Ohm, SpeedButton_R3WOffszet,
+                                 SpeedButton_PWMCal4mA, SpeedButton_PWMCal20mA, SpeedButton_PotiCal0,
+                                 SpeedButton_PotiCal100, SpeedButton_2VezRKiejtes, SpeedButton_R2Wires0Ohm})
+        connect(button, &TSpeedButton::OnClick, this, [this, button] { UpdateCommandButtons(button); });
+
+    connect(RadioGroup_VezetekSzam, &TRadioGroup::OnClick, this, &TForm_Main::RadioGroup_VezetekSzamClick);
+    connect(RadioGroup_Uzemmod, &TRadioGroup::OnClick, this, &TForm_Main::RadioGroup_UzemmodClick);
+    connect(RadioGroup_Atlagolas, &TRadioGroup::OnClick, this, &TForm_Main::RadioGroup_AtlagolasClick);
+    connect(RadioGroup_AnalogKimTipus, &TRadioGroup::OnClick, this,
+            &TForm_Main::RadioGroup_AnalogKimTipusClick);
+    connect(RadioGroup_AnalogKimHibajelzes, &TRadioGroup::OnClick, this,
+            &TForm_Main::RadioGroup_AnalogKimHibajelzesClick);
+    connect(CheckBox_NemHibaAKimenetTulcsordulas, &QCheckBox::toggled, this,
+            &TForm_Main::CheckBox_NemHibaAKimenetTulcsordulasClick);
+    connect(LabeledEdit_AramL, &TLabeledEdit::OnChange, this, &TForm_Main::LabeledEdit_AramLChange);
+    connect(LabeledEdit_AramLLimit, &TLabeledEdit::OnChange, this, &TForm_Main::LabeledEdit_AramLChange);
+    connect(LabeledEdit_AramH, &TLabeledEdit::OnChange, this, &TForm_Main::LabeledEdit_AramHChange);
+    connect(LabeledEdit_AramHLimit, &TLabeledEdit::OnChange, this, &TForm_Main::LabeledEdit_AramHChange);
+    connect(LabeledEdit_AramL, &TLabeledEdit::OnExit, this, &TForm_Main::LabeledEdit_AramLExit);
+    connect(LabeledEdit_AramH, &TLabeledEdit::OnExit, this, &TForm_Main::LabeledEdit_AramHExit);
+    connect(LabeledEdit_AramLLimit, &TLabeledEdit::OnExit, this, &TForm_Main::LabeledEdit_AramLLimitExit);
+    connect(LabeledEdit_AramHLimit, &TLabeledEdit::OnExit, this, &TForm_Main::LabeledEdit_AramHLimitExit);
+    connect(Button_GyariAlapertekek, &QPushButton::clicked, this, &TForm_Main::Button_GyariAlapertekekClick);
 }
 
 TForm_KVTipusValasztas* TForm_Main::startForm() const
@@ -267,10 +321,15 @@ void TForm_Main::FormCreate()
             m_startForm->RadioGroup_NyelvValasztas->setItemIndex(m_config->languageIndex());
         }
     }
+    m_task->StopCommunicationTask();
+
     PwmSetpoint = 0;
     MBarGraph_ADRaw->setMBGValue(0);
     MBarGraph_PWM->setMBGValue(0);
-    m_outputKindShown = OutputKindNone;
+    // Neither current nor voltage: the first live block relabels the output ranges.
+    const LiveDisplay::Texts texts = m_liveDisplay.texts();
+    m_liveDisplay = LiveDisplay();
+    m_liveDisplay.setTexts(texts);
 }
 
 void TForm_Main::FormActivate()
@@ -339,6 +398,13 @@ void TForm_Main::ApplyLanguage(const QString& language)
     applyItems(LanguageTable::ItemList::InputMode);
     applyCaptions(32, LanguageTable::CaptionRowCount);
     Button_Nyelv->setText(LanguageTable::languageButtonCaption(CurrentLanguage));
+
+    // The live display puts these on from the next live block on.
+    using Text = LanguageTable::Text;
+    m_liveDisplay.setTexts({m_languageTable.text(Text::WirePrefix), m_languageTable.text(Text::DeviceError1),
+                            m_languageTable.text(Text::DeviceError2),
+                            m_languageTable.text(Text::DeviceError4),
+                            m_languageTable.text(Text::DeviceError5)});
 }
 
 void TForm_Main::applyCaptions(int firstRow, int lastRow)
@@ -380,6 +446,175 @@ void TForm_Main::PageControl_MainChange()
     for (TSpeedButton* button : {SpeedButton_ADCal0Ohm, SpeedButton_ADCal490Ohm, SpeedButton_R3WOffszet,
                                  SpeedButton_PWMCal4mA, SpeedButton_PWMCal20mA})
         button->setText(QString());
+}
+
+void TForm_Main::MB1MBMasterEndOfEvent(TMBStatus MBStatus, const QString&)
+{
+    m_task->MBMasterEndOfEvent(MBStatus);
+}
+
+void TForm_Main::MB1MBPortOpenedOrClosed(bool MBbPortOpen)
+{
+    m_task->MBPortOpenedOrClosed(MBbPortOpen);
+}
+
+void TForm_Main::Timer_CommunicationTaskTimer()
+{
+    m_task->CommunicationTaskStep();
+}
+
+void TForm_Main::UpdateCommandButtons(TSpeedButton* button)
+{
+    m_task->UpdateCommandButtons(button->objectName());
+}
+
+bool TForm_Main::CheckFirmwareVersion()
+{
+    return m_task->CheckFirmwareVersion();
+}
+
+void TForm_Main::SpeedButton_KVKiolvasasClick()
+{
+    UpdateCommandButtons(SpeedButton_KVKiolvasas);
+}
+
+void TForm_Main::SpeedButton_BeallitasokAKVbeClick()
+{
+    {
+        // Showing the page is no page change of the user's.
+        const QSignalBlocker quiet(PageControl_Main);
+        PageControl_Main->setCurrentWidget(TabSheet_Beallitasok);
+    }
+    UpdateCommandButtons(SpeedButton_BeallitasokAKVbe);
+    if (!SpeedButton_BeallitasokAKVbe->Down())
+        return;
+    LabeledEdit_AramLExit();
+    LabeledEdit_AramHExit();
+    LabeledEdit_AramLLimitExit();
+    LabeledEdit_AramHLimitExit();
+    // Wires, mode and averaging are taken when the query goes out.
+    m_task->setCapturedSettings(settingsedit::captureForWrite(
+        RadioGroup_AnalogKimTipus->ItemIndex(), RadioGroup_AnalogKimHibajelzes->ItemIndex(),
+        CheckBox_NemHibaAKimenetTulcsordulas->isChecked(), LabeledEdit_AramL->text(),
+        LabeledEdit_AramH->text(), LabeledEdit_AramLLimit->text(), LabeledEdit_AramHLimit->text()));
+}
+
+void TForm_Main::endForIncompatibleFirmware()
+{
+    // Two separate comparisons: a language that is neither gets no warning.
+    const QString language = CurrentLanguage.toLower();
+    if (language == QLatin1String("magyar"))
+        Dialogs::current().message(this, Dialogs::MessageType::Warning, windowTitle(),
+                                   LanguageTable::firmwareIncompatibleText(Language::Hungarian));
+    if (language == QLatin1String("english"))
+        Dialogs::current().message(this, Dialogs::MessageType::Warning, windowTitle(),
+                                   LanguageTable::firmwareIncompatibleText(Language::English));
+    emit applicationTerminationRequested();
+}
+
+void TForm_Main::UpdateLiveDisplay()
+{
+    m_liveViewWriter->write(m_liveDisplay.update(m_task->liveValues()));
+}
+
+void TForm_Main::RelabelOutputRanges()
+{
+    const LiveDisplay::OutputRangeItems items =
+        LiveDisplay::outputRangeItemsFor(LiveDisplay::OutputKind(m_liveDisplay.outputKindShown()));
+    RadioGroup_AnalogKimTipus->setItems(items.outputType);
+    RadioGroup_AnalogKimHibajelzes->setItems(items.errorLevel);
+}
+
+void TForm_Main::markSettingsChanged()
+{
+    SpeedButton_BeallitasokAKVbe->setCaptionBold(true);
+}
+
+bool TForm_Main::settingsChangedMark() const
+{
+    return SpeedButton_BeallitasokAKVbe->captionBold();
+}
+
+void TForm_Main::RadioGroup_VezetekSzamClick()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::RadioGroup_UzemmodClick()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::RadioGroup_AtlagolasClick()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::RadioGroup_AnalogKimTipusClick()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::RadioGroup_AnalogKimHibajelzesClick()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::CheckBox_NemHibaAKimenetTulcsordulasClick()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::LabeledEdit_AramLChange()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::LabeledEdit_AramHChange()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::normalise(TLabeledEdit* edit, settingsedit::NumericEdit numericEdit)
+{
+    edit->setText(settingsedit::normalised(numericEdit, edit->text(), m_liveDisplay.ValueFormat()));
+}
+
+void TForm_Main::LabeledEdit_AramLExit()
+{
+    normalise(LabeledEdit_AramL, settingsedit::neAramL);
+}
+
+void TForm_Main::LabeledEdit_AramHExit()
+{
+    normalise(LabeledEdit_AramH, settingsedit::neAramH);
+}
+
+void TForm_Main::LabeledEdit_AramLLimitExit()
+{
+    normalise(LabeledEdit_AramLLimit, settingsedit::neAramLLimit);
+}
+
+void TForm_Main::LabeledEdit_AramHLimitExit()
+{
+    normalise(LabeledEdit_AramHLimit, settingsedit::neAramHLimit);
+}
+
+void TForm_Main::Button_GyariAlapertekekClick()
+{
+    // By the output kind the transmitter last reported; current before any.
+    const settingsedit::FactoryDefaults d =
+        settingsedit::factoryDefaults(m_task->liveValues().bVoltageOutput);
+    RadioGroup_VezetekSzam->setItemIndex(d.wiresIndex);
+    RadioGroup_Uzemmod->setItemIndex(d.inputModeIndex);
+    RadioGroup_Atlagolas->setItemIndex(d.averagingIndex);
+    CheckBox_NemHibaAKimenetTulcsordulas->setChecked(d.noErrorOnOverflow);
+    LabeledEdit_AramL->setText(d.AramL);
+    LabeledEdit_AramH->setText(d.AramH);
+    LabeledEdit_AramLLimit->setText(d.AramLLimit);
+    LabeledEdit_AramHLimit->setText(d.AramHLimit);
+    RadioGroup_AnalogKimTipus->setItemIndex(d.outputTypeIndex);
+    RadioGroup_AnalogKimHibajelzes->setItemIndex(d.errorLevelIndex);
 }
 
 void TForm_Main::createHeader()

@@ -4,13 +4,21 @@
 #include "app/app_context.h"
 #include "app/device_model.h"
 #include "app/language_table.h"
+#include "device/communication_task_host.h"
+#include "device/live_display.h"
+#include "device/settings_editing.h"
+#include "link/mb_types.h"
 #include "platform/dialogs.h"
 
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
+class CommunicationTask;
+class LiveViewWriter;
+class MainWindowTaskHost;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -55,6 +63,7 @@ public:
     // Registers itself as the window the start window's OK brings up.
     explicit TForm_Main(TForm_KVTipusValasztas* startForm = nullptr, AppContext context = {},
                         QWidget* parent = nullptr);
+    ~TForm_Main() override;
 
     // --- Life cycle --------------------------------------------------------
     // Loads the configuration into the link and the start window and sets the
@@ -76,14 +85,61 @@ public:
     // The user picked another page of PageControl_Main.
     void PageControl_MainChange();
 
+    // --- Communication task ------------------------------------------------
+    // The link's and the timer's events; each runs the task once.
+    void MB1MBMasterEndOfEvent(TMBStatus MBStatus, const QString& MBStatusString);
+    void MB1MBPortOpenedOrClosed(bool MBbPortOpen);
+    void Timer_CommunicationTaskTimer();
+    // The interlock of the request buttons, run by the click of each of the
+    // eleven group buttons.
+    void UpdateCommandButtons(TSpeedButton* button);
+    bool CheckFirmwareVersion();
+    void SpeedButton_KVKiolvasasClick();
+    // Shows the settings page; when the button went down, normalises the
+    // four numeric edits and captures what the write sends.
+    void SpeedButton_BeallitasokAKVbeClick();
+    // The task stopped on a firmware this program does not support: warns
+    // in the current language, then asks for the program's end.
+    void endForIncompatibleFirmware();
+
+    CommunicationTask& communicationTask() { return *m_task; }
+    const CommunicationTask& communicationTask() const { return *m_task; }
+
+    // --- Live display --------------------------------------------------------
+    // Shows the task's latest live block. Virtual so that a measuring
+    // subclass can time it.
+    virtual void UpdateLiveDisplay();
+    // Item texts of the two output groups for the output kind shown; the
+    // selections stay.
+    void RelabelOutputRanges();
+    const LiveDisplay& liveDisplay() const { return m_liveDisplay; }
+
+    // --- Settings editing ------------------------------------------------------
+    // Change handlers of the setting controls: each sets the changed mark.
+    void RadioGroup_VezetekSzamClick();
+    void RadioGroup_UzemmodClick();
+    void RadioGroup_AtlagolasClick();
+    void RadioGroup_AnalogKimTipusClick();
+    void RadioGroup_AnalogKimHibajelzesClick();
+    void CheckBox_NemHibaAKimenetTulcsordulasClick();
+    void LabeledEdit_AramLChange();
+    void LabeledEdit_AramHChange();
+    // Exit rules: the edit's text as a number in its pattern, or its fallback.
+    void LabeledEdit_AramLExit();
+    void LabeledEdit_AramHExit();
+    void LabeledEdit_AramLLimitExit();
+    void LabeledEdit_AramHLimitExit();
+    void Button_GyariAlapertekekClick();
+    // The write button's caption is bold once any setting has changed.
+    bool settingsChangedMark() const;
+
     TForm_KVTipusValasztas* startForm() const;
     const AppContext& context() const { return m_context; }
     // Empty when no configuration file is used.
     QString configFilePath() const { return m_config ? m_config->filePath() : QString(); }
     // Texts of the language applied last, for the texts read when needed.
     const LanguageTable& languageTable() const { return m_languageTable; }
-    int outputKindShown() const { return m_outputKindShown; }
-    void setOutputKindShown(int kind) { m_outputKindShown = kind; }
+    int outputKindShown() const { return m_liveDisplay.outputKindShown(); }
 
     // --- Application-wide values -------------------------------------------
     TDeviceModel DeviceModel = dmKV4820;
@@ -97,6 +153,8 @@ public:
     QString FirmwareRangeText;
     // The PWM value sent with every live query; never saved.
     quint16 PwmSetpoint = 0;
+    // What the store commands send, captured when their buttons go down.
+    CommunicationTaskHost::CommandParameters CapturedCommandParameters;
 
     // --- Header and language ---------------------------------------------
     QLabel* Label_CommError = nullptr;
@@ -280,10 +338,18 @@ public:
     Dialogs::FileRequest OpenDialog1;
     QTimer* Timer_CommunicationTask = nullptr;
 
+signals:
+    // The program is to end now, without the shutdown steps of a close.
+    void applicationTerminationRequested();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void connectHandlers();
+    void markSettingsChanged();
+    void normalise(TLabeledEdit* edit, settingsedit::NumericEdit numericEdit);
+
     void applyCaptions(int firstRow, int lastRow);
     void applyItems(LanguageTable::ItemList list);
 
@@ -305,5 +371,8 @@ private:
     AppContext m_context;
     std::optional<AppConfig> m_config;
     LanguageTable m_languageTable;
-    int m_outputKindShown = OutputKindNone;
+    LiveDisplay m_liveDisplay;
+    std::unique_ptr<MainWindowTaskHost> m_taskHost;
+    std::unique_ptr<LiveViewWriter> m_liveViewWriter;
+    CommunicationTask* m_task = nullptr;
 };

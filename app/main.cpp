@@ -55,6 +55,10 @@ int main(int argc, char* argv[])
     TForm_KVTipusValasztas startForm;
     QObject::connect(&startForm, &TForm_KVTipusValasztas::formClosed, &app, &QCoreApplication::quit);
     TForm_Main mainForm(&startForm, AppContext{arguments, QCoreApplication::applicationFilePath()});
+    // A transmitter this program does not support: end at once. exit(), not
+    // quit(), which would close the windows and so run the shutdown steps.
+    QObject::connect(&mainForm, &TForm_Main::applicationTerminationRequested, &app,
+                     [] { QCoreApplication::exit(0); });
     startForm.show();
     return app.exec();
 }

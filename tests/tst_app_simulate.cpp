@@ -4,13 +4,14 @@
 #include "app/form_kv_tipus_valasztas.h"
 #include "app/form_main.h"
 #include "app/simulated_transmitter.h"
-#include "device/device_command.h"
-#include "device/device_protocol.h"
+#include "device/communication_task.h"
 #include "link/tmb.h"
 #include "link/tmb_panel.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -74,13 +75,12 @@ void tst_AppSimulate::refreshOpenAndClose()
         QTest::mouseClick(panel->openButton(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(mainForm.MB1->MBPortOpen(), WaitMs);
 
-        // The transmitter behind it answers.
-        QSignalSpy done(mainForm.MB1, &TMB::OnMBMasterEndOfEvent);
-        PrepareDeviceQuery(*mainForm.MB1, CmdIdentify);
-        mainForm.MB1->MBSend(0);
-        QVERIFY(done.wait(WaitMs));
-        QCOMPARE(done.constFirst().at(0).value<TMBStatus>(), stOK);
-        QCOMPARE(DecodeFirmwareVersion(*mainForm.MB1), SimulatorOptions::DefaultFirmwareVersion);
+        // The transmitter behind it answers: the window identifies it and polls it.
+        QTRY_COMPARE_WITH_TIMEOUT(mainForm.Label_Firmware->text(), QStringLiteral("Firmware: v2015-03-25"),
+                                  WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(mainForm.GroupBox_System->isVisible(), WaitMs);
+        QCOMPARE(mainForm.communicationTask().liveValues().FirmwareVersion,
+                 SimulatorOptions::DefaultFirmwareVersion);
 
         QVERIFY(mainForm.close());
         QCOMPARE(ended.count(), 1);

@@ -1,0 +1,365 @@
+// The main window doing its main job against a transmitter on a
+// pseudo-terminal: identification, live polls, settings read and write, the
+// request buttons and what the window shows of it all.
+
+#include "tests/support/main_window_fixture.h"
+
+#include "app/form_kv_tipus_valasztas.h"
+#include "device/communication_task.h"
+#include "platform/number_format.h"
+#include "support/scripted_dialogs.h"
+#include "widgets/labeled_edit.h"
+#include "widgets/radio_group.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+
+constexpr int WaitMs = 10000;
+
+int liveCount(const QList<SentQuery>& sent)
+{
+    return int(commandsOf(sent).count(quint8(CmdReadLiveValues)));
+}
+
+QString outputDir()
+{
+    QString dir = qEnvironmentVariable("KV_TEST_OUTPUT_DIR");
+    if (dir.isEmpty())
+        dir = QDir::currentPath() + QStringLiteral("/test-output");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+} // namespace
+
+class tst_MainTask : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void openingShowsTransmitterSettings();
+    void noTransmitterShowsTheErrorOnly();
+    void writeCapturesAtClickAndReadsBack();
+    void resetBeforeReadAndWithdrawal();
+    void failedRequestStaysPending_data();
+    void failedRequestStaysPending();
+    void incompatibleFirmwareEndsProgram_data();
+    void incompatibleFirmwareEndsProgram();
+    void lateAnswerIsNotTakenForFirmware();
+    void liveValuesMove();
+};
+
+void tst_MainTask::initTestCase()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    qRegisterMetaType<TMBStatus>();
+    NumberFormat::setDecimalSeparator(u'.');
+}
+
+void tst_MainTask::openingShowsTransmitterSettings()
+{
+    DeviceSettings stored;
+    stored.Wires = 3;
+    stored.InputMode = 2;
+    stored.Averaging = 32;
+    stored.bOutputLiveZero = false;
+    stored.bErrorLevelHigh = true;
+    stored.bNoErrorOnOverflow = true;
+    stored.fScaleLow = 10.5f;
+    stored.fScaleHigh = 250.25f;
+    stored.fOutputLimitLow = 3.9f;
+    stored.fOutputLimitHigh = 20.25f;
+    SimTransmitter t;
+    QVERIFY(t.sim.model().writeSettings(stored));
+    t.sim.start();
+
+    TForm_Main form;
+    WindowRecorder seen(form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(!form.settingsChangedMark());
+    QVERIFY(openPort(form, t.sim.devicePath()));
+    QVERIFY(form.Timer_CommunicationTask->isActive());
+
+    QTRY_VERIFY_WITH_TIMEOUT(seen.states.size() >= 10, WaitMs);
+    QCOMPARE(seen.states.mid(0, 10), (QList<int>{1, 2, 10, 11, 90, 91, 10, 11, 10, 11}));
+    QCOMPARE(form.Label_Firmware->text(), QStringLiteral("Firmware: v2015-03-25"));
+    for (QWidget* shown :
+         {static_cast<QWidget*>(form.PageControl_Main), static_cast<QWidget*>(form.GroupBox_System),
+          static_cast<QWidget*>(form.GroupBox_KeszulekOlvasasIras)})
+        QVERIFY2(shown->isVisible(), qPrintable(shown->objectName()));
+    QVERIFY(!form.Label_CommError->isVisible());
+    QVERIFY(!form.SpeedButton_KVKiolvasas->Down());
+    QVERIFY(allGroupEnabled(form));
+
+    QCOMPARE((QList<int>{form.RadioGroup_VezetekSzam->ItemIndex(), form.RadioGroup_Uzemmod->ItemIndex(),
+                         form.RadioGroup_Atlagolas->ItemIndex(), form.RadioGroup_AnalogKimTipus->ItemIndex(),
+                         form.RadioGroup_AnalogKimHibajelzes->ItemIndex()}),
+             (QList<int>{1, 2, 5, 1, 1}));
+    QVERIFY(form.CheckBox_NemHibaAKimenetTulcsordulas->isChecked());
+    // Resistance mode of a Pt100 device: two decimals.
+    QCOMPARE((QStringList{form.LabeledEdit_AramL->text(), form.LabeledEdit_AramH->text(),
+                          form.LabeledEdit_AramLLimit->text(), form.LabeledEdit_AramHLimit->text()}),
+             (QStringList{"10.50", "250.25", "3.90", "20.25"}));
+    QVERIFY(form.Label_Kijelzo->text().endsWith(QStringLiteral(" ohm")));
+    QCOMPARE(form.RadioGroup_AnalogKimTipus->items(), (QStringList{"4-20 mA", "0-20 mA"}));
+    // The read-back changed the controls: the write button shows it.
+    QVERIFY(form.settingsChangedMark());
+
+    form.MB1->closeAction();
+    QCOMPARE(form.communicationTask().iTP(), 0);
+    QVERIFY(!form.Timer_CommunicationTask->isActive());
+    for (QWidget* hidden :
+         {static_cast<QWidget*>(form.PageControl_Main), static_cast<QWidget*>(form.GroupBox_System),
+          static_cast<QWidget*>(form.GroupBox_KeszulekOlvasasIras),
+          static_cast<QWidget*>(form.Label_CommError)})
+        QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
+}
+
+void tst_MainTask::noTransmitterShowsTheErrorOnly()
+{
+    ScriptedDialogs dialogs;
+    PeerTransmitter t;
+    t.answers = [](quint8, int) { return false; };
+    TForm_Main form;
+    shortenTimeOuts(form);
+    WindowRecorder seen(form);
+    QVERIFY(openPort(form, t.peer.devicePath()));
+
+    QTRY_VERIFY_WITH_TIMEOUT(seen.failuresShown >= 3, WaitMs);
+    QVERIFY(!form.Label_CommError->isHidden());
+    QVERIFY(form.PageControl_Main->isHidden() && form.GroupBox_System->isHidden() &&
+            form.GroupBox_KeszulekOlvasasIras->isHidden());
+    for (int i = 0; i < seen.states.size(); ++i)
+        QCOMPARE(seen.states.at(i), i % 2 == 0 ? 1 : 2);
+    QVERIFY(dialogs.messages().isEmpty());
+    QCOMPARE(commandsOf(t.sent, 0, true), QList<quint8>());
+}
+
+// The output settings and the numbers are taken at the click, normalised;
+// wires, mode and averaging when the query goes out.
+void tst_MainTask::writeCapturesAtClickAndReadsBack()
+{
+    SimTransmitter t;
+    t.sim.start();
+    TForm_Main form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(openPort(form, t.sim.devicePath()));
+    QTRY_VERIFY_WITH_TIMEOUT(form.GroupBox_KeszulekOlvasasIras->isVisible() && allGroupEnabled(form), WaitMs);
+
+    form.PageControl_Main->setCurrentWidget(form.TabSheet_DO);
+    form.RadioGroup_AnalogKimHibajelzes->button(1)->click();
+    form.LabeledEdit_AramL->setText(QStringLiteral("12.5"));
+    form.LabeledEdit_AramH->setText(QStringLiteral("abc"));
+    form.LabeledEdit_AramHLimit->setText(QStringLiteral("19.754"));
+    const qsizetype from = t.sent.size();
+    QTest::mouseClick(form.SpeedButton_BeallitasokAKVbe, Qt::LeftButton);
+    QCOMPARE(form.PageControl_Main->currentWidget(), form.TabSheet_Beallitasok);
+    QVERIFY(form.SpeedButton_BeallitasokAKVbe->Down());
+    QVERIFY(!form.SpeedButton_KVKiolvasas->isEnabled() && !form.SpeedButton_ADCal0Ohm->isEnabled());
+    // Temperature mode: one decimal.
+    QCOMPARE(form.LabeledEdit_AramL->text(), QStringLiteral("12.5"));
+    QCOMPARE(form.LabeledEdit_AramH->text(), QStringLiteral("800.0"));
+    QCOMPARE(form.LabeledEdit_AramHLimit->text(), QStringLiteral("19.75"));
+    form.CheckBox_NemHibaAKimenetTulcsordulas->setChecked(true);
+    form.RadioGroup_Atlagolas->button(6)->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(commandsOf(t.sent, from, true).size() == 2 && allGroupEnabled(form), WaitMs);
+    QCOMPARE(commandsOf(t.sent, from, true), (QList<quint8>{CmdWriteSettings, CmdReadSettings}));
+    const QByteArray block = t.sent.at(commandsOf(t.sent).indexOf(CmdWriteSettings, from)).data;
+    QCOMPARE(block.left(3), QByteArray("\x04\x00\x40", 3));
+    const DeviceSettings& s = t.sim.model().settings();
+    QCOMPARE(s.Averaging, quint8(64));
+    QVERIFY(s.bErrorLevelHigh);
+    QVERIFY(!s.bNoErrorOnOverflow);
+    QCOMPARE(s.fScaleHigh, 800.0f);
+    QCOMPARE(s.fOutputLimitHigh, 19.75f);
+    // Read back: the controls show what the transmitter stored.
+    QVERIFY(!form.SpeedButton_BeallitasokAKVbe->Down() && !form.SpeedButton_KVKiolvasas->Down());
+    QCOMPARE(form.RadioGroup_Atlagolas->ItemIndex(), 6);
+    QVERIFY(!form.CheckBox_NemHibaAKimenetTulcsordulas->isChecked());
+}
+
+void tst_MainTask::resetBeforeReadAndWithdrawal()
+{
+    SimulatorOptions options;
+    options.restartSilenceMs = 20;
+    SimTransmitter t(options);
+    t.sim.start();
+    TForm_Main form;
+    QVERIFY(openPort(form, t.sim.devicePath()));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_KVKiolvasas->Down() && liveCount(t.sent) >= 2, WaitMs);
+
+    // Clicked twice before the task served it: taken back, nothing sent.
+    qsizetype from = t.sent.size();
+    form.SpeedButton_ADCal0Ohm->click();
+    QVERIFY(!form.SpeedButton_PotiCal0->isEnabled() && form.SpeedButton_ADCal0Ohm->isEnabled());
+    form.SpeedButton_ADCal0Ohm->click();
+    QVERIFY(allGroupEnabled(form));
+    QTRY_VERIFY_WITH_TIMEOUT(liveCount(t.sent.mid(from)) >= 3, WaitMs);
+    QCOMPARE(commandsOf(t.sent, from, true), QList<quint8>());
+
+    from = t.sent.size();
+    form.SpeedButton_KVKiolvasas->click();
+    form.SpeedButton_ParancsReset->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_ParancsReset->Down(), WaitMs);
+    QVERIFY(form.SpeedButton_KVKiolvasas->Down());
+    QVERIFY(allGroupEnabled(form));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_KVKiolvasas->Down(), WaitMs);
+    QCOMPARE(commandsOf(t.sent, from, true), (QList<quint8>{CmdReset, CmdReadSettings}));
+}
+
+void tst_MainTask::failedRequestStaysPending_data()
+{
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("timed out once") << false;
+    QTest::newRow("refused until withdrawn") << true;
+}
+
+// The store commands' parameters start at 0 until their buttons capture any.
+void tst_MainTask::failedRequestStaysPending()
+{
+    QFETCH(bool, refused);
+    PeerTransmitter t;
+    t.answers = [refused](quint8 command, int n) { return command != CmdStorePot0 || (!refused && n > 1); };
+    t.before = [refused](quint8 command, int) {
+        return refused && command == CmdStorePot0
+                   ? slaveblocks::encodeAnswer(DeviceAddress, DeviceFunctionId, command, 254, {})
+                   : QByteArray();
+    };
+    TForm_Main form;
+    shortenTimeOuts(form);
+    WindowRecorder seen(form);
+    QVERIFY(openPort(form, t.peer.devicePath()));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_KVKiolvasas->Down(), WaitMs);
+
+    const qsizetype from = t.sent.size();
+    form.SpeedButton_PotiCal0->click();
+    QTRY_VERIFY_WITH_TIMEOUT(commandsOf(t.sent, from, true).size() >= 2, WaitMs);
+    if (refused)
+        form.SpeedButton_PotiCal0->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_PotiCal0->Down(), WaitMs);
+    const QList<quint8> sent = commandsOf(t.sent, from);
+    const qsizetype first = sent.indexOf(CmdStorePot0);
+    QCOMPARE(sent.mid(first, 4), (QList<quint8>{CmdStorePot0, CmdIdentify, CmdReadLiveValues, CmdStorePot0}));
+    QCOMPARE(t.sent.at(from + first).data, QByteArray(4, '\0'));
+    QVERIFY(seen.failuresShown >= 1);
+
+    const int polls = liveCount(t.sent);
+    QTRY_VERIFY_WITH_TIMEOUT(liveCount(t.sent) >= polls + 3, WaitMs);
+    QCOMPARE(commandsOf(t.sent, from, true).size(), 2);
+    QVERIFY(allGroupEnabled(form));
+    QVERIFY(form.Label_CommError->isHidden());
+}
+
+void tst_MainTask::incompatibleFirmwareEndsProgram_data()
+{
+    QTest::addColumn<int>("languageIndex");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("English") << 0 << LanguageTable::firmwareIncompatibleText(Language::English);
+    QTest::newRow("Magyar") << 1 << LanguageTable::firmwareIncompatibleText(Language::Hungarian);
+}
+
+void tst_MainTask::incompatibleFirmwareEndsProgram()
+{
+    QFETCH(int, languageIndex);
+    QFETCH(QString, warning);
+    ScriptedDialogs dialogs;
+    SimulatorOptions options;
+    options.firmwareVersion = 20150326;
+    SimTransmitter t(options);
+    t.sim.start();
+
+    TForm_KVTipusValasztas startForm;
+    TForm_Main form(&startForm);
+    QSignalSpy ended(&form, &TForm_Main::applicationTerminationRequested);
+    QSignalSpy closed(&startForm, &TForm_KVTipusValasztas::formClosed);
+    startForm.RadioGroup_NyelvValasztas->setItemIndex(languageIndex);
+    startForm.show();
+    QVERIFY(QTest::qWaitForWindowActive(&startForm));
+    startForm.Button_OK->click();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    // What the window shows when the warning comes up.
+    QString firmwareShown;
+    dialogs.setOnMessage(
+        [&](const ScriptedDialogs::Message&) { firmwareShown = form.Label_Firmware->text(); });
+    QVERIFY(openPort(form, t.sim.devicePath()));
+
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, WaitMs);
+    QCOMPARE(dialogs.messages().size(), 1);
+    const ScriptedDialogs::Message& m = dialogs.messages().constFirst();
+    QCOMPARE(m.type, Dialogs::MessageType::Warning);
+    QCOMPARE(m.text, warning);
+    QCOMPARE(m.parent.data(), &form);
+    QCOMPARE(firmwareShown, QStringLiteral("Firmware: v2015-03-26"));
+    QCOMPARE(form.communicationTask().iTP(), 0);
+    QVERIFY(!form.Timer_CommunicationTask->isActive());
+    // Ended, not closed: no shutdown steps.
+    QCOMPARE(closed.size(), 0);
+    QCOMPARE(commandsOf(t.sent), QList<quint8>{CmdIdentify});
+}
+
+// The first live poll times out; its answer arrives while the window waits
+// for the next identification and must not be read as a firmware version.
+void tst_MainTask::lateAnswerIsNotTakenForFirmware()
+{
+    ScriptedDialogs dialogs;
+    PeerTransmitter t;
+    t.live.ADRaw = 20990101;
+    t.answers = [](quint8 command, int n) { return command != CmdReadLiveValues || n > 1; };
+    t.before = [&t](quint8 command, int n) {
+        return command == CmdIdentify && n == 2 ? t.answer(CmdReadLiveValues) : QByteArray();
+    };
+    TForm_Main form;
+    shortenTimeOuts(form);
+    QSignalSpy ended(&form, &TForm_Main::applicationTerminationRequested);
+    QVERIFY(openPort(form, t.peer.devicePath()));
+
+    QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_KVKiolvasas->Down(), WaitMs);
+    QCOMPARE(form.Label_Firmware->text(), QStringLiteral("Firmware: v2015-03-25"));
+    QCOMPARE(form.Label_ADRaw->text(), QStringLiteral("20 990 101"));
+    QVERIFY(dialogs.messages().isEmpty());
+    QCOMPARE(ended.size(), 0);
+}
+
+// With the virtual transmitter: the values move from poll to poll. Pictures
+// of the settings page and the System info group go to the test output.
+void tst_MainTask::liveValuesMove()
+{
+    SimTransmitter t;
+    t.sim.start();
+    TForm_Main form;
+    form.CurrentLanguage = QStringLiteral("English");
+    form.ApplyLanguage(form.CurrentLanguage);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(openPort(form, t.sim.devicePath()));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_KVKiolvasas->Down() && liveCount(t.sent) >= 3, WaitMs);
+
+    QStringList shots;
+    for (int shot = 1; shot <= 2; ++shot) {
+        const int polls = liveCount(t.sent);
+        QTRY_VERIFY_WITH_TIMEOUT(liveCount(t.sent) >= polls + 5, WaitMs);
+        shots << form.Label_ADRaw->text() + u'|' + form.Label_uCountOfNewInputValue->text();
+        QVERIFY(form.grab().save(outputDir() + QStringLiteral("/main_window_live_%1.png").arg(shot)));
+    }
+    QVERIFY2(shots.at(0) != shots.at(1), qPrintable(shots.join(u' ')));
+    QVERIFY(form.Label_Kijelzo->text().endsWith(QStringLiteral(" °C")));
+    QCOMPARE(form.Label_KVSubType2->text(), QStringLiteral("Pt100 I"));
+    QCOMPARE(form.LabeledEdit_AramL->text(),
+             NumberFormat::format(t.sim.model().settings().fScaleLow, u"0.0"));
+}
+
+QTEST_MAIN(tst_MainTask)
+#include "tst_main_task.moc"
