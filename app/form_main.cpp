@@ -359,6 +359,9 @@ void TForm_Main::FormActivate()
         panel += QString::fromUtf8(ServiceAccessSuffix);
     Panel_KeszulekMegnevezes->setText(panel);
 
+    // Hiding the current tab moves the page in code; that is not the user's
+    // page change, so it must not queue a read or clear captions.
+    const QSignalBlocker programmaticPageChange(PageControl_Main);
     PageControl_Main->setTabVisible(PageControl_Main->indexOf(TabSheet_Kalibralas), ServiceAccess);
     PageControl_Main->setTabVisible(PageControl_Main->indexOf(TabSheet_DO), DeviceModel == dmKV4620);
 }

@@ -193,7 +193,14 @@ QString LanguageTable::languageButtonCaption(const QString& currentLanguage)
                                                                  : QStringLiteral("magyarra vált");
 }
 
-LanguageTable::LanguageTable() = default;
+LanguageTable::LanguageTable()
+{
+    // Empty texts, but as many items as the lists have: applying an unknown
+    // language before any known one must not empty the groups (and lose
+    // their selections).
+    for (const ItemRow& row : itemRows())
+        m_items[std::size_t(row.list)] = QStringList(row.english.size(), QString());
+}
 
 void LanguageTable::apply(const QString& languageText)
 {

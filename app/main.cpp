@@ -48,7 +48,9 @@ int main(int argc, char* argv[])
         printLine(stdout, QStringLiteral("kvconf: virtual transmitter on ") + simulated.devicePath());
     }
 
-    // Ctrl+C in the terminal leaves like Esc: nothing is saved.
+    // Ctrl+C or SIGTERM closes the windows as the user would: from the main
+    // window the port is closed and the configuration saved; from the start
+    // window nothing is saved, as with Esc.
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, &QCoreApplication::quit);
 

@@ -53,6 +53,7 @@ void CommunicationTask::StopCommunicationTask()
     m_iTP = StateStopped;
     m_lateAnswerGuard = false;
     m_timer->stop();
+    m_host.showITP(m_iTP);
 }
 
 void CommunicationTask::PrepareQuery(quint8 command)
@@ -272,7 +273,10 @@ void CommunicationTask::sendSettings()
     DeviceSettings s = m_capturedSettings;
     s.Wires = settingsmap::wiresForIndex(selection.wiresIndex);
     // Without a mode item the transmitter keeps the mode it reports.
-    s.InputMode = settingsmap::inputModeForIndex(selection.inputModeIndex, m_liveValues.uMode);
+    // No mode item: keep the reported mode, brought into range the way the
+    // read-back selects it.
+    s.InputMode = settingsmap::inputModeForIndex(
+        selection.inputModeIndex, quint8(settingsmap::indexForInputMode(m_liveValues.uMode)));
     s.Averaging = settingsmap::averagingForIndex(selection.averagingIndex);
     EncodeSettings(m_mb, s);
     send(StateWriteSettingsWait);

@@ -9,6 +9,7 @@
 #include "tests/support/scripted_dialogs.h"
 #include "widgets/labeled_edit.h"
 #include "widgets/radio_group.h"
+#include "widgets/speed_button.h"
 
 #include <QApplication>
 #include <QDir>
@@ -140,6 +141,7 @@ private slots:
     void dialogReturnsToStartLanguage();
     void otherApplicationKeepsLanguage();
     void unmatchedLanguageKeepsEntries();
+    void hiddenCurrentPageIsNoPageChange();
     void shutdownUpdatesInPlace();
     void escapeSavesNothing();
     void unwritableConfigurationStillEnds();
@@ -355,14 +357,40 @@ void tst_AppShell::otherApplicationKeepsLanguage()
     QCOMPARE(languageMismatch(form, Language::Hungarian), QString());
 }
 
+// Activation hiding the page that is shown moves the page in code: no read
+// is queued and no calibration caption is cleared, as for any page set by
+// the program.
+void tst_AppShell::hiddenCurrentPageIsNoPageChange()
+{
+    Program program(*m_dir);
+    TForm_Main& form = program.mainForm;
+    program.startForm.RadioGroup_KVValasztas->setItemIndex(0);
+    form.FormActivate();
+    form.PageControl_Main->setCurrentWidget(form.TabSheet_DO);
+    form.SpeedButton_KVKiolvasas->setDownState(false);
+    form.SpeedButton_ADCal0Ohm->setText(QStringLiteral("kept"));
+
+    program.startForm.RadioGroup_KVValasztas->setItemIndex(1);
+    form.FormActivate();
+    QVERIFY(form.PageControl_Main->currentWidget() != form.TabSheet_DO);
+    QVERIFY(!form.SpeedButton_KVKiolvasas->Down());
+    QCOMPARE(form.SpeedButton_ADCal0Ohm->text(), QStringLiteral("kept"));
+}
+
 void tst_AppShell::unmatchedLanguageKeepsEntries()
 {
     TForm_Main bare;
+    bare.RadioGroup_Limit1Uzemmod->setItemIndex(3);
     bare.ApplyLanguage(QString());
     QCOMPARE(captionOf(bare, QStringLiteral("GroupBox_Output")), QString());
-    QCOMPARE(bare.RadioGroup_Uzemmod->count(), 0);
+    // The groups keep their items (with empty texts) and their selections.
+    QCOMPARE(bare.RadioGroup_Uzemmod->count(), 3);
+    QCOMPARE(bare.RadioGroup_Uzemmod->ItemIndex(), 0);
+    QCOMPARE(bare.RadioGroup_Limit1Uzemmod->count(), 8);
 
     bare.ApplyLanguage(QStringLiteral("ENGLISH"));
+    QCOMPARE(bare.RadioGroup_Limit1Uzemmod->ItemIndex(), 3);
+    QCOMPARE(bare.RadioGroup_Limit1Uzemmod->selectedText(), QStringLiteral("Inside"));
     QCOMPARE(captionOf(bare, QStringLiteral("GroupBox_Output")), QStringLiteral("Output"));
     bare.GroupBox_Output->setTitle(QStringLiteral("changed"));
     bare.ApplyLanguage(QStringLiteral("Deutsch"));

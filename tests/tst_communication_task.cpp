@@ -167,6 +167,7 @@ private slots:
     void noTransmitterKeepsIdentifying();
     void writeTakesSelectionAtSending_data();
     void writeTakesSelectionAtSending();
+    void writeWithoutModeItemKeepsModeInRange();
     void resetServedBeforeRead();
     void timedOutRequestIsSentAgain();
     void refusedRequestStaysPendingUntilWithdrawn();
@@ -355,6 +356,24 @@ void TestCommunicationTask::writeTakesSelectionAtSending()
     const CommunicationTaskHost::SettingsReadBack& r = m_host->readBacks.constLast();
     QCOMPARE(r.averagingIndex, settingsmap::indexForAveraging(quint8(blockStart.at(2))));
     QCOMPARE(r.AramHLimit, QStringLiteral("19.75"));
+}
+
+// A transmitter reporting a mode outside 0..2 must not get it back in a
+// write the user made without choosing a mode: it is brought into range the
+// way the read-back selects it.
+void TestCommunicationTask::writeWithoutModeItemKeepsModeInRange()
+{
+    m_peer = std::make_unique<PeerTransmitter>();
+    m_peer->live.uMode = 7;
+    openAndReadBack(m_peer->peer.devicePath(), m_timer.get());
+
+    m_task->setCapturedSettings(settingsedit::captureForWrite(0, 0, false, u"0", u"100", u"4", u"20"));
+    m_host->selection = {0, -1, 4};
+    const qsizetype from = m_peer->sent.size();
+    m_host->click(*m_task, rbBeallitasokAKVbe);
+    QTRY_VERIFY_WITH_TIMEOUT(commandsOf(m_peer->sent, from).contains(CmdWriteSettings), WaitMs);
+    const qsizetype write = commandsOf(m_peer->sent, from).indexOf(CmdWriteSettings);
+    QCOMPARE(m_peer->sent.at(from + write).data.left(3), QByteArray("\x04\x02\x10"));
 }
 
 void TestCommunicationTask::resetServedBeforeRead()

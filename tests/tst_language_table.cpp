@@ -16,7 +16,9 @@ private slots:
         const LanguageTable table;
         for (int row = 1; row <= LanguageTable::CaptionRowCount; ++row)
             QVERIFY(table.caption(row).isEmpty());
-        QVERIFY(table.items(ItemList::LimitMode).isEmpty());
+        // Empty texts, but the lists keep their length.
+        QCOMPARE(table.items(ItemList::LimitMode), QStringList(8, QString()));
+        QCOMPARE(table.items(ItemList::HoldMode), QStringList(2, QString()));
         QVERIFY(table.text(Text::SaveDialogTitle).isEmpty());
         QVERIFY(table.deviceErrorText(1).isEmpty());
     }
