@@ -53,7 +53,6 @@ void CommunicationTask::StopCommunicationTask()
     m_iTP = StateStopped;
     m_lateAnswerGuard = false;
     m_timer->stop();
-    m_host.showITP(m_iTP);
 }
 
 void CommunicationTask::PrepareQuery(quint8 command)
