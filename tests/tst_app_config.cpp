@@ -1,4 +1,5 @@
 #include "app/app_config.h"
+#include "tests/support/test_files.h"
 
 #include <QDate>
 #include <QDir>
@@ -7,24 +8,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-} // namespace
 
 class tst_AppConfig : public QObject
 {
@@ -130,7 +113,7 @@ private slots:
         QVERIFY(config.save());
         const QString after = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
 
-        const QStringList lines = QString::fromUtf8(readAll(configPath())).split(u'\n', Qt::SkipEmptyParts);
+        const QStringList lines = fileLines(configPath());
         QCOMPARE(lines.size(), 10);
         QCOMPARE(lines.at(0), QStringLiteral("[Date]"));
         QVERIFY2(lines.at(1) == "Date=" + before || lines.at(1) == "Date=" + after, qPrintable(lines.at(1)));
@@ -152,7 +135,7 @@ private slots:
         config.setLastUsedPort(QStringLiteral("/dev/ttyUSB1"));
         QVERIFY(config.save());
 
-        const QStringList lines = QString::fromUtf8(readAll(configPath())).split(u'\n', Qt::SkipEmptyParts);
+        const QStringList lines = fileLines(configPath());
         QCOMPARE(lines.at(0), QStringLiteral("; kept"));
         QCOMPARE(lines.mid(1, 3), (QStringList{"[Language]", "RadioGroup_NyelvValasztas=1", "Other=x"}));
         QCOMPARE(lines.mid(4, 3), (QStringList{"[Mine]", "key=value", "[Date]"}));

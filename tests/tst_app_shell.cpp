@@ -7,13 +7,14 @@
 #include "link/tmb.h"
 #include "platform/dialogs.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_files.h"
+#include "tests/support/widget_captions.h"
 #include "widgets/labeled_edit.h"
 #include "widgets/radio_group.h"
 #include "widgets/speed_button.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -31,49 +32,11 @@ namespace {
 
 constexpr int WaitMs = 5000;
 
-QString outputDir()
-{
-    QString dir = qEnvironmentVariable("KV_TEST_OUTPUT_DIR");
-    if (dir.isEmpty())
-        dir = QDir::currentPath() + QStringLiteral("/test-output");
-    QDir().mkpath(dir);
-    return dir;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QStringList configLines(const QString& path)
-{
-    return QString::fromUtf8(readAll(path)).split(u'\n', Qt::SkipEmptyParts);
-}
-
-// The text a control shows as its caption, wherever the control keeps it.
+// The caption of the window's control of that name.
 QString captionOf(const TForm_Main& form, const QString& name)
 {
-    QWidget* control = form.findChild<QWidget*>(name);
-    if (!control)
-        return QStringLiteral("<missing %1>").arg(name);
-    if (const int page = form.PageControl_Main->indexOf(control); page >= 0)
-        return form.PageControl_Main->tabText(page);
-    if (auto* edit = qobject_cast<TLabeledEdit*>(control))
-        return edit->labelText();
-    if (auto* group = qobject_cast<QGroupBox*>(control))
-        return group->title();
-    if (auto* button = qobject_cast<QAbstractButton*>(control))
-        return button->text();
-    if (auto* label = qobject_cast<QLabel*>(control))
-        return label->text();
-    return QStringLiteral("<no caption %1>").arg(name);
+    const QWidget* control = form.findChild<QWidget*>(name);
+    return control ? ::captionOf(control) : QStringLiteral("<missing %1>").arg(name);
 }
 
 // Every caption and item list the language table puts on the window, in
@@ -416,7 +379,7 @@ void tst_AppShell::shutdownUpdatesInPlace()
         QVERIFY(program.mainForm.isHidden());
     }
     // Existing lines stay where they are; the missing keys follow in their order.
-    const QStringList lines = configLines(configPath());
+    const QStringList lines = fileLines(configPath());
     QCOMPARE(lines.size(), 13);
     QCOMPARE(lines.mid(0, 8), (QStringList{"; mine", "[Language]", "RadioGroup_NyelvValasztas=0", "[Other]",
                                            "key=value", "[Path]", "sUtolsoFileUtvonal=/srv/kvb/", "[Date]"}));

@@ -4,9 +4,9 @@
 #include "device/settings_mapping.h"
 #include "link/tmb.h"
 #include "platform/number_format.h"
-#include "sim/slave_blocks.h"
-#include "sim/virtual_transmitter.h"
-#include "support/scripted_peer.h"
+#include "tests/support/peer_transmitter.h"
+#include "tests/support/sent_query.h"
+#include "tests/support/sim_transmitter.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -18,12 +18,6 @@
 namespace {
 
 constexpr int WaitMs = 10000;
-
-struct SentQuery
-{
-    quint8 command = 0;
-    QByteArray data;
-};
 
 // The main window's side, without widgets.
 class TestHost : public CommunicationTaskHost
@@ -91,67 +85,6 @@ public:
     QList<SettingsReadBack> readBacks;
 };
 
-// A transmitter on a ScriptedPeer for what the virtual one cannot do on cue:
-// stay silent on one query, or send a held-back answer first.
-class PeerTransmitter
-{
-public:
-    PeerTransmitter()
-    {
-        live.uWiresSetting = 4;
-        peer.setResponder([this](const QByteArray& query) { return respond(query); });
-    }
-
-    QByteArray regularAnswer(quint8 command) const
-    {
-        QByteArray data;
-        if (command == CmdIdentify) {
-            data.resize(4);
-            qToLittleEndian(quint32(20150325), data.data());
-        } else if (command == CmdReadLiveValues) {
-            data = slaveblocks::encodeLiveValues(live);
-        } else if (command == CmdReadSettings) {
-            data = slaveblocks::encodeSettingsReadBlock(DeviceSettings());
-        }
-        return slaveblocks::encodeAnswer(DeviceAddress, DeviceFunctionId, command, 0, data);
-    }
-
-    // Given the command and how often it came (from 1): answer or not, and
-    // bytes to send before the answer.
-    std::function<bool(quint8, int)> answers = [](quint8, int) { return true; };
-    std::function<QByteArray(quint8, int)> before = [](quint8, int) { return QByteArray(); };
-    ScriptedPeer peer;
-    LiveValues live;
-    QList<SentQuery> sent;
-
-private:
-    QByteArray respond(const QByteArray& query)
-    {
-        const QByteArray body = QByteArray::fromHex(query.mid(1, query.size() - 2));
-        const quint8 command = quint8(body.at(2));
-        sent.append({command, body.mid(4, body.size() - 6)});
-        const int n = int(std::count_if(sent.cbegin(), sent.cend(),
-                                        [&](const SentQuery& q) { return q.command == command; }));
-        return before(command, n) + (answers(command, n) ? regularAnswer(command) : QByteArray());
-    }
-};
-
-QList<quint8> commandsOf(const QList<SentQuery>& sent, qsizetype from = 0)
-{
-    QList<quint8> out;
-    for (qsizetype i = from; i < sent.size(); ++i)
-        out.append(sent.at(i).command);
-    return out;
-}
-
-// Without identifications and live polls.
-QList<quint8> requestsOf(const QList<SentQuery>& sent, qsizetype from = 0)
-{
-    QList<quint8> out = commandsOf(sent, from);
-    out.removeIf([](quint8 c) { return c == CmdIdentify || c == CmdReadLiveValues; });
-    return out;
-}
-
 } // namespace
 
 class TestCommunicationTask : public QObject
@@ -184,13 +117,12 @@ private:
     // Opens the link with the task on it and waits for the opening's read-back.
     void openAndReadBack(const QString& path, QTimer* timer);
 
-    std::unique_ptr<VirtualTransmitter> m_sim;
+    std::unique_ptr<SimTransmitter> m_sim;
     std::unique_ptr<PeerTransmitter> m_peer;
     std::unique_ptr<TMB> m_mb;
     std::unique_ptr<TestHost> m_host;
     std::unique_ptr<QTimer> m_timer;
     std::unique_ptr<CommunicationTask> m_task;
-    QList<SentQuery> m_simSent;
 };
 
 void TestCommunicationTask::initTestCase()
@@ -205,7 +137,6 @@ void TestCommunicationTask::init()
     m_mb = std::make_unique<TMB>();
     m_mb->setMBBaud(baud019200);
     m_timer = std::make_unique<QTimer>();
-    m_simSent.clear();
 }
 
 void TestCommunicationTask::cleanup()
@@ -220,13 +151,10 @@ void TestCommunicationTask::cleanup()
 
 void TestCommunicationTask::startSim(const SimulatorOptions& options, const DeviceSettings& stored)
 {
-    m_sim = std::make_unique<VirtualTransmitter>(options);
-    QVERIFY2(m_sim->isValid(), qPrintable(m_sim->errorText()));
-    QVERIFY(m_sim->model().writeSettings(stored));
-    connect(m_sim.get(), &VirtualTransmitter::queryReceived, m_sim.get(), [this](const QByteArray& frame) {
-        m_simSent.append({quint8(frame.at(2)), frame.mid(4, frame.size() - 6)});
-    });
-    m_sim->start();
+    m_sim = std::make_unique<SimTransmitter>(options);
+    QVERIFY2(m_sim->sim.isValid(), qPrintable(m_sim->sim.errorText()));
+    QVERIFY(m_sim->sim.model().writeSettings(stored));
+    m_sim->sim.start();
 }
 
 void TestCommunicationTask::openAndReadBack(const QString& path, QTimer* timer)
@@ -240,18 +168,7 @@ void TestCommunicationTask::openAndReadBack(const QString& path, QTimer* timer)
 
 void TestCommunicationTask::openingIdentifiesPollsAndReadsSettings()
 {
-    DeviceSettings stored;
-    stored.Wires = 3;
-    stored.InputMode = 2;
-    stored.Averaging = 32;
-    stored.bOutputLiveZero = false;
-    stored.bErrorLevelHigh = true;
-    stored.bNoErrorOnOverflow = true;
-    stored.fScaleLow = 10.5f;
-    stored.fScaleHigh = 250.25f;
-    stored.fOutputLimitLow = 3.9f;
-    stored.fOutputLimitHigh = 20.25f;
-    startSim({}, stored);
+    startSim({}, SimTransmitter::distinctSettings());
     int checkedAtOpen = 0;
     // After the task's own handler: the read request is down and interlocks the group.
     connect(
@@ -265,7 +182,7 @@ void TestCommunicationTask::openingIdentifiesPollsAndReadsSettings()
             ++checkedAtOpen;
         },
         Qt::QueuedConnection);
-    openAndReadBack(m_sim->devicePath(), m_timer.get());
+    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
     QCOMPARE(checkedAtOpen, 1);
 
     QTRY_VERIFY_WITH_TIMEOUT(m_host->states.size() >= 10, WaitMs);
@@ -332,25 +249,25 @@ void TestCommunicationTask::writeTakesSelectionAtSending()
     DeviceSettings stored;
     stored.InputMode = quint8(storedMode);
     startSim({}, stored);
-    openAndReadBack(m_sim->devicePath(), m_timer.get());
+    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
 
     m_task->setCapturedSettings(settingsedit::captureForWrite(1, 1, true, u"12.5", u"99.5", u"4", u"19.75"));
-    const qsizetype from = m_simSent.size();
+    const qsizetype from = m_sim->sent.size();
     m_host->click(*m_task, rbBeallitasokAKVbe);
     QVERIFY(!m_host->enabled[rbKVKiolvasas]);
     // Taken when the query is built, not at the click.
     m_host->selection = {wiresIndex, modeIndex, averagingIndex};
 
     QTRY_COMPARE_WITH_TIMEOUT(m_host->readBacks.size(), 2, WaitMs);
-    const QList<quint8> sent = commandsOf(m_simSent, from);
+    const QList<quint8> sent = commandsOf(m_sim->sent, from);
     const qsizetype write = sent.indexOf(CmdWriteSettings);
     QCOMPARE(sent.mid(write - 1, 4),
              (QList<quint8>{CmdReadLiveValues, CmdWriteSettings, CmdReadLiveValues, CmdReadSettings}));
-    const QByteArray block = m_simSent.at(from + write).data;
+    const QByteArray block = m_sim->sent.at(from + write).data;
     QCOMPARE(block.size(), SettingsWriteBlockSize);
     QCOMPARE(block.left(3), blockStart);
 
-    QCOMPARE(m_sim->model().settings().fOutputLimitHigh, 19.75f);
+    QCOMPARE(m_sim->sim.model().settings().fOutputLimitHigh, 19.75f);
     QVERIFY(!m_host->down[rbBeallitasokAKVbe] && !m_host->down[rbKVKiolvasas]);
     QVERIFY(m_host->allGroupEnabled());
     const CommunicationTaskHost::SettingsReadBack& r = m_host->readBacks.constLast();
@@ -381,9 +298,9 @@ void TestCommunicationTask::resetServedBeforeRead()
     SimulatorOptions options;
     options.restartSilenceMs = 20;
     startSim(options);
-    openAndReadBack(m_sim->devicePath(), m_timer.get());
+    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
 
-    const qsizetype from = m_simSent.size();
+    const qsizetype from = m_sim->sent.size();
     m_host->click(*m_task, rbKVKiolvasas);
     m_host->click(*m_task, rbParancsReset);
     QVERIFY(!m_host->enabled[rbADCal0Ohm]);
@@ -394,8 +311,8 @@ void TestCommunicationTask::resetServedBeforeRead()
     QVERIFY(m_host->allGroupEnabled());
 
     QTRY_COMPARE_WITH_TIMEOUT(m_host->readBacks.size(), 2, WaitMs);
-    QCOMPARE(requestsOf(m_simSent, from), (QList<quint8>{CmdReset, CmdReadSettings}));
-    const QList<quint8> sent = commandsOf(m_simSent, from);
+    QCOMPARE(requestsOf(m_sim->sent, from), (QList<quint8>{CmdReset, CmdReadSettings}));
+    const QList<quint8> sent = commandsOf(m_sim->sent, from);
     const qsizetype reset = sent.indexOf(CmdReset);
     QCOMPARE(sent.at(reset - 1), quint8(CmdReadLiveValues));
     QVERIFY(sent.mid(reset, sent.indexOf(CmdReadSettings) - reset).contains(CmdReadLiveValues));
@@ -428,21 +345,21 @@ void TestCommunicationTask::refusedRequestStaysPendingUntilWithdrawn()
     SimulatorOptions options;
     options.refusedCommands = {CmdStorePot0};
     startSim(options);
-    openAndReadBack(m_sim->devicePath(), m_timer.get());
+    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
 
-    const qsizetype from = m_simSent.size();
+    const qsizetype from = m_sim->sent.size();
     m_host->click(*m_task, rbPotiCal0);
-    QTRY_VERIFY_WITH_TIMEOUT(requestsOf(m_simSent, from).size() >= 2, WaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(requestsOf(m_sim->sent, from).size() >= 2, WaitMs);
     // Withdrawn while the second refusal is on its way.
     m_host->click(*m_task, rbPotiCal0);
     QVERIFY(m_host->allGroupEnabled());
-    const QList<quint8> sent = commandsOf(m_simSent, from);
+    const QList<quint8> sent = commandsOf(m_sim->sent, from);
     const qsizetype first = sent.indexOf(CmdStorePot0);
     QCOMPARE(sent.mid(first), (QList<quint8>{CmdStorePot0, CmdIdentify, CmdReadLiveValues, CmdStorePot0}));
 
     const int polls = m_host->polls;
     QTRY_VERIFY_WITH_TIMEOUT(m_host->polls >= polls + 3, WaitMs);
-    QCOMPARE(requestsOf(m_simSent, from).size(), 2);
+    QCOMPARE(requestsOf(m_sim->sent, from).size(), 2);
     QVERIFY(m_host->failures >= 2);
     QVERIFY(m_host->viewsVisible);
 }
@@ -450,16 +367,16 @@ void TestCommunicationTask::refusedRequestStaysPendingUntilWithdrawn()
 void TestCommunicationTask::withdrawnRequestIsNotSent()
 {
     startSim();
-    openAndReadBack(m_sim->devicePath(), m_timer.get());
+    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
 
-    const qsizetype from = m_simSent.size();
+    const qsizetype from = m_sim->sent.size();
     m_host->click(*m_task, rbR3WOffszet);
     QVERIFY(!m_host->enabled[rbPotiCal0]);
     m_host->click(*m_task, rbR3WOffszet);
     QVERIFY(m_host->allGroupEnabled());
     const int polls = m_host->polls;
     QTRY_VERIFY_WITH_TIMEOUT(m_host->polls >= polls + 3, WaitMs);
-    QCOMPARE(requestsOf(m_simSent, from), QList<quint8>());
+    QCOMPARE(requestsOf(m_sim->sent, from), QList<quint8>());
 }
 
 void TestCommunicationTask::withdrawnAfterChosenIsNotSent_data()
@@ -475,7 +392,7 @@ void TestCommunicationTask::withdrawnAfterChosenIsNotSent()
     QFETCH(int, request);
     const RequestButton button = RequestButton(request);
     startSim();
-    openAndReadBack(m_sim->devicePath(), m_timer.get());
+    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
 
     // The live answer has already picked the send state; the user releases
     // the button before the tick that would send it.
@@ -486,12 +403,12 @@ void TestCommunicationTask::withdrawnAfterChosenIsNotSent()
             released = true;
         }
     };
-    const qsizetype from = m_simSent.size();
+    const qsizetype from = m_sim->sent.size();
     m_host->click(*m_task, button);
     QTRY_VERIFY_WITH_TIMEOUT(released, WaitMs);
     const int polls = m_host->polls;
     QTRY_VERIFY_WITH_TIMEOUT(m_host->polls >= polls + 3, WaitMs);
-    QCOMPARE(requestsOf(m_simSent, from), QList<quint8>());
+    QCOMPARE(requestsOf(m_sim->sent, from), QList<quint8>());
     QVERIFY(m_host->allGroupEnabled());
 }
 
@@ -501,13 +418,13 @@ void TestCommunicationTask::firmwareOutsideRangeStopsTask()
     options.firmwareVersion = 20150326;
     startSim(options);
     m_task = std::make_unique<CommunicationTask>(*m_mb, *m_host, m_timer.get());
-    QVERIFY(m_mb->openAction(m_sim->devicePath()));
+    QVERIFY(m_mb->openAction(m_sim->sim.devicePath()));
 
     QTRY_COMPARE_WITH_TIMEOUT(m_host->rejected, QList<quint32>{20150326}, WaitMs);
     QCOMPARE(m_host->firmwareText, QStringLiteral("Firmware: v2015-03-26"));
     QCOMPARE(m_task->iTP(), 0);
     QVERIFY(!m_timer->isActive());
-    QCOMPARE(commandsOf(m_simSent), QList<quint8>{CmdIdentify});
+    QCOMPARE(commandsOf(m_sim->sent), QList<quint8>{CmdIdentify});
 }
 
 void TestCommunicationTask::lateAnswerIsIgnored_data()
@@ -532,7 +449,7 @@ void TestCommunicationTask::lateAnswerIsIgnored()
         return !(command == CmdIdentify && n == 2 && !answeredAfterLateBlock);
     };
     peer->before = [=](quint8 command, int n) {
-        return command == CmdIdentify && n == 2 ? peer->regularAnswer(CmdReadLiveValues) : QByteArray();
+        return command == CmdIdentify && n == 2 ? peer->answer(CmdReadLiveValues) : QByteArray();
     };
     m_mb->setMBMasterTimeOut(40);
     m_mb->setMBMasterMaxTryNumber(1);
@@ -552,7 +469,7 @@ void TestCommunicationTask::lateAnswerIsIgnored()
 void TestCommunicationTask::queryEndingAfterCloseShowsNothing()
 {
     startSim();
-    openAndReadBack(m_sim->devicePath(), m_timer.get());
+    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
 
     // Whether the live query is still due or already waits for its answer,
     // a query goes out on the closed port 50 ms after the close.

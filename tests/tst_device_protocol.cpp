@@ -5,7 +5,7 @@
 #include "link/ascii_codec.h"
 #include "link/crc16.h"
 #include "link/tmb.h"
-#include "support/scripted_peer.h"
+#include "tests/support/scripted_peer.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,10 +1,10 @@
 #include "app/form_kv_tipus_valasztas.h"
 
 #include "app/form_main.h"
+#include "tests/support/test_files.h"
 #include "widgets/radio_group.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,15 +22,6 @@ QWidget* namedControl(QWidget* widget, QWidget* window)
             return w;
     }
     return nullptr;
-}
-
-QString outputDir()
-{
-    QString dir = qEnvironmentVariable("KV_TEST_OUTPUT_DIR");
-    if (dir.isEmpty())
-        dir = QDir::currentPath() + QStringLiteral("/test-output");
-    QDir().mkpath(dir);
-    return dir;
 }
 
 } // namespace

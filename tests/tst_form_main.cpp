@@ -3,6 +3,8 @@
 #include "device/request_button.h"
 #include "link/tmb.h"
 #include "link/tmb_panel.h"
+#include "tests/support/test_files.h"
+#include "tests/support/widget_captions.h"
 #include "widgets/labeled_edit.h"
 #include "widgets/radio_group.h"
 #include "widgets/speed_button.h"
@@ -10,7 +12,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,47 +39,12 @@ QString namedParent(const QObject* object)
     return QString();
 }
 
-QTabWidget* owningTabs(const QWidget* page)
-{
-    for (QWidget* p = page->parentWidget(); p; p = p->parentWidget()) {
-        if (auto* tabs = qobject_cast<QTabWidget*>(p))
-            return tabs->indexOf(const_cast<QWidget*>(page)) >= 0 ? tabs : nullptr;
-    }
-    return nullptr;
-}
-
-QString captionOf(QObject* object)
-{
-    if (auto* edit = qobject_cast<TLabeledEdit*>(object))
-        return edit->labelText();
-    if (auto* group = qobject_cast<QGroupBox*>(object))
-        return group->title();
-    if (auto* button = qobject_cast<QAbstractButton*>(object))
-        return button->text();
-    if (auto* label = qobject_cast<QLabel*>(object))
-        return label->text();
-    if (auto* widget = qobject_cast<QWidget*>(object)) {
-        if (QTabWidget* tabs = owningTabs(widget))
-            return tabs->tabText(tabs->indexOf(widget));
-    }
-    return QString();
-}
-
 // A tab page counts as hidden when its tab is; anything else when it was hidden explicitly.
 bool hiddenAtStart(QWidget* widget)
 {
     if (QTabWidget* tabs = owningTabs(widget))
         return !tabs->isTabVisible(tabs->indexOf(widget));
     return widget->isHidden();
-}
-
-QString outputDir()
-{
-    QString dir = qEnvironmentVariable("KV_TEST_OUTPUT_DIR");
-    if (dir.isEmpty())
-        dir = QDir::currentPath() + QStringLiteral("/test-output");
-    QDir().mkpath(dir);
-    return dir;
 }
 
 void clickTab(QTabWidget* tabs, QWidget* page)

@@ -1,4 +1,5 @@
 #include "platform/ini_file.h"
+#include "tests/support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,24 +8,6 @@
 
 #include <csignal>
 #include <sys/resource.h>
-
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-} // namespace
 
 class tst_IniFile : public QObject
 {

@@ -67,7 +67,7 @@ struct Rig
         form.ApplyLanguage(language);
     }
     bool open() { return openPort(form, t.peer.devicePath()); }
-    int polls() const { return int(commandsOf(t.sent).count(quint8(CmdReadLiveValues))); }
+    int polls() const { return liveCount(t.sent); }
 
     PeerTransmitter t;
     TForm_Main form;
@@ -333,7 +333,7 @@ void tst_MainDisplay::factoryDefaults()
              texts);
     QVERIFY(f.settingsChangedMark());
     // Nothing goes to the transmitter but the polls.
-    QCOMPARE(commandsOf(rig.t.sent, sent, true), QList<quint8>());
+    QCOMPARE(requestsOf(rig.t.sent, sent), QList<quint8>());
 }
 
 void tst_MainDisplay::changeHandlersOnlyMark_data()

@@ -7,13 +7,14 @@
 #include "app/form_kv_tipus_valasztas.h"
 #include "device/communication_task.h"
 #include "platform/number_format.h"
-#include "support/scripted_dialogs.h"
+#include "sim/slave_blocks.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_files.h"
 #include "widgets/labeled_edit.h"
 #include "widgets/radio_group.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,20 +25,6 @@
 namespace {
 
 constexpr int WaitMs = 10000;
-
-int liveCount(const QList<SentQuery>& sent)
-{
-    return int(commandsOf(sent).count(quint8(CmdReadLiveValues)));
-}
-
-QString outputDir()
-{
-    QString dir = qEnvironmentVariable("KV_TEST_OUTPUT_DIR");
-    if (dir.isEmpty())
-        dir = QDir::currentPath() + QStringLiteral("/test-output");
-    QDir().mkpath(dir);
-    return dir;
-}
 
 } // namespace
 
@@ -68,19 +55,8 @@ void tst_MainTask::initTestCase()
 
 void tst_MainTask::openingShowsTransmitterSettings()
 {
-    DeviceSettings stored;
-    stored.Wires = 3;
-    stored.InputMode = 2;
-    stored.Averaging = 32;
-    stored.bOutputLiveZero = false;
-    stored.bErrorLevelHigh = true;
-    stored.bNoErrorOnOverflow = true;
-    stored.fScaleLow = 10.5f;
-    stored.fScaleHigh = 250.25f;
-    stored.fOutputLimitLow = 3.9f;
-    stored.fOutputLimitHigh = 20.25f;
     SimTransmitter t;
-    QVERIFY(t.sim.model().writeSettings(stored));
+    QVERIFY(t.sim.model().writeSettings(SimTransmitter::distinctSettings()));
     t.sim.start();
 
     TForm_Main form;
@@ -143,7 +119,7 @@ void tst_MainTask::noTransmitterShowsTheErrorOnly()
     for (int i = 0; i < seen.states.size(); ++i)
         QCOMPARE(seen.states.at(i), i % 2 == 0 ? 1 : 2);
     QVERIFY(dialogs.messages().isEmpty());
-    QCOMPARE(commandsOf(t.sent, 0, true), QList<quint8>());
+    QCOMPARE(requestsOf(t.sent), QList<quint8>());
 }
 
 // The output settings and the numbers are taken at the click, normalised;
@@ -175,8 +151,8 @@ void tst_MainTask::writeCapturesAtClickAndReadsBack()
     form.CheckBox_NemHibaAKimenetTulcsordulas->setChecked(true);
     form.RadioGroup_Atlagolas->button(6)->click();
 
-    QTRY_VERIFY_WITH_TIMEOUT(commandsOf(t.sent, from, true).size() == 2 && allGroupEnabled(form), WaitMs);
-    QCOMPARE(commandsOf(t.sent, from, true), (QList<quint8>{CmdWriteSettings, CmdReadSettings}));
+    QTRY_VERIFY_WITH_TIMEOUT(requestsOf(t.sent, from).size() == 2 && allGroupEnabled(form), WaitMs);
+    QCOMPARE(requestsOf(t.sent, from), (QList<quint8>{CmdWriteSettings, CmdReadSettings}));
     const QByteArray block = t.sent.at(commandsOf(t.sent).indexOf(CmdWriteSettings, from)).data;
     QCOMPARE(block.left(3), QByteArray("\x04\x00\x40", 3));
     const DeviceSettings& s = t.sim.model().settings();
@@ -208,7 +184,7 @@ void tst_MainTask::resetBeforeReadAndWithdrawal()
     form.SpeedButton_ADCal0Ohm->click();
     QVERIFY(allGroupEnabled(form));
     QTRY_VERIFY_WITH_TIMEOUT(liveCount(t.sent.mid(from)) >= 3, WaitMs);
-    QCOMPARE(commandsOf(t.sent, from, true), QList<quint8>());
+    QCOMPARE(requestsOf(t.sent, from), QList<quint8>());
 
     from = t.sent.size();
     form.SpeedButton_KVKiolvasas->click();
@@ -217,7 +193,7 @@ void tst_MainTask::resetBeforeReadAndWithdrawal()
     QVERIFY(form.SpeedButton_KVKiolvasas->Down());
     QVERIFY(allGroupEnabled(form));
     QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_KVKiolvasas->Down(), WaitMs);
-    QCOMPARE(commandsOf(t.sent, from, true), (QList<quint8>{CmdReset, CmdReadSettings}));
+    QCOMPARE(requestsOf(t.sent, from), (QList<quint8>{CmdReset, CmdReadSettings}));
 }
 
 void tst_MainTask::failedRequestStaysPending_data()
@@ -246,7 +222,7 @@ void tst_MainTask::failedRequestStaysPending()
 
     const qsizetype from = t.sent.size();
     form.SpeedButton_PotiCal0->click();
-    QTRY_VERIFY_WITH_TIMEOUT(commandsOf(t.sent, from, true).size() >= 2, WaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(requestsOf(t.sent, from).size() >= 2, WaitMs);
     if (refused)
         form.SpeedButton_PotiCal0->click();
     QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_PotiCal0->Down(), WaitMs);
@@ -258,7 +234,7 @@ void tst_MainTask::failedRequestStaysPending()
 
     const int polls = liveCount(t.sent);
     QTRY_VERIFY_WITH_TIMEOUT(liveCount(t.sent) >= polls + 3, WaitMs);
-    QCOMPARE(commandsOf(t.sent, from, true).size(), 2);
+    QCOMPARE(requestsOf(t.sent, from).size(), 2);
     QVERIFY(allGroupEnabled(form));
     QVERIFY(form.Label_CommError->isHidden());
 }

@@ -4,7 +4,7 @@
 #include "link/tmb.h"
 #include "sim/slave_blocks.h"
 #include "sim/virtual_transmitter.h"
-#include "support/scripted_peer.h"
+#include "tests/support/scripted_peer.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -2,6 +2,7 @@
 #include "link/crc16.h"
 #include "link/nibble_codec.h"
 #include "link/tmb.h"
+#include "tests/support/link_frames.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/tmb_event_log.h"
 
@@ -22,26 +23,11 @@ constexpr quint16 kPatientTimeOut = 20000;
 // Short, for the cases that are meant to time out.
 constexpr quint16 kShortTimeOut = 30;
 
-QByteArray asciiAnswer(quint8 status, const QByteArray& data = QByteArray())
-{
-    QByteArray body = QByteArray::fromHex("012201");
-    body.append(char(status));
-    body.append(data);
-    return frame::asciiEncode(frame::AsciiAnswerStart, frame::withCrc(body));
-}
-
 QByteArray asciiQuery(quint8 address, quint8 id, quint8 command, const QByteArray& data = QByteArray())
 {
     QByteArray body;
     body.append(char(address)).append(char(id)).append(char(command)).append('\0').append(data);
     return frame::asciiEncode(frame::AsciiQueryStart, frame::withCrc(body));
-}
-
-QByteArray nibbleAnswer(quint8 addressByte, quint8 code, const QByteArray& data = QByteArray())
-{
-    QByteArray body;
-    body.append(char(addressByte)).append(char(34)).append(char(code)).append(data);
-    return frame::nibbleEncode(frame::withCrc(body));
 }
 
 // The frames a nibble-framed wire carries.

@@ -6,6 +6,7 @@
 #include "platform/serial_port.h"
 #include "platform/serial_port_enumeration.h"
 #include "tests/support/scripted_peer.h"
+#include "tests/support/test_files.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -67,10 +68,8 @@ private:
     }
     void savePng(const QString& name)
     {
-        QString dir = qEnvironmentVariable("KV_TEST_OUTPUT_DIR");
-        if (dir.isEmpty())
-            dir = QDir::current().filePath(QStringLiteral("test-output"));
-        QVERIFY(QDir().mkpath(dir));
+        const QString dir = outputDir();
+        QVERIFY(QDir(dir).exists());
         QVERIFY(m_panel->grab().save(QDir(dir).filePath(name)));
     }
     QStringList listEntries() const

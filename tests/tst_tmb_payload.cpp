@@ -1,7 +1,6 @@
-#include "link/ascii_codec.h"
 #include "link/crc16.h"
-#include "link/nibble_codec.h"
 #include "link/tmb.h"
+#include "tests/support/link_frames.h"
 #include "tests/support/scripted_peer.h"
 
 #include <QSignalSpy>
@@ -10,19 +9,6 @@
 #include <cstring>
 
 namespace {
-
-QByteArray asciiAnswer(const QByteArray& data, quint8 status = 0)
-{
-    QByteArray body = QByteArray::fromHex("012201");
-    body.append(char(status));
-    body.append(data);
-    return frame::asciiEncode(frame::AsciiAnswerStart, frame::withCrc(body));
-}
-
-QByteArray nibbleAnswer(const QByteArray& data)
-{
-    return frame::nibbleEncode(frame::withCrc(QByteArray::fromHex("812200") + data));
-}
 
 QByteArray floatBytes(float value)
 {
@@ -204,7 +190,7 @@ private slots:
         QVERIFY(peer.isValid());
         TMB link;
         const QByteArray data = QByteArray::fromHex("7F0234126745230100FEFFFF") + floatBytes(-2.25f);
-        QVERIFY(receive(link, peer, asciiAnswer(data)));
+        QVERIFY(receive(link, peer, asciiAnswer(0, data)));
         QCOMPARE(int(link.MBReceivedDataNumber()), data.size());
         QCOMPARE(int(link.MBNumberOfReceivedBytes()), data.size() + 6);
         QCOMPARE(link.MBGetByte(), quint8(0x7F));
@@ -239,7 +225,7 @@ private slots:
         QCOMPARE(link.MBGetByte(), quint8(0x12));
 
         // A new frame resets the index; a frame without data reads nothing.
-        QVERIFY(receive(link, peer, asciiAnswer(QByteArray())));
+        QVERIFY(receive(link, peer, asciiAnswer(0)));
         QCOMPARE(link.MBReceivedDataNumber(), quint16(0));
         QCOMPARE(link.MBMBRXDataBufferIndex(), quint16(1));
         QCOMPARE(link.MBGetByte(), quint8(0));
@@ -256,7 +242,7 @@ private slots:
         TMB link;
         link.setMBMode(modeMaster);
         QCOMPARE(link.FrameHeaderSize(), 3);
-        QVERIFY(receive(link, peer, nibbleAnswer(QByteArray::fromHex("3412"))));
+        QVERIFY(receive(link, peer, nibbleAnswer(0x81, 0, QByteArray::fromHex("3412"))));
         QCOMPARE(link.MBReceivedDataNumber(), quint16(2));
         QCOMPARE(link.MBGetWord(), quint16(0x1234));
         link.closeAction();
@@ -296,7 +282,7 @@ private slots:
             data.append(char(k));
         if (nibble)
             data[2043 - 1] = char(0x07);
-        QVERIFY(receive(link, peer, nibble ? nibbleAnswer(data) : asciiAnswer(data)));
+        QVERIFY(receive(link, peer, nibble ? nibbleAnswer(0x81, 0, data) : asciiAnswer(0, data)));
         QCOMPARE(int(link.MBReceivedDataNumber()), dataBytes);
         QCOMPARE(int(link.MBNumberOfReceivedBytes()), RxRawBuffer::Capacity);
         QVERIFY(link.MBRxBufferFull());
@@ -315,7 +301,7 @@ private slots:
         TMB link;
         QVERIFY(link.openAction(peer.devicePath()));
         QSignalSpy end(&link, &TMB::OnMBMasterEndOfEvent);
-        const QByteArray tooLong = asciiAnswer(QByteArray(2100, '\x11'));
+        const QByteArray tooLong = asciiAnswer(0, QByteArray(2100, '\x11'));
         peer.send(tooLong.chopped(1));
         QTRY_VERIFY_WITH_TIMEOUT(link.MBRxBufferFull(), 5000);
         QCOMPARE(int(link.MBNumberOfReceivedBytes()), RxRawBuffer::Capacity);

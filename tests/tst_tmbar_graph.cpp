@@ -3,8 +3,8 @@
 // The enumerations must compile beside the link's modeMaster … values.
 #include "link/mb_types.h"
 #include "platform/number_format.h"
+#include "tests/support/test_files.h"
 
-#include <QDir>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
@@ -25,15 +25,6 @@ std::unique_ptr<TMBarGraph> makeGraph(int w, int h, TMBGMode mode,
     graph->resize(w, h);
     graph->setMBGMode(mode);
     return graph;
-}
-
-QString outputDir()
-{
-    QString dir = qEnvironmentVariable("KV_TEST_OUTPUT_DIR");
-    if (dir.isEmpty())
-        dir = QDir::currentPath() + QStringLiteral("/test-output");
-    QDir().mkpath(dir);
-    return dir;
 }
 
 // Enlarged without smoothing, so single pixels stay visible when looked at.

@@ -8,97 +8,15 @@
 #include "device/device_command.h"
 #include "device/request_button.h"
 #include "link/tmb.h"
-#include "sim/slave_blocks.h"
-#include "sim/virtual_transmitter.h"
-#include "tests/support/scripted_peer.h"
+#include "tests/support/peer_transmitter.h"
+#include "tests/support/sent_query.h"
+#include "tests/support/sim_transmitter.h"
 #include "widgets/speed_button.h"
 
 #include <QLabel>
 #include <QTimer>
-#include <QtEndian>
 
 #include <algorithm>
-#include <functional>
-#include <memory>
-
-struct SentQuery
-{
-    quint8 command = 0;
-    QByteArray data;
-};
-
-// Commands of the queries from `from` on; without identifications and live
-// polls when `requestsOnly`.
-inline QList<quint8> commandsOf(const QList<SentQuery>& sent, qsizetype from = 0, bool requestsOnly = false)
-{
-    QList<quint8> out;
-    for (qsizetype i = from; i < sent.size(); ++i) {
-        const quint8 c = sent.at(i).command;
-        if (!requestsOnly || (c != CmdIdentify && c != CmdReadLiveValues))
-            out.append(c);
-    }
-    return out;
-}
-
-class PeerTransmitter
-{
-public:
-    PeerTransmitter()
-    {
-        live.uWiresSetting = 4;
-        peer.setResponder([this](const QByteArray& query) { return respond(query); });
-    }
-
-    QByteArray answer(quint8 command) const
-    {
-        QByteArray data;
-        if (command == CmdIdentify) {
-            data.resize(4);
-            qToLittleEndian(firmware, data.data());
-        } else if (command == CmdReadLiveValues) {
-            data = slaveblocks::encodeLiveValues(live);
-        } else if (command == CmdReadSettings) {
-            data = slaveblocks::encodeSettingsReadBlock(stored);
-        }
-        return slaveblocks::encodeAnswer(DeviceAddress, DeviceFunctionId, command, 0, data);
-    }
-
-    // By command and how often it came (from 1): answer or stay silent, and
-    // what goes out before the answer.
-    std::function<bool(quint8, int)> answers = [](quint8, int) { return true; };
-    std::function<QByteArray(quint8, int)> before = [](quint8, int) { return QByteArray(); };
-    quint32 firmware = 20150325;
-    LiveValues live;
-    DeviceSettings stored;
-    ScriptedPeer peer;
-    QList<SentQuery> sent;
-
-private:
-    QByteArray respond(const QByteArray& query)
-    {
-        const QByteArray body = QByteArray::fromHex(query.mid(1, query.size() - 2));
-        const quint8 command = quint8(body.at(2));
-        sent.append({command, body.mid(4, body.size() - 6)});
-        const auto n = std::count_if(sent.cbegin(), sent.cend(),
-                                     [&](const SentQuery& q) { return q.command == command; });
-        return before(command, int(n)) + (answers(command, int(n)) ? answer(command) : QByteArray());
-    }
-};
-
-// The virtual transmitter on the test's thread, with the queries it got.
-class SimTransmitter
-{
-public:
-    explicit SimTransmitter(const SimulatorOptions& options = {}) : sim(options)
-    {
-        QObject::connect(&sim, &VirtualTransmitter::queryReceived, &sim, [this](const QByteArray& frame) {
-            sent.append({quint8(frame.at(2)), frame.mid(4, frame.size() - 6)});
-        });
-    }
-
-    VirtualTransmitter sim;
-    QList<SentQuery> sent;
-};
 
 // What the window showed after each event that steps the task: Label_iTP
 // (repeats folded), and how many transactions ended with the error label.

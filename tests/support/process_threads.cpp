@@ -1,4 +1,4 @@
-#include "process_threads.h"
+#include "tests/support/process_threads.h"
 
 #include <QDir>
 #include <QFile>

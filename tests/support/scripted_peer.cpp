@@ -1,4 +1,4 @@
-#include "scripted_peer.h"
+#include "tests/support/scripted_peer.h"
 
 #include <QDeadlineTimer>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "tmb_event_log.h"
+#include "tests/support/tmb_event_log.h"
 
 #include "link/tmb.h"
 
