@@ -608,6 +608,18 @@ private slots:
         link.MBClosePort();
     }
 
+    // One-shot: fires once, and a restart replaces the running interval.
+    void userTimer()
+    {
+        TMB link;
+        QSignalSpy fired(&link, &TMB::OnMBUserTimeOut);
+        link.MBStartUserTimer(60000);
+        link.MBStartUserTimer(20);
+        QVERIFY(fired.wait(kWaitMs));
+        QCOMPARE(fired.count(), 1);
+        QVERIFY(!link.userTimerActive());
+    }
+
     // A new rate waits for the next opening.
     void baudWhileOpen()
     {
