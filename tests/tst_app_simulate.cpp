@@ -4,7 +4,6 @@
 #include "app/form_kv_tipus_valasztas.h"
 #include "app/form_main.h"
 #include "app/simulated_transmitter.h"
-#include "device/communication_task.h"
 #include "link/tmb.h"
 #include "link/tmb_panel.h"
 
@@ -79,8 +78,6 @@ void tst_AppSimulate::refreshOpenAndClose()
         QTRY_COMPARE_WITH_TIMEOUT(mainForm.Label_Firmware->text(), QStringLiteral("Firmware: v2015-03-25"),
                                   WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(mainForm.GroupBox_System->isVisible(), WaitMs);
-        QCOMPARE(mainForm.communicationTask().liveValues().FirmwareVersion,
-                 SimulatorOptions::DefaultFirmwareVersion);
 
         QVERIFY(mainForm.close());
         QCOMPARE(ended.count(), 1);

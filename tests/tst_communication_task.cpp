@@ -1,7 +1,6 @@
 #include "device/communication_task.h"
 #include "device/device_command.h"
 #include "device/settings_editing.h"
-#include "device/settings_mapping.h"
 #include "link/tmb.h"
 #include "platform/number_format.h"
 #include "tests/support/peer_transmitter.h"
@@ -187,7 +186,7 @@ void TestCommunicationTask::openingIdentifiesPollsAndReadsSettings()
 
     QTRY_VERIFY_WITH_TIMEOUT(m_host->states.size() >= 10, WaitMs);
     QCOMPARE(m_host->states.mid(0, 10), (QList<int>{1, 2, 10, 11, 90, 91, 10, 11, 10, 11}));
-    QCOMPARE(m_timer->interval(), CommunicationTask::TickIntervalMs);
+    QCOMPARE(m_timer->interval(), 100);
     QCOMPARE(m_host->firmwareText, QStringLiteral("Firmware: v2015-03-25"));
     QVERIFY(m_host->viewsVisible && !m_host->commErrorVisible);
     QVERIFY(!m_host->down[rbKVKiolvasas]);
@@ -234,9 +233,10 @@ void TestCommunicationTask::writeTakesSelectionAtSending_data()
     QTest::addColumn<int>("modeIndex");
     QTest::addColumn<int>("averagingIndex");
     QTest::addColumn<QByteArray>("blockStart");
-    QTest::newRow("2 wires, pot, 64") << 0 << 2 << 1 << 6 << QByteArray("\x02\x01\x40");
+    QTest::addColumn<int>("averagingReadBack");
+    QTest::newRow("2 wires, pot, 64") << 0 << 2 << 1 << 6 << QByteArray("\x02\x01\x40") << 6;
     // Without a mode item the mode the transmitter reports is kept.
-    QTest::newRow("no items") << 2 << -1 << -1 << -1 << QByteArray("\x04\x02\x10");
+    QTest::newRow("no items") << 2 << -1 << -1 << -1 << QByteArray("\x04\x02\x10") << 4;
 }
 
 void TestCommunicationTask::writeTakesSelectionAtSending()
@@ -246,6 +246,7 @@ void TestCommunicationTask::writeTakesSelectionAtSending()
     QFETCH(int, modeIndex);
     QFETCH(int, averagingIndex);
     QFETCH(QByteArray, blockStart);
+    QFETCH(int, averagingReadBack);
     DeviceSettings stored;
     stored.InputMode = quint8(storedMode);
     startSim({}, stored);
@@ -271,7 +272,7 @@ void TestCommunicationTask::writeTakesSelectionAtSending()
     QVERIFY(!m_host->down[rbBeallitasokAKVbe] && !m_host->down[rbKVKiolvasas]);
     QVERIFY(m_host->allGroupEnabled());
     const CommunicationTaskHost::SettingsReadBack& r = m_host->readBacks.constLast();
-    QCOMPARE(r.averagingIndex, settingsmap::indexForAveraging(quint8(blockStart.at(2))));
+    QCOMPARE(r.averagingIndex, averagingReadBack);
     QCOMPARE(r.AramHLimit, QStringLiteral("19.75"));
 }
 

@@ -128,8 +128,6 @@ private slots:
             << "Ellenörizze, hogy nem írásvédett-e a háttértár és van-e rajta elég szabad hely.";
         QTest::newRow("last file") << Text::LastFile << "Settings   Last used file: "
                                    << "Beállítások   Utoljára használt fájl: ";
-        QTest::newRow("error 5") << Text::DeviceError5 << "Output signal limit error.!"
-                                 << "Hiba: a kimenő jel a határokon kívül esik!";
     }
     void texts()
     {

@@ -15,9 +15,11 @@ private slots:
     void errorText();
     void modeChoosesFormatAndUnit_data();
     void modeChoosesFormatAndUnit();
+    void sensorRangeChoosesResistanceTexts_data();
+    void sensorRangeChoosesResistanceTexts();
     void relabelsOncePerOutputKindChange();
     void statusWordColoursItsFlags();
-    void hexAndCounters();
+    void hexAndDecimalFields();
     void barsAtFullScale();
 
 private:
@@ -73,16 +75,14 @@ void TestLiveDisplay::modeChoosesFormatAndUnit_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("pt1000");
     QTest::addColumn<float>("input");
-    // Label16_uMode, ValueFormat, Label_Kijelzo, a resistance of 108.375 ohm
+    // Label16_uMode, ValueFormat, Label_Kijelzo
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("temperature") << 0 << false << 21.54f << QStringList{"Temp", "0.0", "21.5 °C", "108.38"};
-    QTest::newRow("potentiometer") << 1 << false << 45.6f << QStringList{"Pot %", "0", "46 %", "108.38"};
-    QTest::newRow("Pt100 resistance")
-        << 2 << false << 109.735f << QStringList{"Res", "0.00", "109.74 ohm", "108.38"};
-    QTest::newRow("Pt1000 resistance")
-        << 2 << true << 1097.56f << QStringList{"Res", "0.0", "1097.6 ohm", "108.4"};
-    QTest::newRow("unknown mode") << 7 << false << 21.54f << QStringList{"???", "0.0", "21.5 ???", "108.38"};
+    QTest::newRow("temperature") << 0 << false << 21.54f << QStringList{"Temp", "0.0", "21.5 °C"};
+    QTest::newRow("potentiometer") << 1 << false << 45.6f << QStringList{"Pot %", "0", "46 %"};
+    QTest::newRow("Pt100 resistance") << 2 << false << 109.735f << QStringList{"Res", "0.00", "109.74 ohm"};
+    QTest::newRow("Pt1000 resistance") << 2 << true << 1097.56f << QStringList{"Res", "0.0", "1097.6 ohm"};
+    QTest::newRow("unknown mode") << 7 << false << 21.54f << QStringList{"???", "0.0", "21.5 ???"};
 }
 
 void TestLiveDisplay::modeChoosesFormatAndUnit()
@@ -98,21 +98,60 @@ void TestLiveDisplay::modeChoosesFormatAndUnit()
     v.uMode = quint8(mode);
     v.bPt1000 = pt1000;
     v.fInput = input;
-    v.fCalculatedR = v.fCalculatedRWithoutCompensation = v.f2WireR = 108.375f;
     const LiveDisplay::View& view = display.update(v);
-    QCOMPARE((QStringList{view.uMode, display.ValueFormat(), view.Kijelzo, view.fCalculatedR}), expected);
-    QCOMPARE(LiveDisplay::valueFormatFor(quint8(mode), pt1000), display.ValueFormat());
+    QCOMPARE((QStringList{view.uMode, display.ValueFormat(), view.Kijelzo}), expected);
     QVERIFY(view.Kijelzo.startsWith(view.fInput + u' '));
     QCOMPARE(view.potGroupVisible, mode == 1);
+}
 
-    const QString r = expected.at(3);
-    QCOMPARE(display.ResistanceFormat(), pt1000 ? QStringLiteral("0.0") : QStringLiteral("0.00"));
-    QCOMPARE(view.TwoVezModRMert, "R = " + r + " ohm");
-    QCOMPARE(view.TwoVezRKiejtesCaption, "Wire = " + r + " ohm");
-    QCOMPARE(view.PtType, pt1000 ? QStringLiteral("1000") : QStringLiteral("100"));
-    QCOMPARE(view.Cal490Caption, pt1000 ? QStringLiteral("Kalibrálás 4900 ohm ellenállásra")
-                                        : QStringLiteral("Kalibrálás 490 ohm ellenállásra"));
-    QCOMPARE(view.KVSubType, pt1000 ? QStringLiteral("Pt1000 I") : QStringLiteral("Pt100 I"));
+// Each resistance from its own field, with the sensor range's decimals.
+void TestLiveDisplay::sensorRangeChoosesResistanceTexts_data()
+{
+    QTest::addColumn<bool>("pt1000");
+    // ResistanceFormat, PtType, GroupBoxCal490, GroupBox_Cal249, KVSubType
+    QTest::addColumn<QStringList>("range");
+    // fCalculatedR, fCalculatedRWithoutCompensation, fPotCal0R, fPotCal100R, f2WireR
+    QTest::addColumn<QStringList>("resistances");
+
+    QTest::newRow("Pt100") << false
+                           << QStringList{"0.00", "100", "Kalibrálás 490 ohm ellenállásra",
+                                          "Kalibrálás 249 ohm ellenállásra", "Pt100 I"}
+                           << QStringList{"108.38", "109.13", "12.50", "385.00", "1.50"};
+    QTest::newRow("Pt1000") << true
+                            << QStringList{"0.0", "1000", "Kalibrálás 4900 ohm ellenállásra",
+                                           "Kalibrálás 2490 ohm ellenállásra", "Pt1000 I"}
+                            << QStringList{"108.4", "109.1", "12.5", "385.0", "1.5"};
+}
+
+void TestLiveDisplay::sensorRangeChoosesResistanceTexts()
+{
+    QFETCH(bool, pt1000);
+    QFETCH(QStringList, range);
+    QFETCH(QStringList, resistances);
+
+    LiveDisplay display;
+    display.setTexts(texts());
+    LiveValues v;
+    v.bPt1000 = pt1000;
+    v.fCalculatedR = 108.375f;
+    v.fCalculatedRWithoutCompensation = 109.125f;
+    v.fPotCal0R = 12.5f;
+    v.fPotCal100R = 385.0f;
+    v.f2WireR = 1.5f;
+    const LiveDisplay::View& view = display.update(v);
+    QCOMPARE((QStringList{display.ResistanceFormat(), view.PtType, view.Cal490Caption, view.Cal249Caption,
+                          view.KVSubType}),
+             range);
+    const QString& r = resistances.at(0);
+    const QString& rRaw = resistances.at(1);
+    QCOMPARE(view.fCalculatedR, r);
+    QCOMPARE(view.PotiModRMert, "R = " + r + " ohm");
+    QCOMPARE(view.fCalculatedRWithoutCompensation, rRaw);
+    QCOMPARE(view.TwoVezModRMert, "R = " + rRaw + " ohm");
+    QCOMPARE(view.ThreeVezKalibralashozRMert, "R = " + rRaw + " ohm");
+    QCOMPARE(view.PotiCal0Caption, "R = " + resistances.at(2) + " ohm");
+    QCOMPARE(view.PotiCal100Caption, "R = " + resistances.at(3) + " ohm");
+    QCOMPARE(view.TwoVezRKiejtesCaption, "Wire = " + resistances.at(4) + " ohm");
 }
 
 void TestLiveDisplay::relabelsOncePerOutputKindChange()
@@ -162,7 +201,7 @@ void TestLiveDisplay::statusWordColoursItsFlags()
         QVERIFY(!red);
 }
 
-void TestLiveDisplay::hexAndCounters()
+void TestLiveDisplay::hexAndDecimalFields()
 {
     LiveDisplay display;
     LiveValues v;
@@ -171,15 +210,27 @@ void TestLiveDisplay::hexAndCounters()
     v.uAfterWriteOKbits2 = 0;
     v.uCRCOKbits2 = 0x3f;
     v.ADAveraged = 1234567;
-    v.ADAveraged2 = 12;
+    v.ADAveraged2 = -1234567;
+    v.ADSpS = 50;
+    v.uWires = 3;
     v.uWiresSetting = 2;
+    v.enuCalMode = 2;
+    v.uErrorNumber = 200;
+    v.uADCRestartNumber = 255;
+    v.uCountOfNewInputValue = 150;
+    v.uPWMITPerSec = 244;
+    v.uCounterSecAfterReset = 17;
+    v.PWM = 1000;
     const LiveDisplay::View& view = display.update(v);
-    QCOMPARE(view.uAfterWriteOKbits1, QStringLiteral("A"));
-    QCOMPARE(view.uCRCOKbits1, QStringLiteral("FF"));
-    QCOMPARE(view.uAfterWriteOKbits2, QStringLiteral("0"));
-    QCOMPARE(view.uCRCOKbits2, QStringLiteral("3F"));
-    QCOMPARE(view.ADAveragedBig, QStringLiteral("AD = 1 234 567"));
-    QCOMPARE(view.ADAveraged2, QStringLiteral("12"));
+    QCOMPARE(
+        (QStringList{view.uAfterWriteOKbits1, view.uCRCOKbits1, view.uAfterWriteOKbits2, view.uCRCOKbits2}),
+        (QStringList{"A", "FF", "0", "3F"}));
+    QCOMPARE((QStringList{view.ADAveraged, view.ADAveragedBig, view.ADAveraged2}),
+             (QStringList{"1 234 567", "AD = 1 234 567", "-1 234 567"}));
+    QCOMPARE((QStringList{view.ADSpS, view.uWires, view.enuCalMode, view.uErrorNumber, view.uADCRestartNumber,
+                          view.uCountOfNewInputValue, view.uPWMITPerSec, view.uCounterSecAfterReset}),
+             (QStringList{"50", "3", "2", "200", "255", "150", "244", "17"}));
+    QCOMPARE((QStringList{view.PWM, view.PWMNagy}), (QStringList{"1 000", "PWM = 1 000"}));
     QVERIFY(view.twoWireGroupVisible);
 }
 

@@ -144,25 +144,39 @@ private slots:
         QCOMPARE(rig.link.MBStatus(), stOK);
     }
 
-    void asciiStatus_data()
+    // Status 0 in ASCII framing is asciiTransaction.
+    void answerStatus_data()
     {
+        QTest::addColumn<int>("mode");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("text");
-        QTest::newRow("0") << 0 << "OK";
-        QTest::newRow("253") << 253 << "OK";
-        QTest::newRow("254") << 254 << "Slave Error: #254";
-        QTest::newRow("255") << 255 << "Slave Error: #255";
+        QTest::addColumn<QByteArray>("query");
+        const QByteArray ascii("M01220100A042;");
+        const QByteArray nibble = QByteArray::fromHex("01C002420140094F0066");
+        QTest::newRow("ascii 253") << int(modeASCIIMaster) << 253 << "OK" << ascii;
+        QTest::newRow("ascii 254") << int(modeASCIIMaster) << 254 << "Slave Error: #254" << ascii;
+        QTest::newRow("ascii 255") << int(modeASCIIMaster) << 255 << "Slave Error: #255" << ascii;
+        QTest::newRow("nibble 0") << int(modeMaster) << 0 << "OK" << nibble;
+        QTest::newRow("nibble 128") << int(modeMaster) << 128 << "OK" << nibble;
+        QTest::newRow("nibble 129") << int(modeMaster) << 129 << "Slave Error: #129" << nibble;
+        QTest::newRow("nibble 255") << int(modeMaster) << 255 << "Slave Error: #255" << nibble;
     }
-    void asciiStatus()
+    void answerStatus()
     {
+        QFETCH(int, mode);
         QFETCH(int, status);
         QFETCH(QString, text);
+        QFETCH(QByteArray, query);
         Rig rig;
-        QVERIFY(rig.open());
-        rig.peer.setResponder(
-            [status](const QByteArray&) { return asciiAnswer(quint8(status), QByteArray::fromHex("3412")); });
+        QVERIFY(rig.open(TMBMode(mode)));
+        rig.peer.setResponder([mode, status](const QByteArray&) {
+            const QByteArray data = QByteArray::fromHex("3412");
+            return mode == modeMaster ? nibbleAnswer(0x81, quint8(status), data)
+                                      : asciiAnswer(quint8(status), data);
+        });
         QVERIFY(rig.transact());
 
+        QCOMPARE(rig.peer.received(), query);
         QStringList expected = kSuccess;
         expected.last() = QStringLiteral("end ") + text;
         QCOMPARE(rig.log.entries(), expected);
@@ -170,35 +184,6 @@ private slots:
         QCOMPARE(rig.link.MBStatusString(), text);
         QCOMPARE(rig.link.MBNumberOfRxFrames(), text == "OK" ? 1u : 0u);
         // The answer's data stays readable either way.
-        QCOMPARE(rig.link.MBGetWord(), quint16(0x1234));
-    }
-
-    void nibbleTransaction_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0") << 0 << "OK";
-        QTest::newRow("128") << 128 << "OK";
-        QTest::newRow("129") << 129 << "Slave Error: #129";
-        QTest::newRow("255") << 255 << "Slave Error: #255";
-    }
-    void nibbleTransaction()
-    {
-        QFETCH(int, code);
-        QFETCH(QString, text);
-        Rig rig;
-        QVERIFY(rig.open(modeMaster));
-        rig.peer.setResponder([code](const QByteArray&) {
-            return nibbleAnswer(0x81, quint8(code), QByteArray::fromHex("3412"));
-        });
-        QVERIFY(rig.transact());
-
-        QCOMPARE(rig.peer.received(), QByteArray::fromHex("01C002420140094F0066"));
-        QStringList expected = kSuccess;
-        expected.last() = QStringLiteral("end ") + text;
-        QCOMPARE(rig.log.entries(), expected);
-        QCOMPARE(rig.link.MBStatusString(), text);
-        QCOMPARE(rig.link.MBNumberOfRxFrames(), text == "OK" ? 1u : 0u);
         QCOMPARE(rig.link.MBReceivedDataNumber(), quint16(2));
         QCOMPARE(rig.link.MBGetWord(), quint16(0x1234));
     }

