@@ -24,6 +24,11 @@ namespace {
 
 constexpr int SetUpWaitMs = 5000;
 
+// The lamp colours a technician reads the link by.
+const QColor kGreen(0, 255, 0);
+const QColor kOrange(249, 124, 0);
+const QColor kRed(255, 0, 0);
+
 // An "S" answer with status 0 and no data, as a transmitter acknowledges.
 QByteArray okAnswer()
 {
@@ -286,8 +291,8 @@ private slots:
         QVERIFY(!p->refreshButton()->isEnabled());
         QVERIFY(!p->portList()->isEnabled());
         QVERIFY(!p->baudList()->isEnabled());
-        QCOMPARE(TMBPanel::fillOf(p->portIndicator()), TMBPanel::green());
-        QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), TMBPanel::green());
+        QCOMPARE(TMBPanel::fillOf(p->portIndicator()), kGreen);
+        QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), kGreen);
         QCOMPARE(p->lastStatus()->text(), QStringLiteral("Last status: OK"));
         QVERIFY(p->tryNumberMark()->isVisible());
         savePng(QStringLiteral("tmb_panel_open.png"));
@@ -300,7 +305,7 @@ private slots:
         QVERIFY(!p->openButton()->isChecked());
         QVERIFY(p->refreshButton()->isEnabled() && p->portList()->isEnabled() && p->baudList()->isEnabled());
         QCOMPARE(TMBPanel::fillOf(p->portIndicator()), TMBPanel::normal());
-        QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), TMBPanel::red());
+        QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), kRed);
         QCOMPARE(p->lastStatus()->text(), QStringLiteral("Last status: Closed Port"));
         QVERIFY(!p->tryNumberMark()->isVisible());
 
@@ -330,8 +335,8 @@ private slots:
         QCOMPARE(openedOrClosed.count(), 0);
         QVERIFY(!p->openButton()->isChecked());
         QCOMPARE(p->openButton()->text(), QStringLiteral("Open"));
-        QCOMPARE(TMBPanel::fillOf(p->portIndicator()), TMBPanel::red());
-        QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), TMBPanel::red());
+        QCOMPARE(TMBPanel::fillOf(p->portIndicator()), kRed);
+        QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), kRed);
         QCOMPARE(p->lastStatus()->text(), QStringLiteral("Last status: Closed Port"));
         QVERIFY(p->refreshButton()->isEnabled() && p->portList()->isEnabled() && p->baudList()->isEnabled());
         // Refreshed: the held port is gone and the first entry is taken.
@@ -471,7 +476,7 @@ private slots:
         QCOMPARE(p->tryNumberMark()->text(), QString::number(tries));
         QCOMPARE(p->tryNumberMark()->x(), 138 + tries);
         QCOMPARE(p->lastStatus()->text(), QStringLiteral("Last status: Time Out"));
-        QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), TMBPanel::red());
+        QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), kRed);
         QCOMPARE(p->txCounter()->text(), QStringLiteral("1 frames"));
         if (tries == 5)
             savePng(QStringLiteral("tmb_panel_timeout.png"));
@@ -482,7 +487,7 @@ private slots:
         QCOMPARE(p->tryNumberMark()->text(), QStringLiteral("0"));
         QCOMPARE(p->tryNumberMark()->x(), 138);
         QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), TMBPanel::normal());
-        QCOMPARE(TMBPanel::fillOf(p->portIndicator()), TMBPanel::green());
+        QCOMPARE(TMBPanel::fillOf(p->portIndicator()), kGreen);
         QCOMPARE(m_mb->MBMasterTryNumberMax(), quint8(0));
     }
 
@@ -498,13 +503,13 @@ private slots:
                 [&] { rxAtEnd = TMBPanel::fillOf(p->rxIndicator()); });
         QSignalSpy end(m_mb.get(), &TMB::OnMBMasterEndOfEvent);
         m_mb->MBSend(0);
-        QCOMPARE(TMBPanel::fillOf(p->txIndicator()), TMBPanel::orange());
+        QCOMPARE(TMBPanel::fillOf(p->txIndicator()), kOrange);
         QVERIFY(p->txLampTimer().isActive());
         QVERIFY(end.wait(5000));
         QCOMPARE(end.at(0).at(0).value<TMBStatus>(), stOK);
-        QCOMPARE(rxAtEnd, TMBPanel::orange());
+        QCOMPARE(rxAtEnd, kOrange);
         QCOMPARE(p->lastStatus()->text(), QStringLiteral("Last status: OK"));
-        QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), TMBPanel::green());
+        QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), kGreen);
         QCOMPARE(p->tryNumberMark()->text(), QStringLiteral("1"));
         QCOMPARE(p->txCounter()->text(), QStringLiteral("1 frames"));
         // An answer shows in the Rx counter at the next refresh of the counters.
