@@ -346,7 +346,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Each page file wires its own controls; connectHandlers calls them.
     void connectHandlers();
+    void connectSettingsPageHandlers();
+    void connectCalibrationPageHandlers();
     void markSettingsChanged();
     void normalise(TLabeledEdit* edit, settingsedit::NumericEdit numericEdit);
 

@@ -27,9 +27,15 @@ kv_install_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"
 }
 
-# kv_configure [cmake options...]: configures $KV_BUILD_DIR with Ninja.
+# kv_configure [cmake options...]: configures $KV_BUILD_DIR with Ninja. A
+# ccache on the machine is used when there is one; it is not required.
 kv_configure() {
-  cmake -S "$KV_ROOT" -B "$KV_BUILD_DIR" -G Ninja "$@"
+  local launcher=()
+  if command -v ccache >/dev/null 2>&1; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$KV_ROOT}"
+  fi
+  cmake -S "$KV_ROOT" -B "$KV_BUILD_DIR" -G Ninja "${launcher[@]}" "$@"
 }
 
 kv_build() {
