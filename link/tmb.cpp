@@ -36,9 +36,8 @@ TMB::~TMB()
 
 // --- Port access ---------------------------------------------------------
 
-bool TMB::openPort(QString* systemError)
+bool TMB::startPort(std::unique_ptr<SerialPort> port, QString* systemError)
 {
-    std::unique_ptr<SerialPort> port = SerialPort::open(m_port, m_baudRate, systemError);
     if (!port)
         return false;
     // Driver queue sizes (WinQSizeIn/Out) have no POSIX counterpart.
@@ -101,9 +100,21 @@ void TMB::onHangUp()
 
 bool TMB::openAction(const QString& port, QString* errorMessage)
 {
+    return openFor(port, nullptr, errorMessage);
+}
+
+bool TMB::openAction(std::unique_ptr<SerialPort> port, QString* errorMessage)
+{
+    const QString name = port ? port->path() : m_port;
+    return openFor(name, std::move(port), errorMessage);
+}
+
+bool TMB::openFor(const QString& port, std::unique_ptr<SerialPort> adopted, QString* errorMessage)
+{
     if (m_running)
         return true;
     const bool wasOpen = m_portOpen;
+    const bool openHere = !adopted;
 
     m_port = port;
     setStatusNow(mb::isSlaveMode(m_mode) ? stnWaitingForCommand : stnReady);
@@ -112,7 +123,9 @@ bool TMB::openAction(const QString& port, QString* errorMessage)
     showResult(stOK);
 
     QString systemError;
-    if (!openPort(&systemError)) {
+    std::unique_ptr<SerialPort> serial =
+        openHere ? SerialPort::open(m_port, m_baudRate, &systemError) : std::move(adopted);
+    if (!startPort(std::move(serial), &systemError)) {
         closingSteps();
         closePort();
         if (errorMessage)
@@ -202,6 +215,12 @@ void TMB::setMBMode(TMBMode mode)
     setStatusNow(mode == modeSlave ? stnWaitingForCommand : stnReady);
     resetIndicators();
     resetSpeedRange();
+    // The raw modes collect from data position 1: what a framed mode left
+    // in the buffer must not stand in front of their first byte.
+    if (mode == modeByte || mode == modeString) {
+        m_rxRaw.clear();
+        m_stringArmed = false;
+    }
 }
 
 // --- Transactions ----------------------------------------------------------
@@ -220,7 +239,9 @@ void TMB::MBSend(quint16 delayMs)
 void TMB::onSendDelay()
 {
     m_sendDelayTimer.stop();
-    if (mb::isMasterMode(m_mode))
+    if (m_mode == modeSlave)
+        sendSlaveAnswer();
+    else
         sendNow();
 }
 
@@ -230,18 +251,15 @@ bool TMB::writeQuery()
         setStatusNow(stnPortError);
         return false;
     }
-    const int header = m_frameHeaderSize;
+    const bool ascii = m_mode == modeASCIIMaster;
     m_txFrame[0] = m_masterAddress;
-    if (m_mode == modeMaster && m_masterQueryMode)
-        m_txFrame[0] = quint8(m_masterAddress + 0x40);
+    if (!ascii && m_masterQueryMode)
+        m_txFrame[0] = quint8(m_masterAddress + QueryModeBit);
     m_txFrame[1] = m_masterId;
     m_txFrame[2] = m_masterCommand;
-    if (m_mode == modeASCIIMaster)
+    if (ascii)
         m_txFrame[3] = 0;
-    const int body = header + m_dataToSend;
-    const QByteArray frame =
-        frame::withCrc(QByteArrayView(reinterpret_cast<const char*>(m_txFrame.data()), body));
-    std::memcpy(m_txFrame.data() + body, frame.constData() + body, 2);
+    const QByteArray frame = sealTxFrame(m_frameHeaderSize);
 
     const QByteArray wire = (m_mode == modeASCIIMaster) ? frame::asciiEncode(frame::AsciiQueryStart, frame)
                                                         : frame::nibbleEncode(frame);
@@ -254,10 +272,21 @@ bool TMB::writeQuery()
     return true;
 }
 
+QByteArray TMB::sealTxFrame(int headerSize)
+{
+    const int body = headerSize + m_dataToSend;
+    const QByteArray frame =
+        frame::withCrc(QByteArrayView(reinterpret_cast<const char*>(m_txFrame.data()), body));
+    std::memcpy(m_txFrame.data() + body, frame.constData() + body, 2);
+    return frame;
+}
+
 void TMB::sendNow()
 {
-    if (!mb::isMasterMode(m_mode))
+    if (!mb::isMasterMode(m_mode)) {
+        sendWithoutAnswer();
         return;
+    }
     m_answerTimer.stop();
     setBusy(true);
 
@@ -329,12 +358,18 @@ void TMB::portError()
 void TMB::feed(const QByteArray& batch)
 {
     const quint32 generation = m_openGeneration;
-    for (const char c : batch) {
+    for (qsizetype k = 0; k < batch.size(); ++k) {
         // A handler run from this loop may have closed the port, or closed
         // and opened it again: the rest of the batch belongs to neither.
         if (!m_running || generation != m_openGeneration)
             return;
-        feedByte(quint8(c));
+        // Byte mode takes the rest of the batch at once (a handler may have
+        // switched to it halfway).
+        if (m_mode == modeByte) {
+            receiveBytes(QByteArrayView(batch).sliced(k));
+            return;
+        }
+        feedByte(quint8(batch[k]));
     }
 }
 
@@ -354,9 +389,11 @@ void TMB::feedByte(quint8 byte)
     case modeDiagnostic:
         event = m_nibbleDecoder.feed(byte, {NibbleFirstByteRule::Any, 0});
         break;
+    case modeString:
+        receiveStringByte(byte);
+        return;
     case modeASCIISlave:
     case modeByte:
-    case modeString:
         return;
     }
 
@@ -364,17 +401,21 @@ void TMB::feedByte(quint8 byte)
     case DecodeEvent::None:
         break;
     case DecodeEvent::FrameStarted:
-        if (mb::isMasterMode(m_mode))
-            setStatusNow(stnReceiving);
+        setStatusNow(stnReceiving);
         break;
     case DecodeEvent::Rejected:
         resetReceiver();
+        // A monitor that saw a broken frame end is not receiving any more.
+        if (m_mode == modeDiagnostic)
+            setStatusNow(stnReady);
         break;
     case DecodeEvent::FrameAccepted:
         if (mb::isMasterMode(m_mode))
             acceptMasterFrame();
+        else if (m_mode == modeSlave)
+            acceptSlaveQuery();
         else
-            acceptMonitorFrame();
+            acceptDiagnosticFrame();
         break;
     }
 }
@@ -416,12 +457,6 @@ void TMB::acceptMasterFrame()
     setStatusNow(stnReady);
     setBusy(false);
     emit OnMBMasterEndOfEvent(m_status, m_statusString);
-}
-
-void TMB::acceptMonitorFrame()
-{
-    emit rxActivity();
-    copyFrame();
 }
 
 // --- Payload ---------------------------------------------------------------
@@ -567,6 +602,14 @@ float TMB::MBGetSingle()
 QByteArray TMB::txData() const
 {
     return QByteArray(reinterpret_cast<const char*>(m_txFrame.data()) + m_frameHeaderSize, m_dataToSend);
+}
+
+void TMB::MBClearRxBuffer()
+{
+    m_rxRaw.clear();
+    m_receivedDataNumber = 0;
+    m_rxFrameLength = 0;
+    m_rxIndex = 1;
 }
 
 QByteArray TMB::rxFrame() const

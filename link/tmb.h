@@ -11,17 +11,20 @@
 #include <array>
 #include <memory>
 
+class SerialPort;
 class TCommThread;
 
-// The serial link component: one serial port, the master side of the
-// command/answer protocol in nibble or ASCII framing, its counters, timers
-// and events. Free of widgets; TMBPanel shows it.
+// The serial link component: one serial port, the command/answer protocol
+// in nibble or ASCII framing as master, as a nibble-framed slave station or
+// as a line monitor, and raw byte and stop-byte-terminated string traffic;
+// its counters, timers and events. Free of widgets; TMBPanel shows it.
 //
 // Everything runs on the thread that owns the object. The receive thread
 // only hands batches of received bytes over to it.
 //
-// Slave, monitor and raw byte/string traffic has no handler here: in those
-// modes frames are decoded into RxFrame but nothing answers or counts them.
+// modeASCIISlave is a station that keeps still: it takes the slave's states
+// when the port opens, ignores every received character and answers nothing
+// (MBSend writes nothing in it either).
 class TMB : public QObject
 {
     Q_OBJECT
@@ -32,6 +35,34 @@ public:
     static constexpr int TxFrameSize = 4 + MaxDataPosition + 2;
     static constexpr quint16 DefaultMasterTimeOutMs = 1000;
     static constexpr quint8 MaxTries = 5;
+
+    // The component's version date: the panel's caption and the slave's
+    // identification answer carry it.
+    static constexpr quint16 VersionYear = 2015;
+    static constexpr quint8 VersionMonth = 3;
+    static constexpr quint8 VersionDay = 18;
+
+    // Slave commands the component answers itself; 1 to 127 go to
+    // OnMBSlaveReceivedCommand, anything else is unsupported.
+    static constexpr quint8 SlaveCommandNoOperation = 0;
+    static constexpr quint8 SlaveLastUserCommand = 127;
+    static constexpr quint8 SlaveCommandNoOperationHigh = 128;
+    static constexpr quint8 SlaveCommandIdentification = 129;
+    static constexpr quint8 SlaveCommandFrameCounter = 130;
+    // Data byte 1 of the frame-counter command that clears the counter.
+    static constexpr quint8 SlaveFrameCounterClear = 1;
+    // Error codes of an answer: from SlaveErrorFirst on the answer reports
+    // a slave error; the component itself sets the two below.
+    static constexpr quint8 SlaveErrorFirst = 128;
+    static constexpr quint8 SlaveErrorWrongId = 129;
+    static constexpr quint8 SlaveErrorUnsupportedCommand = 130;
+    static constexpr quint8 DefaultSlaveOwnAddress = 1;
+
+    // The address byte of a nibble-framed frame.
+    static constexpr quint8 AddressMask = 0x0F;
+    static constexpr quint8 BroadcastAddress = 0;
+    static constexpr quint8 QueryModeBit = 0x40;
+    static constexpr quint8 AnswerBit = 0x80;
 
     explicit TMB(QObject* parent = nullptr);
     ~TMB() override;
@@ -55,6 +86,10 @@ public:
     // On failure everything is closed again, errorMessage gets
     // "TMB : cannot open <port>\r<system text>" and no event fires.
     bool openAction(const QString& port, QString* errorMessage = nullptr);
+    // The same Open on a port opened elsewhere (see SerialPort::adopt):
+    // Port becomes its name, the line settings are the caller's. A null
+    // port fails like a port that cannot be opened.
+    bool openAction(std::unique_ptr<SerialPort> port, QString* errorMessage = nullptr);
     // The panel's Close. Fires OnMBMasterEndOfEvent(stClosedPort) when a
     // master transaction was under way, then OnMBPortOpenedOrClosed(false).
     void closeAction();
@@ -84,16 +119,29 @@ public:
     void setMBReminder(quint16 value) { m_reminder = value; }
 
     quint8 MBSlaveOwnAddress() const { return m_slaveOwnAddress; }
-    void setMBSlaveOwnAddress(quint8 address) { m_slaveOwnAddress = quint8(qMin<int>(address, 15)); }
+    // 0 is the broadcast address, never a station's own: it stores 1.
+    void setMBSlaveOwnAddress(quint8 address) { m_slaveOwnAddress = quint8(qBound(1, int(address), 15)); }
     quint8 MBSlaveID() const { return m_slaveId; }
     void setMBSlaveID(quint8 id) { m_slaveId = id; }
     quint8 MBSlaveErrorCode() const { return m_slaveErrorCode; }
     void setMBSlaveErrorCode(quint8 code) { m_slaveErrorCode = code; }
     QString MBSlaveName() const { return m_slaveName; }
+    // Answered to the identification command one byte per character
+    // (Latin-1), then a 0 byte.
     void setMBSlaveName(const QString& name) { m_slaveName = name; }
+    // Milliseconds between an accepted query and the slave's answer.
+    quint16 MBSlaveDelayTime() const { return m_slaveDelayTime; }
+    void setMBSlaveDelayTime(quint16 ms) { m_slaveDelayTime = ms; }
+    quint8 MBStopByteInStringMode() const { return m_stopByte; }
+    void setMBStopByteInStringMode(quint8 byte) { m_stopByte = byte; }
 
-    // Sends the query after delayMs (0: at once). Ends in exactly one
-    // OnMBMasterEndOfEvent unless another MBSend overtakes it.
+    // Sends after delayMs (0: at once) what the mode sends: the query in
+    // the master modes; a query without awaiting an answer in
+    // modeDiagnostic; the data bytes one per write in modeByte and
+    // modeString (the latter also arms the reception of one string). Ends in
+    // exactly one OnMBMasterEndOfEvent unless another MBSend overtakes it.
+    // In modeSlave a delayed MBSend sends the slave's answer again and
+    // fires no end event; in modeASCIISlave nothing happens.
     void MBSend(quint16 delayMs);
 
     // --- Results and state ---------------------------------------------
@@ -115,6 +163,11 @@ public:
     quint16 MBReceivedDataNumber() const { return m_receivedDataNumber; }
     quint16 MBNumberOfReceivedBytes() const { return quint16(m_rxRaw.count()); }
     bool MBRxBufferFull() const { return m_rxRaw.full(); }
+    // Empties the receive buffer: in modeByte, where received bytes pile
+    // up until 2048 are held, the next byte is data position 1 again.
+    // MBReceivedDataNumber := 0, RX index := 1; an armed string reception
+    // stays armed and starts afresh.
+    void MBClearRxBuffer();
 
     void MBClearTxBuffer();
     void MBPutByte(quint8 value);
@@ -134,7 +187,8 @@ public:
     float MBGetSingle();
 
     // Data bytes 1..MBDataNumberToSend of the next query, and the last
-    // accepted frame as received (header, data, CRC).
+    // accepted frame as received (header, data, CRC); in modeByte and
+    // modeString three bytes of no meaning, then the bytes received.
     QByteArray txData() const;
     QByteArray rxFrame() const;
 
@@ -160,6 +214,8 @@ public:
     // One-shot user timer; OnMBUserTimeOut fires when it elapses.
     void MBStartUserTimer(int intervalMs);
     bool userTimerActive() const { return m_userTimer.isActive(); }
+    // A delayed MBSend or a slave's delayed answer is still due.
+    bool sendDelayActive() const { return m_sendDelayTimer.isActive(); }
 
 signals:
     void OnMBMasterEndOfEvent(TMBStatus MBStatus, const QString& MBStatusString);
@@ -167,6 +223,17 @@ signals:
     void OnMBBusyChanged(bool MBbBusy);
     void OnMBPortOpenedOrClosed(bool MBbPortOpen);
     void OnMBUserTimeOut();
+    // modeSlave: a query with a user command (1 to 127) was accepted. The
+    // handler reads the request with the get operations, puts the answer
+    // (the transmit data is already cleared) and may set MBSlaveErrorCode.
+    void OnMBSlaveReceivedCommand(quint8 Command, bool QueryMode, quint16 ReceivedDataNumber);
+    // modeDiagnostic: a valid frame was seen; its data from data position 1.
+    void OnMBDiagnosticReceivedAFrame(quint16 ReceivedDataNumber);
+    // modeByte: a batch of bytes arrived; the number of bytes held.
+    void OnMBReceivedAByte(quint16 ReceivedBytesNumber);
+    // modeString: a string ended by the stop byte arrived, the stop byte its
+    // last character; one character per byte (Latin-1).
+    void OnMBReceivedAString(const QString& ReceivedString);
 
     // Services for a panel; nothing depends on anyone listening.
     void txActivity();
@@ -192,7 +259,8 @@ private:
     static quint16 clampPosition(int index) { return quint16(qBound(1, index, MaxDataPosition)); }
 
     // Port access
-    bool openPort(QString* systemError);
+    bool openFor(const QString& name, std::unique_ptr<SerialPort> adopted, QString* errorMessage);
+    bool startPort(std::unique_ptr<SerialPort> port, QString* systemError);
     void closePort();
     bool writeBytes(const QByteArray& bytes);
     void onReceive();
@@ -201,13 +269,26 @@ private:
     // Engine
     void sendNow();
     bool writeQuery();
+    // The CRC of header + MBDataNumberToSend data bytes, stored after them;
+    // returns the whole frame.
+    QByteArray sealTxFrame(int headerSize);
     void onAnswerTimeout();
     void onSendDelay();
     void feed(const QByteArray& batch);
     void feedByte(quint8 byte);
     void acceptMasterFrame();
-    void acceptMonitorFrame();
     void copyFrame();
+
+    // Slave, diagnostic, byte and string modes (tmb_modes.cpp)
+    void acceptSlaveQuery();
+    void putIdentification();
+    void sendSlaveAnswer();
+    void acceptDiagnosticFrame();
+    void sendWithoutAnswer();
+    bool writeDataBytes();
+    void receiveBytes(QByteArrayView bytes);
+    void receiveStringByte(quint8 byte);
+    void copyRawData();
     void resetReceiver();
     void portError();
     void closingSteps();
@@ -252,10 +333,14 @@ private:
     quint8 m_tryNumberMax = 0;
     quint16 m_calculatedTimeOfSending = 0;
     quint16 m_reminder = 0;
-    quint8 m_slaveOwnAddress = 1;
+    quint8 m_slaveOwnAddress = DefaultSlaveOwnAddress;
     quint8 m_slaveId = 0;
     quint8 m_slaveErrorCode = 0;
-    QString m_slaveName;
+    QString m_slaveName = QStringLiteral("MB Slave");
+    quint16 m_slaveDelayTime = 0;
+    quint8 m_stopByte = 0;
+    // Set by a send in modeString, cleared by the stop byte.
+    bool m_stringArmed = false;
 
     // Results
     TMBStatus m_status = stOK;

@@ -18,9 +18,6 @@
 
 namespace {
 
-constexpr int VersionYear = 2015;
-constexpr int VersionMonth = 3;
-constexpr int VersionDay = 18;
 constexpr int PanelPointSize = 8;
 constexpr int TryMarkPixelSize = 8;
 
@@ -236,8 +233,9 @@ QString TMBPanel::unitWord(TMBMode mode)
 
 QString TMBPanel::versionDate()
 {
-    return NumberFormat::format(VersionYear, u"0000") + u'-' + NumberFormat::format(VersionMonth, u"00") +
-           u'-' + NumberFormat::format(VersionDay, u"00");
+    return NumberFormat::format(TMB::VersionYear, u"0000") + u'-' +
+           NumberFormat::format(TMB::VersionMonth, u"00") + u'-' +
+           NumberFormat::format(TMB::VersionDay, u"00");
 }
 
 QString TMBPanel::counterText(quint32 count, const QString& unit)

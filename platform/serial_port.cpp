@@ -67,6 +67,13 @@ QString systemErrorText(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+std::unique_ptr<SerialPort> failure(int error, QString* errorText)
+{
+    if (errorText)
+        *errorText = systemErrorText(error);
+    return nullptr;
+}
+
 // Opens, locks and checks that the path is a terminal. Returns the fd or -1
 // with errno set.
 int openExclusive(const QString& path)
@@ -131,16 +138,30 @@ SerialPort::~SerialPort()
 
 std::unique_ptr<SerialPort> SerialPort::open(const QString& path, quint32 baudRate, QString* errorText)
 {
-    auto fail = [errorText](int error) -> std::unique_ptr<SerialPort> {
-        if (errorText)
-            *errorText = systemErrorText(error);
-        return nullptr;
-    };
-
     const int fd = openExclusive(path);
     if (fd < 0)
-        return fail(errno);
+        return failure(errno, errorText);
+    return setUp(fd, path, baudRate, errorText);
+}
 
+std::unique_ptr<SerialPort> SerialPort::adopt(int fd, const QString& name, quint32 baudRate,
+                                              QString* errorText)
+{
+    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    termios tio{};
+    if (own < 0 || ::tcgetattr(own, &tio) != 0 ||
+        ::fcntl(own, F_SETFL, ::fcntl(own, F_GETFL) | O_NONBLOCK) != 0) {
+        const int error = errno;
+        if (own >= 0)
+            ::close(own);
+        return failure(error, errorText);
+    }
+    return setUp(own, name, baudRate, errorText);
+}
+
+std::unique_ptr<SerialPort> SerialPort::setUp(int fd, const QString& path, quint32 baudRate,
+                                              QString* errorText)
+{
     termios tio {};
     ::tcgetattr(fd, &tio);
     serial::setRawLineSettings(&tio);
@@ -148,7 +169,7 @@ std::unique_ptr<SerialPort> SerialPort::open(const QString& path, quint32 baudRa
     if (::tcsetattr(fd, TCSANOW, &tio) != 0 || (!standard && !serial::setCustomBaud(fd, baudRate))) {
         const int error = errno ? errno : EINVAL;
         closeExclusive(fd);
-        return fail(error);
+        return failure(error, errorText);
     }
 
     // Nothing drives DTR or RTS: some adapters power the far side from them.

@@ -41,6 +41,13 @@ public:
     // errorText is given, the system's text for the error.
     static std::unique_ptr<SerialPort> open(const QString& path, quint32 baudRate, QString* errorText = nullptr);
 
+    // A terminal descriptor opened elsewhere (inherited from a parent, or the
+    // far end of a pseudo-terminal, which has no path to open): a duplicate
+    // is set up as open() does; the caller keeps its own. `name` stands in
+    // for the path. No exclusive hold is taken: the caller already has one.
+    static std::unique_ptr<SerialPort> adopt(int fd, const QString& name, quint32 baudRate,
+                                             QString* errorText = nullptr);
+
     // True when the path names a terminal device that can be opened
     // exclusively right now. Leaves the device as it found it.
     static bool isAvailable(const QString& path);
@@ -57,6 +64,10 @@ public:
 
 private:
     SerialPort(int fd, QString path, quint32 baudRate);
+    // Line settings, modem lines and queues of a freshly opened descriptor;
+    // closes it on failure.
+    static std::unique_ptr<SerialPort> setUp(int fd, const QString& path, quint32 baudRate,
+                                             QString* errorText);
 
     int m_fd = -1;
     QString m_path;
