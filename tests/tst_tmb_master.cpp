@@ -396,6 +396,11 @@ private slots:
         QCOMPARE(link.MBMasterAddressToSlave(), quint8(15));
         link.setMBMasterAddressToSlave(0);
         QCOMPARE(link.MBMasterAddressToSlave(), quint8(0));
+        // A slave's own address is never the broadcast address 0.
+        link.setMBSlaveOwnAddress(0);
+        QCOMPARE(link.MBSlaveOwnAddress(), quint8(1));
+        link.setMBSlaveOwnAddress(20);
+        QCOMPARE(link.MBSlaveOwnAddress(), quint8(15));
     }
 
     void sendWhileClosed_data()

@@ -1,10 +1,12 @@
 #include "link/ascii_codec.h"
 #include "link/crc16.h"
+#include "link/nibble_codec.h"
 #include "link/tmb.h"
 #include "link/tmb_panel.h"
 #include "platform/number_format.h"
 #include "platform/serial_port.h"
 #include "platform/serial_port_enumeration.h"
+#include "tests/support/link_frames.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_files.h"
 
@@ -406,6 +408,66 @@ private slots:
         QCOMPARE(m_panel->tryNumberMark()->isVisible(), mode == modeMaster || mode == modeASCIIMaster);
         m_mb->closeAction();
         QVERIFY(!m_panel->tryNumberMark()->isVisible());
+    }
+
+    // Each mode's panel after some traffic: counters with their unit words
+    // and the last result as the user sees them.
+    void modeTraffic_data()
+    {
+        QTest::addColumn<TMBMode>("mode");
+        QTest::addColumn<int>("sends");
+        QTest::addColumn<QByteArray>("peerSends");
+        QTest::addColumn<QStringList>("shown"); // Tx counter, Rx counter, last status
+        QTest::addColumn<QColor>("lamp");
+        auto nibble = [](const char* hex) {
+            return frame::nibbleEncode(frame::withCrc(QByteArray::fromHex(hex)));
+        };
+        const QString ok = QStringLiteral("Last status: OK");
+        // Two transactions: the second refresh shows the first answer.
+        QTest::newRow("master") << modeMaster << 2 << QByteArray() << QStringList{"2 frames", "1 frames", ok}
+                                << kGreen;
+        QTest::newRow("slave") << modeSlave << 0 << nibble("010081")
+                               << QStringList{"0 frames", "1 frames", ok} << kGreen;
+        QTest::newRow("slave_wrong_id")
+            << modeSlave << 0 << nibble("010581")
+            << QStringList{"0 frames", "0 frames", "Last status: Slave Error: #129"} << kOrange;
+        QTest::newRow("ascii_slave") << modeASCIISlave << 0 << QByteArray()
+                                     << QStringList{"0 frames", "0 frames", ok} << kGreen;
+        QTest::newRow("diagnostic") << modeDiagnostic << 0 << nibble("05220301").repeated(3)
+                                    << QStringList{"0 frames", "3 frames", ok} << kGreen;
+        QTest::newRow("byte") << modeByte << 1 << QByteArray("12345") << QStringList{"2 bytes", "5 bytes", ok}
+                              << kGreen;
+        QTest::newRow("string") << modeString << 2 << QByteArray("OK\r")
+                                << QStringList{"2 strings", "1 strings", ok} << kGreen;
+    }
+    void modeTraffic()
+    {
+        QFETCH(TMBMode, mode);
+        QFETCH(int, sends);
+        QFETCH(QByteArray, peerSends);
+        QFETCH(QStringList, shown);
+        QFETCH(QColor, lamp);
+        makePanel();
+        m_mb->setMBMode(mode);
+        m_mb->setMBStopByteInStringMode(13);
+        if (mode == modeMaster)
+            m_peerA->setResponder([](const QByteArray&) { return nibbleAnswer(0x81, 0); });
+        openFirst(m_peerA->devicePath());
+        TMBPanel* p = m_panel.get();
+
+        QSignalSpy end(m_mb.get(), &TMB::OnMBMasterEndOfEvent);
+        m_mb->MBClearTxBuffer();
+        m_mb->MBPutWord(0x0D3F);
+        for (int k = 0; k < sends; ++k) {
+            m_mb->MBSend(0);
+            QTRY_COMPARE_WITH_TIMEOUT(end.count(), k + 1, 5000);
+        }
+        m_peerA->send(peerSends);
+        QTRY_COMPARE_WITH_TIMEOUT(p->rxCounter()->text(), shown[1], 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(p->lastStatus()->text(), shown[2], 5000);
+        QCOMPARE(p->txCounter()->text(), shown[0]);
+        QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), lamp);
+        savePng(QStringLiteral("tmb_panel_mode_%1.png").arg(QString::fromLatin1(QTest::currentDataTag())));
     }
 
     void rateLabel_data()
