@@ -1,45 +1,27 @@
 #include "platform/ini_file.h"
 
-#include <QFile>
-#include <QSaveFile>
-#include <QStringDecoder>
+#include "platform/file_replacement.h"
+#include "platform/text_file_encoding.h"
 
-#include <array>
+#include <QFile>
+
 #include <limits>
 #include <optional>
 
 namespace {
 
-// Windows-1250 upper half. Bytes the code page leaves undefined map to the
-// control character of the same value, as Windows converts them.
-constexpr std::array<char16_t, 128> kWindows1250High = {
-    0x20AC, 0x0081, 0x201A, 0x0083, 0x201E, 0x2026, 0x2020, 0x2021, //
-    0x0088, 0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179, //
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
-    0x0098, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, //
-    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7, //
-    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B, //
-    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7, //
-    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C, //
-    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, //
-    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, //
-    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, //
-    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, //
-    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, //
-    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, //
-    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7, //
-    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
-};
+constexpr QStringView kCrLf = u"\r\n";
+constexpr QStringView kLf = u"\n";
 
-QString decodeWindows1250(const QByteArray& bytes)
+const QString kNotText = QStringLiteral("not a text file in UTF-8, UTF-16 or Windows-1250");
+
+// What reading back the written "key=value" line would give for value.
+bool readsBackAs(const QString& value)
 {
-    QString text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        text.append(byte < 0x80 ? QChar(byte) : QChar(kWindows1250High[byte - 0x80]));
-    }
-    return text;
+    if (value != value.trimmed())
+        return false;
+    return !(value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+             value.back() == value.front());
 }
 
 std::optional<int> parseInteger(QString text)
@@ -91,48 +73,81 @@ IniFile::IniFile(QString path) : m_path(std::move(path))
 
 bool IniFile::load(QString* error)
 {
-    m_lines.clear();
-    m_crlf = false;
+    clear();
     QFile file(m_path);
     if (!file.exists())
         return true;
     if (!file.open(QIODevice::ReadOnly)) {
+        m_readError = file.errorString();
+    } else {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            m_readError = file.errorString();
+        else
+            return setContent(bytes, error);
+    }
+    if (error)
+        *error = m_readError;
+    return false;
+}
+
+bool IniFile::setContent(QByteArrayView bytes, QString* error)
+{
+    clear();
+    const std::optional<TextFileEncoding::Decoded> decoded = TextFileEncoding::decode(bytes);
+    if (!decoded) {
+        m_readError = kNotText;
         if (error)
-            *error = file.errorString();
+            *error = m_readError;
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    m_crlf = bytes.contains("\r\n");
-    QStringList lines = decode(bytes).split(u'\n');
-    // A final line break ends the last line; it does not start another one.
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (QString& line : lines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        m_lines.append(parseLine(line));
+    m_utf8Mark = decoded->utf8Mark;
+    const QString& text = decoded->text;
+    qsizetype crlfCount = 0;
+    qsizetype lfCount = 0;
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0) {
+            // The last line has no line break, and keeps having none.
+            m_lines.append(parseLine(text.sliced(start), QString()));
+            break;
+        }
+        const bool crlf = end > start && text.at(end - 1) == u'\r';
+        (crlf ? crlfCount : lfCount) += 1;
+        // Only the CR of the line break belongs to it: more CRs are text.
+        const qsizetype textEnd = crlf ? end - 1 : end;
+        m_lines.append(parseLine(text.sliced(start, textEnd - start), (crlf ? kCrLf : kLf).toString()));
+        start = end + 1;
     }
+    m_newline = (crlfCount > lfCount ? kCrLf : kLf).toString();
     return true;
 }
 
 void IniFile::clear()
 {
     m_lines.clear();
+    m_newline = kLf.toString();
+    m_utf8Mark = false;
+    m_readError.clear();
 }
 
-QString IniFile::decode(const QByteArray& bytes)
+QByteArray IniFile::content() const
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        return decodeWindows1250(bytes);
-    return text;
+    QString text;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const Line& line = m_lines.at(i);
+        text += line.text;
+        // A last line without a line break gets one when lines follow it.
+        text += line.ending.isEmpty() && i + 1 < m_lines.size() ? m_newline : line.ending;
+    }
+    return TextFileEncoding::encode(text, m_utf8Mark);
 }
 
-IniFile::Line IniFile::parseLine(const QString& text)
+IniFile::Line IniFile::parseLine(const QString& text, const QString& ending)
 {
     Line line;
     line.text = text;
+    line.ending = ending;
     const QString trimmed = text.trimmed();
     if (trimmed.startsWith(u'[')) {
         const qsizetype close = trimmed.indexOf(u']');
@@ -248,12 +263,15 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
 {
     QString oneLine = value;
     oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    oneLine.replace(u'\r', u' ');
-    oneLine.replace(u'\n', u' ');
+    for (const QChar c : {u'\r', u'\n', u'\0'})
+        oneLine.replace(c, u' ');
+    if (!readsBackAs(oneLine))
+        oneLine = u'"' + oneLine + u'"';
 
     const qsizetype existing = findKey(section, key);
     if (existing >= 0) {
-        // Keep the key as the file spells it; only the value changes.
+        // Keep the key as the file spells it, and the line's ending; only
+        // the value changes.
         Line& line = m_lines[existing];
         line.text = line.name + u'=' + oneLine;
         return;
@@ -269,8 +287,8 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         header.kind = LineKind::Section;
         header.name = section.trimmed();
         header.text = u'[' + header.name + u']';
-        m_lines.append(header);
-        m_lines.append(line);
+        insertLine(m_lines.size(), header);
+        insertLine(m_lines.size(), line);
         return;
     }
     qsizetype insertAt = start + 1;
@@ -278,7 +296,13 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
         if (m_lines.at(i).kind == LineKind::Key)
             insertAt = i + 1;
     }
-    m_lines.insert(insertAt, line);
+    insertLine(insertAt, line);
+}
+
+void IniFile::insertLine(qsizetype at, Line line)
+{
+    line.ending = m_newline;
+    m_lines.insert(at, std::move(line));
 }
 
 void IniFile::writeInteger(const QString& section, const QString& key, int value)
@@ -293,28 +317,10 @@ void IniFile::writeBool(const QString& section, const QString& key, bool value)
 
 bool IniFile::save(QString* error) const
 {
-    const QString newline = m_crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    QString text;
-    for (const Line& line : m_lines)
-        text += line.text + newline;
-
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!m_readError.isEmpty()) {
         if (error)
-            *error = file.errorString();
+            *error = m_readError;
         return false;
     }
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return FileReplacement::replace(m_path, content(), error);
 }

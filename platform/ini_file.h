@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -13,11 +15,18 @@
 //
 // The file is read once (construction or load()), changed in memory and
 // written back by save(). Updates are made in place: every other line, its
-// order, comments and blank lines stay as they were; a new key goes after the
-// last key of its section, a new section to the end of the file.
+// order, comments, blank lines and line ending stay as they were; a new key
+// goes after the last key of its section, a new section to the end of the
+// file. New lines end as most lines of the file do.
 //
-// The text is written as UTF-8. A file that is not valid UTF-8 is read as
-// Windows-1250, the code page of files written on Windows.
+// Encodings are those of TextFileEncoding: UTF-8, UTF-16 or UTF-32 with a
+// byte-order mark, Windows-1250; the file is written back as UTF-8. A file
+// that exists but cannot be read (no permission, not text) is never
+// written: save() fails with the reason load() gave, so that a user's file
+// is not replaced by the few keys this program knows.
+//
+// save() builds the whole file in memory and replaces the old one in one
+// step (FileReplacement): after any failure the old file is as it was.
 class IniFile
 {
 public:
@@ -25,12 +34,20 @@ public:
     explicit IniFile(QString path);
 
     QString path() const { return m_path; }
+    // Where save() writes from now on; what was read stays.
+    void setPath(const QString& path) { m_path = path; }
 
     // Reads the file again, dropping unsaved changes. A missing file gives an
-    // empty one and succeeds; an unreadable file gives an empty one and fails.
+    // empty one and succeeds; an unreadable file gives an empty one and fails
+    // with the reason, and save() refuses to replace it.
     bool load(QString* error = nullptr);
-    // Forgets every line, so that save() writes only what is written after.
+    // Takes bytes as if read from the file.
+    bool setContent(QByteArrayView bytes, QString* error = nullptr);
+    // Forgets every line, and any failure to read, so that save() writes
+    // only what is written after.
     void clear();
+    // The bytes save() writes.
+    QByteArray content() const;
 
     bool hasSection(const QString& section) const;
     bool hasKey(const QString& section, const QString& key) const;
@@ -45,20 +62,17 @@ public:
     // Any integer but 0 is true; otherwise as readInteger.
     bool readBool(const QString& section, const QString& key, bool defaultValue) const;
 
-    // Line breaks in a value become blanks: a value is one line.
+    // Line breaks and NUL characters in a value become blanks: a value is
+    // one line of text. A value that would not read back as written (blanks
+    // at its ends, enclosing quotes) is written in double quotes.
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     // Written as 1 or 0.
     void writeBool(const QString& section, const QString& key, bool value);
 
-    // Writes the whole file through a temporary file that replaces the old one
-    // only when completely written: on failure the old file stays untouched,
-    // false is returned and *error holds the system's error text.
+    // Replaces the file with content(). On failure the old file stays as it
+    // was, false is returned and *error holds the system's reason text.
     bool save(QString* error = nullptr) const;
-
-    // Decodes UTF-8 when the bytes are valid UTF-8 (an initial byte-order mark
-    // is skipped), Windows-1250 otherwise.
-    static QString decode(const QByteArray& bytes);
 
 private:
     enum class LineKind
@@ -70,11 +84,14 @@ private:
     struct Line
     {
         QString text;
+        // "\n", "\r\n", or empty for a last line without a line break.
+        QString ending;
         LineKind kind = LineKind::Other;
         QString name; // section or key name, trimmed
     };
 
-    static Line parseLine(const QString& text);
+    static Line parseLine(const QString& text, const QString& ending);
+    void insertLine(qsizetype at, Line line);
     qsizetype findSection(const QString& section) const;
     // Index of the key's line, -1 when absent.
     qsizetype findKey(const QString& section, const QString& key) const;
@@ -82,5 +99,8 @@ private:
 
     QString m_path;
     QList<Line> m_lines;
-    bool m_crlf = false;
+    QString m_newline = QStringLiteral("\n");
+    bool m_utf8Mark = false;
+    // Why the file could not be read; save() refuses while it is set.
+    QString m_readError;
 };

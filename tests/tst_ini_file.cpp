@@ -1,4 +1,5 @@
 #include "platform/ini_file.h"
+#include "tests/support/scratch_mount.h"
 #include "tests/support/test_files.h"
 
 #include <QDir>
@@ -6,7 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 class tst_IniFile : public QObject
@@ -193,7 +196,7 @@ private slots:
         QTest::newRow("line break in value") << QByteArray("[A]\nk=1\n[B]\n") << "A"
                                              << "k"
                                              << "two\r\nlines\n"
-                                             << QByteArray("[A]\nk=two lines \n[B]\n");
+                                             << QByteArray("[A]\nk=\"two lines \"\n[B]\n");
     }
     void updateInPlace()
     {
@@ -333,6 +336,163 @@ private slots:
         QVERIFY(!error.isEmpty());
         QCOMPARE(readAll(path), old);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).filter(QStringLiteral(".ini.")), QStringList());
+    }
+
+    void fullFileSystemKeepsOldFile_data()
+    {
+        QTest::addColumn<QString>("value");
+        // A change smaller than any write buffer fails only when the buffer
+        // is flushed; a large one fails at the first write.
+        QTest::newRow("small change") << QStringLiteral("/dev/ttyUSB0");
+        QTest::newRow("large value") << QString(64 * 1024, u'x');
+    }
+    void fullFileSystemKeepsOldFile()
+    {
+        QFETCH(QString, value);
+        static int counter = 0;
+        const QString folder = m_dir.filePath(QStringLiteral("full%1").arg(++counter));
+        QString whyNot;
+        const std::unique_ptr<ScratchMount> disk = ScratchMount::mount(folder, 256 * 1024, &whyNot);
+        const QByteArray old = "[Date]\r\nDate=2015.03.25.\r\n[User]\r\nmine=1\r\n";
+        const QString path = QDir(folder).filePath(QStringLiteral("kvconf.ini"));
+        QVERIFY(writeAll(path, old));
+        IniFile ini(path);
+        ini.writeString(QStringLiteral("Com"), QStringLiteral("MBLastUsedPort"), value);
+
+        QString error;
+        bool saved = true;
+        int expectedError = ENOSPC;
+        if (disk) {
+            QVERIFY2(disk->fill(&whyNot), qPrintable(whyNot));
+            saved = ini.save(&error);
+        } else {
+            // No right to mount: a file-size limit below the new file's size
+            // fails the write the same way.
+            qInfo("no tmpfs (%s): using a file-size limit", qPrintable(whyNot));
+            QVERIFY(runWithFileSizeLimit(old.size() + 4, [&] { saved = ini.save(&error); }));
+            expectedError = EFBIG;
+        }
+        QCOMPARE(readAll(path), old);
+        QVERIFY(!saved);
+        QCOMPARE(error, QString::fromLocal8Bit(std::strerror(expectedError)));
+        const QStringList left = disk ? QStringList{".filler", "kvconf.ini"} : QStringList{"kvconf.ini"};
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), left);
+    }
+
+    void encodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("savedBack");
+
+        const QString text =
+            QStringLiteral("[Path]\r\nsUtolsoFileUtvonal=C:\\Mérések\\\r\n[Őrző]\r\nx=ű\r\n");
+        const QByteArray savedBack = (text + QStringLiteral("[KV]\r\nRadioGroup_KVValasztas=0\r\n")).toUtf8();
+        QByteArray utf16le("\xFF\xFE");
+        QByteArray utf16be("\xFE\xFF");
+        for (const QChar c : text) {
+            utf16le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+            utf16be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+        }
+        QByteArray utf32le("\xFF\xFE\x00\x00", 4);
+        for (const QChar c : text)
+            utf32le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8)).append(2, '\0');
+
+        QTest::newRow("UTF-16 LE with mark") << utf16le << savedBack;
+        QTest::newRow("UTF-16 BE with mark") << utf16be << savedBack;
+        QTest::newRow("UTF-32 LE with mark") << utf32le << savedBack;
+        QTest::newRow("UTF-8 with mark") << "\xEF\xBB\xBF" + text.toUtf8() << "\xEF\xBB\xBF" + savedBack;
+        // A Windows-1250 editor kept the mark and the UTF-8 letters but typed
+        // its own: the first é is UTF-8, the second Windows-1250.
+        QTest::newRow("UTF-8 with mark and a Windows-1250 byte")
+            << QByteArray("\xEF\xBB\xBF[Path]\r\nsUtolsoFileUtvonal=C:\\M\xC3\xA9r\xE9sek\\\r\n"
+                          "[\xC5\x90rz\xC5\x91]\r\nx=\xC5\xB1\r\n")
+            << "\xEF\xBB\xBF" + savedBack;
+        QTest::newRow("Windows-1250") << QByteArray("[Path]\r\nsUtolsoFileUtvonal=C:\\M\xE9r\xE9sek\\\r\n"
+                                                    "[\xD5rz\xF5]\r\nx=\xFB\r\n")
+                                      << savedBack;
+    }
+    void encodings()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, savedBack);
+        const QString path = fileWith(bytes);
+        IniFile ini(path);
+        QCOMPARE(ini.sections(), (QStringList{"Path", "Őrző"}));
+        QCOMPARE(ini.readString(QStringLiteral("Path"), QStringLiteral("sUtolsoFileUtvonal")),
+                 QStringLiteral("C:\\Mérések\\"));
+        QCOMPARE(ini.readString(QStringLiteral("őrző"), QStringLiteral("x")), QStringLiteral("ű"));
+
+        ini.writeInteger(QStringLiteral("KV"), QStringLiteral("RadioGroup_KVValasztas"), 0);
+        QString error;
+        QVERIFY2(ini.save(&error), qPrintable(error));
+        QCOMPARE(readAll(path), savedBack);
+    }
+
+    void unreadableFileIsNeverWritten_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+
+        QTest::newRow("UTF-16 of odd length") << QByteArrayLiteral("\xFF\xFE[\0A\0]\0\n");
+        QTest::newRow("UTF-16 with a lone surrogate")
+            << QByteArrayLiteral("\xFF\xFE[\0A\0]\0\n\0k\0=\0\x00\xD8\n\0");
+        QTest::newRow("UTF-16 without mark") << QByteArrayLiteral("[\0A\0]\0\n\0k\0=\0\x31\0\n\0");
+        QTest::newRow("NUL in UTF-8") << QByteArrayLiteral("[A]\nk=1\0\n");
+    }
+    void unreadableFileIsNeverWritten()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString path = fileWith(bytes);
+        IniFile ini(path);
+        QString error;
+        QVERIFY(!ini.load(&error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(ini.sections(), QStringList());
+        ini.writeString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+        QString saveError;
+        QVERIFY(!ini.save(&saveError));
+        QCOMPARE(saveError, error);
+        QCOMPARE(readAll(path), bytes);
+
+        // Overwriting on purpose stays possible.
+        ini.clear();
+        ini.writeString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+        QVERIFY(ini.save());
+        QCOMPARE(readAll(path), QByteArray("[A]\nk=2\n"));
+    }
+
+    void lineEndingsKept_data()
+    {
+        // Each save writes A/k=2, and A/n=3 when addsKey is set.
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<bool>("addsKey");
+        QTest::addColumn<QByteArray>("after");
+
+        QTest::newRow("LF file with a CR CR LF line") << QByteArray("[A]\nk=1\nx=a\r\r\n[B]\nm=2\n") << false
+                                                      << QByteArray("[A]\nk=2\nx=a\r\r\n[B]\nm=2\n");
+        QTest::newRow("CRs ending the last line")
+            << QByteArray("[A]\nk=1\nx=a\r\r") << false << QByteArray("[A]\nk=2\nx=a\r\r");
+        QTest::newRow("mixed endings, new lines as most") << QByteArray("[B]\nm=2\r\n[A]\r\nk=1\r\n") << true
+                                                          << QByteArray("[B]\nm=2\r\n[A]\r\nk=2\r\nn=3\r\n");
+        QTest::newRow("no final line break")
+            << QByteArray("[A]\nk=1") << true << QByteArray("[A]\nk=2\nn=3\n");
+        QTest::newRow("written key keeps its CRLF in an LF file")
+            << QByteArray("[A]\nk=1\r\nj=0\n") << true << QByteArray("[A]\nk=2\r\nj=0\nn=3\n");
+    }
+    void lineEndingsKept()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, addsKey);
+        QFETCH(QByteArray, after);
+        const QString path = fileWith(before);
+        // Each run of the program saves once: the file must not drift.
+        for (int run = 0; run < 3; ++run) {
+            IniFile ini(path);
+            ini.writeInteger(QStringLiteral("A"), QStringLiteral("k"), 2);
+            if (addsKey)
+                ini.writeInteger(QStringLiteral("A"), QStringLiteral("n"), 3);
+            QVERIFY(ini.save());
+            QCOMPARE(readAll(path), after);
+        }
     }
 };
 
