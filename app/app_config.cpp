@@ -1,5 +1,6 @@
 #include "app/app_config.h"
 
+#include "platform/file_replacement.h"
 #include "platform/ini_file.h"
 
 #include <QCoreApplication>
@@ -32,11 +33,11 @@ int indexOrDefault(int index, int defaultIndex)
 AppConfig::AppConfig() : AppConfig(QCoreApplication::applicationFilePath()) {}
 
 AppConfig::AppConfig(const QString& programPath)
-    : m_filePath(configFilePath(programPath)), m_programFolder(programFolder(programPath)),
-      m_settingsFolder(m_programFolder)
+    : m_filePath(configFilePath(programPath)), m_besidePath(besideProgramPath(programPath)),
+      m_programFolder(programFolder(programPath)), m_settingsFolder(m_programFolder)
 {}
 
-QString AppConfig::configFilePath(const QString& programPath)
+QString AppConfig::besideProgramPath(const QString& programPath)
 {
     const QFileInfo program(programPath);
     // The extension replaced: only the last one, and only in the file name.
@@ -45,11 +46,24 @@ QString AppConfig::configFilePath(const QString& programPath)
     if (dot > 0)
         name.truncate(dot);
     name += QStringLiteral(".ini");
+    return QDir(program.absolutePath()).filePath(name);
+}
 
-    const QFileInfo folder(program.absolutePath());
+QString AppConfig::configFilePath(const QString& programPath)
+{
+    const QString beside = besideProgramPath(programPath);
+    const QFileInfo folder(QFileInfo(beside).absolutePath());
     if (folder.isDir() && folder.isWritable())
-        return QDir(program.absolutePath()).filePath(name);
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath(name);
+        return beside;
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+        .filePath(QFileInfo(beside).fileName());
+}
+
+QString AppConfig::readPath() const
+{
+    if (m_filePath != m_besidePath && !QFileInfo::exists(m_filePath) && QFileInfo::exists(m_besidePath))
+        return m_besidePath;
+    return m_filePath;
 }
 
 QString AppConfig::programFolder(const QString& programPath)
@@ -62,7 +76,7 @@ QString AppConfig::programFolder(const QString& programPath)
 
 void AppConfig::load()
 {
-    const IniFile ini(m_filePath);
+    const IniFile ini(readPath());
     m_lastUsedPort = ini.readString(kComSection, kPortKey, QString());
     m_settingsFolder = ini.readString(kPathSection, kPathKey, m_programFolder);
     m_modelIndex =
@@ -73,14 +87,17 @@ void AppConfig::load()
 
 bool AppConfig::save(QString* error) const
 {
-    // The user's configuration folder may not exist yet; when it cannot be
-    // made, saving reports why.
-    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    IniFile ini(m_filePath);
+    // The user's configuration folder may not exist yet.
+    if (!FileReplacement::makeFolder(QFileInfo(m_filePath).absolutePath(), error))
+        return false;
+    IniFile ini(readPath());
     // An existing file that cannot be read must not be replaced by the five
     // keys alone.
     if (!ini.load(error))
         return false;
+    // The first save of an installed program's configuration: what the one
+    // beside the program held goes to the user's file.
+    ini.setPath(m_filePath);
     ini.writeString(kDateSection, kDateKey,
                     QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
     ini.writeString(kComSection, kPortKey, m_lastUsedPort);

@@ -7,7 +7,9 @@
 // the settings-file dialogs start in, and the item indexes of the start
 // window's model and language groups. It lies beside the program as the
 // program's name with the extension ".ini"; when the program's folder is not
-// writable (an installed program) it lies in the user's configuration folder.
+// writable (an installed program) it is written to the user's configuration
+// folder, and read from there, or from beside the program until the user's
+// folder holds one: a configuration installed with the program is its start.
 class AppConfig
 {
 public:
@@ -19,18 +21,24 @@ public:
     // For a program file at programPath.
     explicit AppConfig(const QString& programPath);
 
+    // Where the configuration is written.
     static QString configFilePath(const QString& programPath);
+    // The file beside the program, whether it is written there or not.
+    static QString besideProgramPath(const QString& programPath);
     // The program's folder with a trailing separator.
     static QString programFolder(const QString& programPath);
 
     QString filePath() const { return m_filePath; }
+    // Where load() reads and save() takes the other sections from.
+    QString readPath() const;
 
     // Reads the file; absent keys, a missing or unreadable file and indexes
     // that are not numbers give the defaults. A negative index gives the
     // default too, since both groups need a selected item.
     void load();
     // Writes Date, Com, Path, KV and Language in this order, updating an
-    // existing file in place. False, with the system's error text, on failure.
+    // existing file in place. False, with the system's reason text, on
+    // failure; the file is then as it was.
     bool save(QString* error = nullptr) const;
 
     QString lastUsedPort() const { return m_lastUsedPort; }
@@ -48,6 +56,7 @@ public:
 
 private:
     QString m_filePath;
+    QString m_besidePath;
     QString m_programFolder;
     QString m_lastUsedPort;
     QString m_settingsFolder;

@@ -160,8 +160,13 @@ void TForm_Main::FormClose()
             m_config->setModelIndex(m_startForm->RadioGroup_KVValasztas->ItemIndex());
             m_config->setLanguageIndex(m_startForm->RadioGroup_NyelvValasztas->ItemIndex());
         }
-        // A configuration that cannot be written must not keep the program from ending.
-        m_config->save();
+        // A configuration that cannot be written must not keep the program
+        // from ending, nor go unexplained to someone who started it from a
+        // terminal.
+        QString error;
+        if (!m_config->save(&error))
+            qWarning("Configuration not saved to %s: %s", qPrintable(m_config->filePath()),
+                     qPrintable(error));
     }
     if (m_startForm)
         m_startForm->close();

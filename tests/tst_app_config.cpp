@@ -1,13 +1,89 @@
 #include "app/app_config.h"
+#include "tests/support/full_file_system.h"
+#include "tests/support/scratch_mount.h"
 #include "tests/support/test_files.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+// A folder that this process cannot write to, even as root: a read-only
+// mount where mounting is allowed, else (for a user that is not root) a
+// folder without write permission. `content` is put in first.
+struct ReadOnlyFolder
+{
+    std::unique_ptr<ScratchMount> mount;
+    QString path;
+    int writeError = 0; // what writing there fails with
+    QString whyNot;     // empty once made
+
+    ReadOnlyFolder(const QString& folder, const QString& fileName, const QByteArray& content) : path(folder)
+    {
+        mount = ScratchMount::mount(folder, 64 * 1024, &whyNot);
+        if (!mount && ::geteuid() == 0) {
+            whyNot = QStringLiteral("root ignores permissions and ") + whyNot;
+            return;
+        }
+        if (!fileName.isEmpty() && !writeAll(QDir(folder).filePath(fileName), content)) {
+            whyNot = QStringLiteral("cannot write ") + fileName;
+            return;
+        }
+        if (mount) {
+            if (!mount->makeReadOnly(&whyNot))
+                return;
+            writeError = EROFS;
+        } else {
+            if (!QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner)) {
+                whyNot = QStringLiteral("cannot take the write permission");
+                return;
+            }
+            writeError = EACCES;
+        }
+        whyNot.clear();
+    }
+    ~ReadOnlyFolder()
+    {
+        if (!mount)
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+};
+
+// Sets an environment variable for the life of the object.
+struct EnvironmentOverride
+{
+    QByteArray name;
+    QByteArray saved;
+    EnvironmentOverride(const char* variable, const QString& value) : name(variable), saved(qgetenv(variable))
+    {
+        qputenv(variable, QFile::encodeName(value));
+    }
+    ~EnvironmentOverride()
+    {
+        if (saved.isNull())
+            qunsetenv(name.constData());
+        else
+            qputenv(name.constData(), saved);
+    }
+};
+
+QString systemText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
 
 class tst_AppConfig : public QObject
 {
@@ -169,6 +245,98 @@ private slots:
         QVERIFY(!saved);
         QVERIFY(!error.isEmpty());
         QCOMPARE(readAll(m_dir.filePath(QStringLiteral("plain"))), QByteArray("x"));
+    }
+
+    void fullDiskKeepsConfiguration()
+    {
+        FullFileSystem disk(m_dir.filePath(QStringLiteral("fulldisk")));
+        qInfo("full disk: %s", qPrintable(disk.mechanism()));
+        const QString path = QDir(disk.path()).filePath(QStringLiteral("kvconf.ini"));
+        const QByteArray old = "[KV]\nRadioGroup_KVValasztas=0\n[Mine]\nkey=value\n";
+        QVERIFY(writeAll(path, old));
+        AppConfig config(QDir(disk.path()).filePath(QStringLiteral("kvconf")));
+        QCOMPARE(config.filePath(), path);
+        config.load();
+        config.setLastUsedPort(QStringLiteral("/dev/ttyUSB0"));
+        QString error;
+        bool saved = true;
+        QString whyNot;
+        QVERIFY2(disk.run([&] { saved = config.save(&error); }, &whyNot), qPrintable(whyNot));
+        QCOMPARE(readAll(path), old);
+        QVERIFY(!saved);
+        QCOMPARE(error, systemText(disk.writeError()));
+    }
+
+    void readOnlyProgramFolderStartsFromItsConfiguration()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        const auto normalPaths = qScopeGuard([] { QStandardPaths::setTestModeEnabled(false); });
+        const QByteArray installed =
+            "[KV]\nRadioGroup_KVValasztas=0\n[Language]\nRadioGroup_NyelvValasztas=0\n"
+            "[Mine]\nkey=value\n";
+        const ReadOnlyFolder folder(m_dir.filePath(QStringLiteral("installed")), QStringLiteral("kvconf.ini"),
+                                    installed);
+        if (!folder.whyNot.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no read-only folder: ") + folder.whyNot));
+        const QString program = QDir(folder.path).filePath(QStringLiteral("kvconf"));
+        const QString userFile = QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+                                     .filePath(QStringLiteral("kvconf.ini"));
+        QFile::remove(userFile);
+
+        AppConfig config(program);
+        QCOMPARE(config.filePath(), userFile);
+        config.load();
+        QCOMPARE(config.modelIndex(), 0);
+        QCOMPARE(config.languageIndex(), 0);
+        config.setLastUsedPort(QStringLiteral("/dev/ttyS1"));
+        QString error;
+        QVERIFY2(config.save(&error), qPrintable(error));
+        QCOMPARE(readAll(QDir(folder.path).filePath(QStringLiteral("kvconf.ini"))), installed);
+
+        // From now on the user's own file is read, and it kept what the
+        // installed one held.
+        AppConfig back(program);
+        back.load();
+        QCOMPARE(back.lastUsedPort(), QStringLiteral("/dev/ttyS1"));
+        QCOMPARE(back.modelIndex(), 0);
+        const QStringList lines = fileLines(userFile);
+        QVERIFY2(lines.contains(QStringLiteral("[Mine]")) && lines.contains(QStringLiteral("key=value")),
+                 qPrintable(lines.join(u'|')));
+        QFile::remove(userFile);
+    }
+
+    void unwritableUserFolderGivesItsReason_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("read-only folder") << true;
+        QTest::newRow("file in the way") << false;
+    }
+    void unwritableUserFolderGivesItsReason()
+    {
+        QFETCH(bool, readOnly);
+        static int counter = 0;
+        const QString home = m_dir.filePath(QStringLiteral("home%1").arg(++counter));
+        std::unique_ptr<ReadOnlyFolder> folder;
+        QString configHome;
+        int expected = ENOTDIR;
+        if (readOnly) {
+            folder = std::make_unique<ReadOnlyFolder>(home, QString(), QByteArray());
+            if (!folder->whyNot.isEmpty())
+                QSKIP(qPrintable(QStringLiteral("no read-only folder: ") + folder->whyNot));
+            configHome = home;
+            expected = folder->writeError;
+        } else {
+            QVERIFY(writeAll(home, "x"));
+            configHome = home + QStringLiteral("/config");
+        }
+        const EnvironmentOverride xdg("XDG_CONFIG_HOME", configHome);
+
+        // The program's folder does not exist, so it cannot be written.
+        AppConfig config(m_dir.filePath(QStringLiteral("missing/kvconf")));
+        QVERIFY(config.filePath().startsWith(configHome + u'/'));
+        QString error;
+        QVERIFY(!config.save(&error));
+        QCOMPARE(error, systemText(expected));
     }
 
     void serviceAccess_data()

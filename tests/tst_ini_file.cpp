@@ -1,5 +1,5 @@
 #include "platform/ini_file.h"
-#include "tests/support/scratch_mount.h"
+#include "tests/support/full_file_system.h"
 #include "tests/support/test_files.h"
 
 #include <QDir>
@@ -350,33 +350,23 @@ private slots:
     {
         QFETCH(QString, value);
         static int counter = 0;
-        const QString folder = m_dir.filePath(QStringLiteral("full%1").arg(++counter));
-        QString whyNot;
-        const std::unique_ptr<ScratchMount> disk = ScratchMount::mount(folder, 256 * 1024, &whyNot);
+        FullFileSystem disk(m_dir.filePath(QStringLiteral("full%1").arg(++counter)));
+        qInfo("full disk: %s", qPrintable(disk.mechanism()));
         const QByteArray old = "[Date]\r\nDate=2015.03.25.\r\n[User]\r\nmine=1\r\n";
-        const QString path = QDir(folder).filePath(QStringLiteral("kvconf.ini"));
+        const QString path = QDir(disk.path()).filePath(QStringLiteral("kvconf.ini"));
         QVERIFY(writeAll(path, old));
         IniFile ini(path);
         ini.writeString(QStringLiteral("Com"), QStringLiteral("MBLastUsedPort"), value);
 
         QString error;
         bool saved = true;
-        int expectedError = ENOSPC;
-        if (disk) {
-            QVERIFY2(disk->fill(&whyNot), qPrintable(whyNot));
-            saved = ini.save(&error);
-        } else {
-            // No right to mount: a file-size limit below the new file's size
-            // fails the write the same way.
-            qInfo("no tmpfs (%s): using a file-size limit", qPrintable(whyNot));
-            QVERIFY(runWithFileSizeLimit(old.size() + 4, [&] { saved = ini.save(&error); }));
-            expectedError = EFBIG;
-        }
+        QString whyNot;
+        QVERIFY2(disk.run([&] { saved = ini.save(&error); }, &whyNot), qPrintable(whyNot));
         QCOMPARE(readAll(path), old);
         QVERIFY(!saved);
-        QCOMPARE(error, QString::fromLocal8Bit(std::strerror(expectedError)));
-        const QStringList left = disk ? QStringList{".filler", "kvconf.ini"} : QStringList{"kvconf.ini"};
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), left);
+        QCOMPARE(error, QString::fromLocal8Bit(std::strerror(disk.writeError())));
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
+                 disk.ownFiles() << QStringLiteral("kvconf.ini"));
     }
 
     void encodings_data()
