@@ -38,6 +38,8 @@ private slots:
     void tabOrder();
     void modelGroupRefusesMouse();
     void modelGroupRefusesKeyboard();
+    void tabThenSpaceKeepsLanguage_data();
+    void tabThenSpaceKeepsLanguage();
     void enterShowsMainWindow();
     void enterOnLanguageGroupConfirms();
     void escapeClosesAndQuits();
@@ -156,6 +158,30 @@ void tst_FormKVTipusValasztas::modelGroupRefusesKeyboard()
         QTest::keyClick(selected, key);
     }
     QCOMPARE(form.RadioGroup_KVValasztas->ItemIndex(), 1);
+}
+
+void tst_FormKVTipusValasztas::tabThenSpaceKeepsLanguage_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::newRow("Magyar") << 1;
+    QTest::newRow("English") << 0;
+}
+
+void tst_FormKVTipusValasztas::tabThenSpaceKeepsLanguage()
+{
+    QFETCH(int, stored);
+    TForm_KVTipusValasztas form;
+    // As the configuration file sets it before the window is shown.
+    form.RadioGroup_NyelvValasztas->setItemIndex(stored);
+    QSignalSpy clicks(form.RadioGroup_NyelvValasztas, &TRadioGroup::OnClick);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form.RadioGroup_NyelvValasztas->button(stored));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(form.RadioGroup_NyelvValasztas->ItemIndex(), stored);
+    QCOMPARE(clicks.count(), 0);
 }
 
 void tst_FormKVTipusValasztas::enterShowsMainWindow()

@@ -1,8 +1,11 @@
 #include "widgets/radio_group.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 
 class tst_RadioGroup : public QObject
 {
@@ -105,6 +108,57 @@ private slots:
         QTest::keyClick(group.button(0), Qt::Key_Down);
         QCOMPARE(group.ItemIndex(), 1);
         QCOMPARE(spy.count(), 1);
+    }
+
+    void tabFocusesSelectedItem_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("backwards");
+        QTest::addColumn<int>("focused");
+
+        QTest::newRow("last selected, Tab") << 2 << false << 2;
+        QTest::newRow("middle selected, Shift+Tab") << 1 << true << 1;
+        QTest::newRow("first selected, Shift+Tab") << 0 << true << 0;
+        QTest::newRow("none selected, Tab") << -1 << false << 0;
+    }
+    void tabFocusesSelectedItem()
+    {
+        QFETCH(int, index);
+        QFETCH(bool, backwards);
+        QFETCH(int, focused);
+
+        // Created in tab order, the items with their group.
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* before = new QLineEdit(&window);
+        auto* group = new TRadioGroup(&window);
+        group->setItems({"a", "b", "c"});
+        auto* after = new QLineEdit(&window);
+        layout->addWidget(before);
+        layout->addWidget(group);
+        layout->addWidget(after);
+        // Selected once before showing, then changed: the focus follows the
+        // selection in force, whoever made it.
+        group->setItemIndex(index < 0 ? 0 : (index + 1) % 3);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        group->setItemIndex(index);
+        QSignalSpy clicks(group, &TRadioGroup::OnClick);
+
+        QWidget* start = backwards ? after : before;
+        start->setFocus();
+        QTRY_VERIFY(start->hasFocus());
+        QTest::keyClick(start, Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        QCOMPARE(QApplication::focusWidget(), group->button(focused));
+        QTest::keyClick(group->button(focused), Qt::Key_Space);
+        QCOMPARE(group->ItemIndex(), focused);
+        QCOMPARE(clicks.count(), index == focused ? 0 : 1);
+
+        // Leaving and coming back lands on the item now selected.
+        QTest::keyClick(group->button(focused), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), after);
+        QTest::keyClick(after, Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), group->button(group->ItemIndex()));
     }
 
     void itemsFillColumnsTopDown()

@@ -47,6 +47,7 @@ void TRadioGroup::setItemIndex(int index)
         button(index)->setChecked(true);
     }
     m_updating = false;
+    updateTabStop();
     emit OnClick();
 }
 
@@ -87,6 +88,7 @@ void TRadioGroup::rebuild()
     if (m_itemIndex >= 0)
         button(m_itemIndex)->setChecked(true);
     m_updating = false;
+    updateTabStop();
 }
 
 void TRadioGroup::onButtonToggled(int id, bool checked)
@@ -94,5 +96,14 @@ void TRadioGroup::onButtonToggled(int id, bool checked)
     if (m_updating || !checked || id == m_itemIndex)
         return;
     m_itemIndex = id;
+    updateTabStop();
     emit OnClick();
+}
+
+void TRadioGroup::updateTabStop()
+{
+    // Every item takes focus from a click or an arrow key; only one from Tab.
+    const int stop = qMax(0, m_itemIndex);
+    for (int i = 0; i < count(); ++i)
+        button(i)->setFocusPolicy(i == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }

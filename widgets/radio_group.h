@@ -10,6 +10,10 @@ class QRadioButton;
 // A framed list of mutually exclusive items with an item index: -1 means no
 // item is selected. OnClick fires on every change of the index, whether the
 // user or the program made it, and only then.
+//
+// The group is one stop of the tab chain, and Tab or Shift+Tab lands on the
+// selected item (the first when none is): Space there changes nothing, the
+// arrow keys move the selection.
 class TRadioGroup : public QGroupBox
 {
     Q_OBJECT
@@ -42,6 +46,7 @@ signals:
 private:
     void rebuild();
     void onButtonToggled(int id, bool checked);
+    void updateTabStop();
 
     QStringList m_items;
     int m_itemIndex = -1;
