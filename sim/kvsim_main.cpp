@@ -92,6 +92,9 @@ int main(int argc, char* argv[])
                          [] { printLine(stderr, QStringLiteral("   restarted")); });
     }
 
+    // Serving starts by dropping what is pending, so it must come before the
+    // path is known: a master may send the moment it reads it.
+    transmitter.start();
     printLine(stdout, devicePath);
     printLine(stderr,
               QStringLiteral("kvsim: %1, %2, %3 output, firmware %4, on %5")
@@ -99,7 +102,6 @@ int main(int argc, char* argv[])
                        options.voltageOutput ? QStringLiteral("voltage") : QStringLiteral("current"))
                   .arg(options.firmwareVersion)
                   .arg(devicePath));
-    transmitter.start();
     const int code = app.exec();
     transmitter.stop();
     removeOwnLink(options.linkPath, devicePath);
