@@ -7,6 +7,7 @@
 namespace {
 
 constexpr QByteArrayView kUtf8Mark("\xEF\xBB\xBF");
+constexpr char16_t kMarkCharacter = 0xFEFF;
 
 // Windows-1250 upper half. Bytes the code page leaves undefined map to the
 // control character of the same value, as Windows converts them.
@@ -161,7 +162,9 @@ std::optional<TextFileEncoding::Decoded> TextFileEncoding::decode(QByteArrayView
 QByteArray TextFileEncoding::encode(QStringView text, bool utf8Mark)
 {
     QByteArray bytes;
-    if (utf8Mark)
+    // Text that starts with the mark's character needs the mark in front,
+    // or the next reading would take that character for the mark.
+    if (utf8Mark || text.startsWith(QChar(kMarkCharacter)))
         bytes.append(kUtf8Mark);
     bytes.append(text.toUtf8());
     return bytes;

@@ -8,6 +8,7 @@ KV_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libbenchmark-dev
+  clang libclang-rt-dev
   fonts-liberation fonts-dejavu-core
 )
 

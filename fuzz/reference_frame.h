@@ -1,0 +1,55 @@
+#pragma once
+
+// The frame rules written out plainly, independent of the link code, for the
+// fuzz targets to hold the decoders against.
+
+#include <QtGlobal>
+
+#include <vector>
+
+namespace reference {
+
+inline constexpr int RxRawCapacity = 2048;
+
+// CRC-16/MODBUS bit by bit: start 0xFFFF, reflected polynomial 0xA001.
+inline quint16 crc(const quint8* bytes, size_t count)
+{
+    quint16 value = 0xFFFF;
+    for (size_t i = 0; i < count; ++i) {
+        value ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit)
+            value = (value & 1) ? quint16((value >> 1) ^ 0xA001) : quint16(value >> 1);
+    }
+    return value;
+}
+
+// The last two bytes (low, high) are the CRC of the ones before.
+inline bool crcMatches(const std::vector<quint8>& frame)
+{
+    if (frame.size() < 2)
+        return false;
+    const size_t n = frame.size() - 2;
+    const quint16 value = crc(frame.data(), n);
+    return frame[n] == (value & 0xFF) && frame[n + 1] == (value >> 8);
+}
+
+// RxRaw: bytes beyond the capacity are dropped; full once it holds them all.
+struct RawBuffer
+{
+    std::vector<quint8> bytes;
+    bool full = false;
+
+    void clear()
+    {
+        bytes.clear();
+        full = false;
+    }
+    void append(quint8 byte)
+    {
+        if (bytes.size() < size_t(RxRawCapacity))
+            bytes.push_back(byte);
+        full = bytes.size() >= size_t(RxRawCapacity);
+    }
+};
+
+} // namespace reference
