@@ -1,6 +1,6 @@
 #include "app/app_config.h"
 #include "tests/support/full_file_system.h"
-#include "tests/support/scratch_mount.h"
+#include "tests/support/read_only_folder.h"
 #include "tests/support/test_files.h"
 
 #include <QDate>
@@ -15,50 +15,8 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <unistd.h>
 
 namespace {
-
-// A folder that this process cannot write to, even as root: a read-only
-// mount where mounting is allowed, else (for a user that is not root) a
-// folder without write permission. `content` is put in first.
-struct ReadOnlyFolder
-{
-    std::unique_ptr<ScratchMount> mount;
-    QString path;
-    int writeError = 0; // what writing there fails with
-    QString whyNot;     // empty once made
-
-    ReadOnlyFolder(const QString& folder, const QString& fileName, const QByteArray& content) : path(folder)
-    {
-        mount = ScratchMount::mount(folder, 64 * 1024, &whyNot);
-        if (!mount && ::geteuid() == 0) {
-            whyNot = QStringLiteral("root ignores permissions and ") + whyNot;
-            return;
-        }
-        if (!fileName.isEmpty() && !writeAll(QDir(folder).filePath(fileName), content)) {
-            whyNot = QStringLiteral("cannot write ") + fileName;
-            return;
-        }
-        if (mount) {
-            if (!mount->makeReadOnly(&whyNot))
-                return;
-            writeError = EROFS;
-        } else {
-            if (!QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner)) {
-                whyNot = QStringLiteral("cannot take the write permission");
-                return;
-            }
-            writeError = EACCES;
-        }
-        whyNot.clear();
-    }
-    ~ReadOnlyFolder()
-    {
-        if (!mount)
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-};
 
 // Sets an environment variable for the life of the object.
 struct EnvironmentOverride
@@ -276,9 +234,9 @@ private slots:
             "[Mine]\nkey=value\n";
         const ReadOnlyFolder folder(m_dir.filePath(QStringLiteral("installed")), QStringLiteral("kvconf.ini"),
                                     installed);
-        if (!folder.whyNot.isEmpty())
-            QSKIP(qPrintable(QStringLiteral("no read-only folder: ") + folder.whyNot));
-        const QString program = QDir(folder.path).filePath(QStringLiteral("kvconf"));
+        if (!folder.whyNot().isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no read-only folder: ") + folder.whyNot()));
+        const QString program = QDir(folder.path()).filePath(QStringLiteral("kvconf"));
         const QString userFile = QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
                                      .filePath(QStringLiteral("kvconf.ini"));
         QFile::remove(userFile);
@@ -291,7 +249,7 @@ private slots:
         config.setLastUsedPort(QStringLiteral("/dev/ttyS1"));
         QString error;
         QVERIFY2(config.save(&error), qPrintable(error));
-        QCOMPARE(readAll(QDir(folder.path).filePath(QStringLiteral("kvconf.ini"))), installed);
+        QCOMPARE(readAll(QDir(folder.path()).filePath(QStringLiteral("kvconf.ini"))), installed);
 
         // From now on the user's own file is read, and it kept what the
         // installed one held.
@@ -320,11 +278,11 @@ private slots:
         QString configHome;
         int expected = ENOTDIR;
         if (readOnly) {
-            folder = std::make_unique<ReadOnlyFolder>(home, QString(), QByteArray());
-            if (!folder->whyNot.isEmpty())
-                QSKIP(qPrintable(QStringLiteral("no read-only folder: ") + folder->whyNot));
+            folder = std::make_unique<ReadOnlyFolder>(home);
+            if (!folder->whyNot().isEmpty())
+                QSKIP(qPrintable(QStringLiteral("no read-only folder: ") + folder->whyNot()));
             configHome = home;
-            expected = folder->writeError;
+            expected = folder->writeError();
         } else {
             QVERIFY(writeAll(home, "x"));
             configHome = home + QStringLiteral("/config");

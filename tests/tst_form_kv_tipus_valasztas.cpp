@@ -179,6 +179,8 @@ void tst_FormKVTipusValasztas::tabThenSpaceKeepsLanguage()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), form.RadioGroup_NyelvValasztas->button(stored));
+    QVERIFY(form.grab().toImage().save(outputDir() + QStringLiteral("/form_kv_tipus_valasztas_tab_%1.png")
+                                                         .arg(QString::fromLatin1(QTest::currentDataTag()))));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     QCOMPARE(form.RadioGroup_NyelvValasztas->ItemIndex(), stored);
     QCOMPARE(clicks.count(), 0);

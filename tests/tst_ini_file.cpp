@@ -1,9 +1,11 @@
 #include "platform/ini_file.h"
 #include "tests/support/full_file_system.h"
+#include "tests/support/read_only_folder.h"
 #include "tests/support/test_files.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -367,6 +369,37 @@ private slots:
         QCOMPARE(error, QString::fromLocal8Bit(std::strerror(disk.writeError())));
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
                  disk.ownFiles() << QStringLiteral("kvconf.ini"));
+    }
+
+    void readOnlyFolderKeepsOldFile()
+    {
+        const QByteArray old = "[A]\nk=1\n";
+        const ReadOnlyFolder folder(m_dir.filePath(QStringLiteral("readonly")), QStringLiteral("x.ini"), old);
+        if (!folder.whyNot().isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no read-only folder: ") + folder.whyNot()));
+        const QString path = QDir(folder.path()).filePath(QStringLiteral("x.ini"));
+        IniFile ini(path);
+        ini.writeInteger(QStringLiteral("A"), QStringLiteral("k"), 2);
+        QString error;
+        QVERIFY(!ini.save(&error));
+        QCOMPARE(error, QString::fromLocal8Bit(std::strerror(folder.writeError())));
+        QCOMPARE(readAll(path), old);
+    }
+
+    void saveKeepsPermissionsAndLinks()
+    {
+        const QString path = fileWith("[A]\nk=1\n");
+        const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(path, mode));
+        const QString link = m_dir.filePath(QStringLiteral("link.ini"));
+        QVERIFY(QFile::link(path, link));
+        IniFile ini(link);
+        ini.writeInteger(QStringLiteral("A"), QStringLiteral("k"), 2);
+        QString error;
+        QVERIFY2(ini.save(&error), qPrintable(error));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readAll(path), QByteArray("[A]\nk=2\n"));
+        QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), mode);
     }
 
     void encodings_data()
