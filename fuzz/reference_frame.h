@@ -3,8 +3,12 @@
 // The frame rules written out plainly, independent of the link code, for the
 // fuzz targets to hold the decoders against.
 
+#include "link/decode_event.h"
+#include "link/rx_raw_buffer.h"
+
 #include <QtGlobal>
 
+#include <cstring>
 #include <vector>
 
 namespace reference {
@@ -51,5 +55,29 @@ struct RawBuffer
         full = bytes.size() >= size_t(RxRawCapacity);
     }
 };
+
+// How a decoder's state after one byte differs from the rules' state;
+// nullptr when it does not.
+inline const char* difference(DecodeEvent got, DecodeEvent expected, const RxRawBuffer& raw,
+                              const RawBuffer& model)
+{
+    if (got != expected)
+        return "event";
+    if (raw.count() != int(model.bytes.size()) || raw.full() != model.full)
+        return "buffer count or full flag";
+    if (got == DecodeEvent::FrameAccepted &&
+        std::memcmp(raw.data(), model.bytes.data(), model.bytes.size()) != 0)
+        return "accepted bytes";
+    return nullptr;
+}
+
+// The last byte of an encoded frame made the decoder accept exactly the
+// frame's body and its two CRC bytes.
+inline bool accepted(DecodeEvent last, const RxRawBuffer& raw, const quint8* body, size_t size)
+{
+    constexpr int kCrcBytes = 2;
+    return last == DecodeEvent::FrameAccepted && raw.count() == int(size) + kCrcBytes &&
+           std::memcmp(raw.data(), body, size) == 0;
+}
 
 } // namespace reference

@@ -216,13 +216,12 @@ private slots:
         QCOMPARE(config.filePath(), path);
         config.load();
         config.setLastUsedPort(QStringLiteral("/dev/ttyUSB0"));
-        QString error;
-        bool saved = true;
-        QString whyNot;
-        QVERIFY2(disk.run([&] { saved = config.save(&error); }, &whyNot), qPrintable(whyNot));
+        const FullFileSystem::SaveAttempt attempt =
+            disk.trySave([&](QString* error) { return config.save(error); });
+        QVERIFY2(attempt.whyNot.isEmpty(), qPrintable(attempt.whyNot));
         QCOMPARE(readAll(path), old);
-        QVERIFY(!saved);
-        QCOMPARE(error, systemText(disk.writeError()));
+        QVERIFY(!attempt.saved);
+        QCOMPARE(attempt.error, systemText(disk.writeError()));
     }
 
     void readOnlyProgramFolderStartsFromItsConfiguration()

@@ -360,13 +360,12 @@ private slots:
         IniFile ini(path);
         ini.writeString(QStringLiteral("Com"), QStringLiteral("MBLastUsedPort"), value);
 
-        QString error;
-        bool saved = true;
-        QString whyNot;
-        QVERIFY2(disk.run([&] { saved = ini.save(&error); }, &whyNot), qPrintable(whyNot));
+        const FullFileSystem::SaveAttempt attempt =
+            disk.trySave([&](QString* error) { return ini.save(error); });
+        QVERIFY2(attempt.whyNot.isEmpty(), qPrintable(attempt.whyNot));
         QCOMPARE(readAll(path), old);
-        QVERIFY(!saved);
-        QCOMPARE(error, QString::fromLocal8Bit(std::strerror(disk.writeError())));
+        QVERIFY(!attempt.saved);
+        QCOMPARE(attempt.error, QString::fromLocal8Bit(std::strerror(disk.writeError())));
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
                  disk.ownFiles() << QStringLiteral("kvconf.ini"));
     }

@@ -29,17 +29,15 @@ QStringList FullFileSystem::ownFiles() const
     return m_mount ? QStringList{QStringLiteral(".filler")} : QStringList();
 }
 
-bool FullFileSystem::run(const std::function<void()>& work, QString* whyNot)
+FullFileSystem::SaveAttempt FullFileSystem::trySave(const std::function<bool(QString* error)>& save)
 {
+    SaveAttempt attempt;
+    const auto work = [&] { attempt.saved = save(&attempt.error); };
     if (m_mount) {
-        if (!m_mount->fill(whyNot))
-            return false;
-        work();
-        return true;
+        if (m_mount->fill(&attempt.whyNot))
+            work();
+    } else if (!runWithFileSizeLimit(0, work)) {
+        attempt.whyNot = QStringLiteral("cannot set a file-size limit");
     }
-    if (!runWithFileSizeLimit(0, work)) {
-        *whyNot = QStringLiteral("cannot set a file-size limit");
-        return false;
-    }
-    return true;
+    return attempt;
 }

@@ -24,8 +24,15 @@ public:
     // Files the mechanism itself put there.
     QStringList ownFiles() const;
 
-    // False, with the reason, when the disk could not be made full.
-    bool run(const std::function<void()>& work, QString* whyNot);
+    struct SaveAttempt
+    {
+        QString whyNot; // empty when the disk was full for the save
+        bool saved = false;
+        QString error;
+    };
+    // Runs a save, given as a call that reports its failure's text, on the
+    // full disk.
+    SaveAttempt trySave(const std::function<bool(QString* error)>& save);
 
 private:
     QString m_path;
