@@ -25,7 +25,9 @@ bool SimulatedTransmitter::start(const SimulatorOptions& options, QString* error
     QObject::connect(&m_thread, &QThread::finished, transmitter, &QObject::deleteLater);
     m_thread.setObjectName(QStringLiteral("VirtualTransmitter"));
     m_thread.start();
-    QMetaObject::invokeMethod(transmitter, &VirtualTransmitter::start, Qt::QueuedConnection);
+    // Serving starts by dropping what is pending: it must have started
+    // before the caller shows the path to anyone who could send.
+    QMetaObject::invokeMethod(transmitter, &VirtualTransmitter::start, Qt::BlockingQueuedConnection);
     return true;
 }
 

@@ -106,7 +106,7 @@ bool IniFile::setContent(QByteArrayView bytes, QString* error)
     qsizetype crlfCount = 0;
     qsizetype lfCount = 0;
     for (qsizetype start = 0; start < text.size();) {
-        qsizetype end = text.indexOf(u'\n', start);
+        const qsizetype end = text.indexOf(u'\n', start);
         if (end < 0) {
             // The last line has no line break, and keeps having none.
             m_lines.append(parseLine(text.sliced(start), QString()));

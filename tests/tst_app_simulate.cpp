@@ -6,6 +6,7 @@
 #include "app/simulated_transmitter.h"
 #include "link/tmb.h"
 #include "link/tmb_panel.h"
+#include "tests/support/raw_master.h"
 
 #include <QApplication>
 #include <QFile>
@@ -30,6 +31,7 @@ class tst_AppSimulate : public QObject
 private slots:
     void initTestCase();
     void refreshOpenAndClose();
+    void firstQueryRightAfterStartIsAnswered();
 };
 
 void tst_AppSimulate::initTestCase()
@@ -89,6 +91,23 @@ void tst_AppSimulate::refreshOpenAndClose()
     QFile file(configPath);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY2(file.readAll().contains("MBLastUsedPort=" + port.toLocal8Bit() + '\n'), qPrintable(configPath));
+}
+
+void tst_AppSimulate::firstQueryRightAfterStartIsAnswered()
+{
+    // start() hands the serving to another thread; once it has returned and
+    // the path is shown, a query must not be dropped as stale.
+    constexpr int Starts = 8;
+    QStringList lost;
+    for (int start = 0; start < Starts; ++start) {
+        SimulatedTransmitter simulated;
+        QString error;
+        QVERIFY2(simulated.start(SimulatorOptions(), &error), qPrintable(error));
+        const QByteArray answer = raw_master::identify(simulated.devicePath(), WaitMs);
+        if (!raw_master::isAnswer(answer))
+            lost << QStringLiteral("start %1: '%2'").arg(start).arg(QString::fromLatin1(answer));
+    }
+    QVERIFY2(lost.isEmpty(), qPrintable(lost.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(tst_AppSimulate)

@@ -1,24 +1,14 @@
-#include "device/device_command.h"
 #include "device/device_protocol.h"
-#include "link/ascii_codec.h"
-#include "link/crc16.h"
 #include "link/tmb.h"
-#include "platform/serial_port.h"
+#include "tests/support/raw_master.h"
 
-#include <QDeadlineTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 #ifndef KVSIM_PATH
 #define KVSIM_PATH ""
@@ -133,37 +123,12 @@ void TestSimProgram::servesUntilSignalled()
     QVERIFY(!QFileInfo(link).isSymLink());
 }
 
-namespace {
-
-// Reads from fd until the end of an ASCII frame or the deadline.
-QByteArray readFrame(int fd, QDeadlineTimer deadline)
-{
-    QByteArray bytes;
-    while (!bytes.endsWith(frame::AsciiEnd) && !deadline.hasExpired()) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, int(deadline.remainingTime())) <= 0)
-            continue;
-        char buffer[256];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0)
-            bytes.append(buffer, n);
-        else if (!(n < 0 && (errno == EINTR || errno == EAGAIN)))
-            break;
-    }
-    return bytes;
-}
-
-} // namespace
-
 void TestSimProgram::firstQueryRightAfterPathIsAnswered()
 {
     // A master of its own, without the link's start-up delays: it opens the
     // path and sends the moment it has read it. The race with kvsim's own
     // start is lost now and then only, hence several starts.
     constexpr int Starts = 8;
-    const char body[] = {char(DeviceAddress), char(DeviceFunctionId), char(CmdIdentify), 0};
-    const QByteArray query =
-        frame::asciiEncode(frame::AsciiQueryStart, frame::withCrc(QByteArrayView(body, sizeof body)));
     QStringList lost;
     for (int start = 0; start < Starts; ++start) {
         QProcess process;
@@ -171,20 +136,11 @@ void TestSimProgram::firstQueryRightAfterPathIsAnswered()
         QVERIFY(process.waitForStarted(10000));
         while (!process.canReadLine())
             QVERIFY(process.waitForReadyRead(10000));
-        const QByteArray path = process.readLine().trimmed();
-        const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        QVERIFY2(fd >= 0, path.constData());
-        termios tio{};
-        ::tcgetattr(fd, &tio);
-        serial::setRawLineSettings(&tio);
-        ::tcsetattr(fd, TCSANOW, &tio);
-        const bool written = ::write(fd, query.constData(), size_t(query.size())) == query.size();
-        const QByteArray answer = readFrame(fd, QDeadlineTimer(5000));
-        ::close(fd);
+        const QString path = QString::fromLocal8Bit(process.readLine().trimmed());
+        const QByteArray answer = raw_master::identify(path, 5000);
         process.terminate();
         QVERIFY(process.waitForFinished(10000));
-        QVERIFY(written);
-        if (!answer.startsWith(frame::AsciiAnswerStart) || !answer.endsWith(frame::AsciiEnd))
+        if (!raw_master::isAnswer(answer))
             lost << QStringLiteral("start %1: '%2'").arg(start).arg(QString::fromLatin1(answer));
     }
     QVERIFY2(lost.isEmpty(), qPrintable(lost.join(QStringLiteral("; "))));
