@@ -18,8 +18,8 @@ public:
     SimulatedTransmitter(const SimulatedTransmitter&) = delete;
     SimulatedTransmitter& operator=(const SimulatedTransmitter&) = delete;
 
-    // Opens the pseudo-terminal and starts serving. False, with the reason,
-    // when no pseudo-terminal could be had.
+    // Opens the pseudo-terminal and starts serving: it listens once this has
+    // returned. False, with the reason, when no pseudo-terminal could be had.
     bool start(const SimulatorOptions& options = SimulatorOptions(), QString* error = nullptr);
     void stop();
     bool isRunning() const { return m_transmitter != nullptr; }
