@@ -25,8 +25,7 @@ class AsciiDecoder
 public:
     explicit AsciiDecoder(RxRawBuffer& raw, char startLetter = frame::AsciiAnswerStart)
         : m_raw(raw), m_start(startLetter)
-    {
-    }
+    {}
 
     DecodeEvent feed(quint8 c);
 

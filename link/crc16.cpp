@@ -15,7 +15,7 @@ constexpr quint16 stepByte(quint16 crc)
 
 constexpr std::array<quint16, 256> makeTable()
 {
-    std::array<quint16, 256> table {};
+    std::array<quint16, 256> table{};
     for (unsigned i = 0; i < 256; ++i)
         table[i] = stepByte(quint16(i));
     return table;

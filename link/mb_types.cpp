@@ -7,8 +7,8 @@ namespace mb {
 
 namespace {
 constexpr std::array<quint32, TMBBaudCount> kRates = {
-    75,    110,   134,   150,   300,    600,    1200,   1800,   2400,   4800,  7200,
-    9600,  14400, 19200, 38400, 57600, 115200, 128000, 230400, 460800, 921600,
+    75,   110,   134,   150,   300,   600,    1200,   1800,   2400,   4800,   7200,
+    9600, 14400, 19200, 38400, 57600, 115200, 128000, 230400, 460800, 921600,
 };
 } // namespace
 
@@ -36,14 +36,22 @@ QString baudText(TMBBaud baud)
 QString statusNowText(TMBStatusNow status)
 {
     switch (status) {
-    case stnReady: return QStringLiteral("Ready");
-    case stnSending: return QStringLiteral("Sending");
-    case stnWaitingForAnswer: return QStringLiteral("Waiting For Answer");
-    case stnReceiving: return QStringLiteral("Receiving");
-    case stnPortError: return QStringLiteral("Port Error");
-    case stnTimeOut: return QStringLiteral("Time Out");
-    case stnWaitingForCommand: return QStringLiteral("Waiting For Command");
-    case stnReceivedCommand: return QStringLiteral("Received Command");
+    case stnReady:
+        return QStringLiteral("Ready");
+    case stnSending:
+        return QStringLiteral("Sending");
+    case stnWaitingForAnswer:
+        return QStringLiteral("Waiting For Answer");
+    case stnReceiving:
+        return QStringLiteral("Receiving");
+    case stnPortError:
+        return QStringLiteral("Port Error");
+    case stnTimeOut:
+        return QStringLiteral("Time Out");
+    case stnWaitingForCommand:
+        return QStringLiteral("Waiting For Command");
+    case stnReceivedCommand:
+        return QStringLiteral("Received Command");
     }
     return QString();
 }
@@ -51,10 +59,14 @@ QString statusNowText(TMBStatusNow status)
 QString statusText(TMBStatus status, int slaveErrorCode)
 {
     switch (status) {
-    case stOK: return QStringLiteral("OK");
-    case stSlaveError: return QStringLiteral("Slave Error: #") + QString::number(slaveErrorCode);
-    case stTimeOut: return QStringLiteral("Time Out");
-    case stClosedPort: return QStringLiteral("Closed Port");
+    case stOK:
+        return QStringLiteral("OK");
+    case stSlaveError:
+        return QStringLiteral("Slave Error: #") + QString::number(slaveErrorCode);
+    case stTimeOut:
+        return QStringLiteral("Time Out");
+    case stClosedPort:
+        return QStringLiteral("Closed Port");
     }
     return QString();
 }

@@ -19,10 +19,11 @@ QByteArray nibbleEncode(QByteArrayView frameWithCrc);
 // Which first frame bytes a nibble receiver takes as the start of a frame.
 struct NibbleFirstByteRule
 {
-    enum Kind {
-        AnswerFrom,  // master: answer bit set and address nibble matches
-        QueryTo,     // slave: answer bit clear, address nibble ours or 0
-        Any,         // monitor: everything
+    enum Kind
+    {
+        AnswerFrom, // master: answer bit set and address nibble matches
+        QueryTo,    // slave: answer bit clear, address nibble ours or 0
+        Any,        // monitor: everything
     };
     Kind kind = Any;
     quint8 address = 0;

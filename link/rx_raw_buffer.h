@@ -35,7 +35,7 @@ public:
     QByteArrayView view() const { return QByteArrayView(m_bytes.data(), m_count); }
 
 private:
-    std::array<quint8, Capacity> m_bytes {};
+    std::array<quint8, Capacity> m_bytes{};
     int m_count = 0;
     bool m_full = false;
 };

@@ -10,7 +10,9 @@ namespace serial {
 
 bool setCustomBaud(int fd, quint32 rate)
 {
-    struct termios2 tio {};
+    struct termios2 tio
+    {
+    };
     if (ioctl(fd, TCGETS2, &tio) != 0)
         return false;
     tio.c_cflag &= ~CBAUD;

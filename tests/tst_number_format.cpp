@@ -16,26 +16,30 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("half away from zero") << 12.345 << "0.00" << "12.35";
-        QTest::newRow("0.6 rounds up") << 0.6 << "0" << "1";
-        QTest::newRow("-0.5 away from zero") << -0.5 << "0" << "-1";
-        QTest::newRow("short in grouped") << 12.0 << "# ### ##0" << "12";
-        QTest::newRow("grouped") << 1234567.0 << "# ### ##0" << "1 234 567";
-        QTest::newRow("grouped negative") << -1234567.0 << "# ### ##0" << "-1 234 567";
-        QTest::newRow("zero grouped") << 0.0 << "# ### ### ##0" << "0";
-        QTest::newRow("exact group") << 1000.0 << "## ##0" << "1 000";
-        QTest::newRow("pwm max") << 65535.0 << "## ##0" << "65 535";
-        QTest::newRow("negative rounds to zero") << -0.004 << "0.00" << "0.00";
-        QTest::newRow("negative rounds to zero int") << -0.4 << "0" << "0";
-        QTest::newRow("year") << 2015.0 << "0000" << "2015";
-        QTest::newRow("month padded") << 3.0 << "00" << "03";
-        QTest::newRow("output") << 12.0 << "#0.000" << "12.000";
-        QTest::newRow("four decimals") << 1.23456 << "0.0000" << "1.2346";
-        QTest::newRow("carry into integer") << 9.995 << "0.00" << "10.00";
-        QTest::newRow("float limit") << double(20.5f) << "0.00" << "20.50";
-        QTest::newRow("float 12.345f") << double(12.345f) << "0.00" << "12.35";
-        QTest::newRow("small fraction") << 0.05 << "0.0" << "0.1";
-        QTest::newRow("large") << 1.0e12 << "# ### ### ##0" << "1 000 000 000 000";
+        // Through QString, so a row stays on one line.
+        const auto row = [](const char* name, double value, const char* pattern, const char* expected) {
+            QTest::newRow(name) << value << QString::fromUtf8(pattern) << QString::fromUtf8(expected);
+        };
+        row("half away from zero", 12.345, "0.00", "12.35");
+        row("0.6 rounds up", 0.6, "0", "1");
+        row("-0.5 away from zero", -0.5, "0", "-1");
+        row("short in grouped", 12.0, "# ### ##0", "12");
+        row("grouped", 1234567.0, "# ### ##0", "1 234 567");
+        row("grouped negative", -1234567.0, "# ### ##0", "-1 234 567");
+        row("zero grouped", 0.0, "# ### ### ##0", "0");
+        row("exact group", 1000.0, "## ##0", "1 000");
+        row("pwm max", 65535.0, "## ##0", "65 535");
+        row("negative rounds to zero", -0.004, "0.00", "0.00");
+        row("negative rounds to zero int", -0.4, "0", "0");
+        row("year", 2015.0, "0000", "2015");
+        row("month padded", 3.0, "00", "03");
+        row("output", 12.0, "#0.000", "12.000");
+        row("four decimals", 1.23456, "0.0000", "1.2346");
+        row("carry into integer", 9.995, "0.00", "10.00");
+        row("float limit", double(20.5f), "0.00", "20.50");
+        row("float 12.345f", double(12.345f), "0.00", "12.35");
+        row("small fraction", 0.05, "0.0", "0.1");
+        row("large", 1.0e12, "# ### ### ##0", "1 000 000 000 000");
     }
     void format()
     {
