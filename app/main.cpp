@@ -11,7 +11,7 @@
 #include "app/form_kv_tipus_valasztas.h"
 #include "app/form_main.h"
 #include "app/simulated_transmitter.h"
-#include "sim/termination_signals.h"
+#include "platform/termination_signals.h"
 
 #include <QApplication>
 

@@ -4,13 +4,9 @@
 
 #include <QMetaObject>
 
-#include <cerrno>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 struct TCommThread::HandOver
 {
@@ -22,32 +18,24 @@ struct TCommThread::HandOver
 
 TCommThread::TCommThread(std::unique_ptr<SerialPort> port, QObject* context, Callback onReceive,
                          Callback onHangUp)
-    : m_port(std::move(port)),
-      m_context(context),
-      m_onReceive(std::move(onReceive)),
-      m_onHangUp(std::move(onHangUp)),
-      m_shared(std::make_shared<HandOver>()),
-      m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
-{
-    if (m_stopFd < 0)
-        m_stopFdError = errno;
-}
+    : m_port(std::move(port)), m_context(context), m_onReceive(std::move(onReceive)),
+      m_onHangUp(std::move(onHangUp)), m_shared(std::make_shared<HandOver>()),
+      m_wait(m_port ? m_port->fd() : -1)
+{}
 
 TCommThread::~TCommThread()
 {
     stop();
-    if (m_stopFd >= 0)
-        ::close(m_stopFd);
 }
 
 bool TCommThread::start(int* error)
 {
     if (m_thread.joinable())
         return true;
-    // Without its stop event the thread could never be woken to end.
-    if (m_stopFd < 0) {
+    // Without its wake event the thread could never be told to end.
+    if (!m_wait.isValid()) {
         if (error)
-            *error = m_stopFdError;
+            *error = m_wait.error();
         return false;
     }
     try {
@@ -67,10 +55,7 @@ void TCommThread::stop()
         m_shared->stopping = true;
     }
     m_shared->done.notify_all();
-    if (m_stopFd >= 0) {
-        const quint64 one = 1;
-        [[maybe_unused]] const ssize_t n = ::write(m_stopFd, &one, sizeof one);
-    }
+    m_wait.wake();
     // The thread never waits for this one without also watching the stop
     // flag, so joining here cannot deadlock even inside a callback.
     if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
@@ -113,23 +98,13 @@ bool TCommThread::handOver(const Callback& callback)
 
 void TCommThread::run()
 {
-    const int portFd = m_port ? m_port->fd() : -1;
     for (;;) {
-        pollfd fds[2] = {{m_stopFd, POLLIN, 0}, {portFd, POLLIN, 0}};
-        const int r = ::poll(fds, 2, -1);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
+        const DescriptorWait::Events events = m_wait.wait();
+        if (events.woken || events.failed)
             return;
-        }
-        if (fds[0].revents)
+        if (events.readable && !handOver(m_onReceive))
             return;
-        const short events = fds[1].revents;
-        if (events & POLLIN) {
-            if (!handOver(m_onReceive))
-                return;
-        }
-        if (events & (POLLHUP | POLLERR | POLLNVAL)) {
+        if (events.hungUp) {
             handOver(m_onHangUp);
             return;
         }

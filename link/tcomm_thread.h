@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/descriptor_wait.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -9,8 +11,8 @@
 
 class SerialPort;
 
-// The receive thread of one open port. It only waits: poll() on the port and
-// on a stop eventfd. When bytes arrive it runs the receive callback on the
+// The receive thread of one open port. It only waits (DescriptorWait on the
+// port's descriptor, woken to stop). When bytes arrive it runs the receive callback on the
 // user-interface thread (the context object's thread) and waits until that
 // has finished, so all decoding happens there, one batch at a time.
 //
@@ -29,11 +31,11 @@ public:
     TCommThread(const TCommThread&) = delete;
     TCommThread& operator=(const TCommThread&) = delete;
 
-    // False, with errno's value in *error, when the stop event or the thread
-    // cannot be created; nothing runs then.
+    // False, with errno's value in *error, when the wait's wake event or the
+    // thread cannot be created; nothing runs then.
     bool start(int* error = nullptr);
 
-    // Signals the stop event and waits for the thread's end. Safe to call
+    // Wakes the wait and waits for the thread's end. Safe to call
     // from inside a callback and more than once. A hand-over already posted
     // but not yet run is discarded.
     void stop();
@@ -53,7 +55,6 @@ private:
     Callback m_onReceive;
     Callback m_onHangUp;
     std::shared_ptr<HandOver> m_shared;
-    int m_stopFd = -1;
-    int m_stopFdError = 0;
+    DescriptorWait m_wait;
     std::thread m_thread;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/mb_types.h"
+#include "link/tmb.h"
 
 #include <QColor>
 #include <QGroupBox>
@@ -12,7 +13,6 @@ class QFrame;
 class QLabel;
 class QListWidget;
 class QPushButton;
-class TMB;
 
 // The link's own status panel: port list with Refresh, the Open/Close
 // button, the baud list (or rate label), Tx/Rx counters with their lamps,

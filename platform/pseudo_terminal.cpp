@@ -1,13 +1,12 @@
 #include "platform/pseudo_terminal.h"
 
-#include "platform/serial_port.h"
+#include "platform/serial_termios.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 PseudoTerminal::~PseudoTerminal()
@@ -30,8 +29,8 @@ std::unique_ptr<PseudoTerminal> PseudoTerminal::open(QString* errorText)
     if (pty->m_farFd < 0)
         return fail(errno);
     char name[128] = {};
-    if (::grantpt(pty->m_farFd) != 0 || ::unlockpt(pty->m_farFd) != 0
-        || ::ptsname_r(pty->m_farFd, name, sizeof name) != 0)
+    if (::grantpt(pty->m_farFd) != 0 || ::unlockpt(pty->m_farFd) != 0 ||
+        ::ptsname_r(pty->m_farFd, name, sizeof name) != 0)
         return fail(errno);
     pty->m_devicePath = QString::fromLocal8Bit(name);
 
@@ -39,7 +38,7 @@ std::unique_ptr<PseudoTerminal> PseudoTerminal::open(QString* errorText)
     if (pty->m_nearKeepAliveFd < 0)
         return fail(errno);
     // No echo, no line discipline: bytes pass as on a serial cable.
-    termios tio {};
+    termios tio{};
     ::tcgetattr(pty->m_nearKeepAliveFd, &tio);
     serial::setRawLineSettings(&tio);
     ::tcsetattr(pty->m_nearKeepAliveFd, TCSANOW, &tio);
@@ -56,7 +55,7 @@ bool PseudoTerminal::write(const QByteArray& bytes)
             data += n;
             left -= n;
         } else if (n < 0 && errno == EAGAIN) {
-            pollfd p {m_farFd, POLLOUT, 0};
+            pollfd p{m_farFd, POLLOUT, 0};
             if (::poll(&p, 1, 1000) <= 0)
                 return false;
         } else if (!(n < 0 && errno == EINTR)) {

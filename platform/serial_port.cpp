@@ -1,5 +1,7 @@
 #include "platform/serial_port.h"
 
+#include "platform/serial_termios.h"
+
 #include <QElapsedTimer>
 
 #include <cerrno>
@@ -10,55 +12,6 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
-
-namespace serial {
-
-void setRawLineSettings(termios* tio)
-{
-    cfmakeraw(tio);
-    tio->c_cflag |= CLOCAL | CREAD;
-    tio->c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
-    tio->c_cflag |= CS8;
-    tio->c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | ISTRIP);
-    // Non-blocking reads return what is there.
-    tio->c_cc[VMIN] = 0;
-    tio->c_cc[VTIME] = 0;
-}
-
-speed_t standardBaudConstant(quint32 rate)
-{
-    switch (rate) {
-    case 75: return B75;
-    case 110: return B110;
-    case 134: return B134;
-    case 150: return B150;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 1800: return B1800;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 921600: return B921600;
-    default: return B0;
-    }
-}
-
-bool setStandardBaud(termios* tio, quint32 rate)
-{
-    const speed_t speed = standardBaudConstant(rate);
-    if (speed == B0)
-        return false;
-    return cfsetispeed(tio, speed) == 0 && cfsetospeed(tio, speed) == 0;
-}
-
-} // namespace serial
 
 namespace {
 
@@ -88,7 +41,7 @@ int openExclusive(const QString& path)
         errno = error;
         return -1;
     }
-    termios tio {};
+    termios tio{};
     if (::tcgetattr(fd, &tio) != 0) {
         const int error = errno;
         ::close(fd);
@@ -104,7 +57,7 @@ int openExclusive(const QString& path)
         return -1;
     }
     // A ttyS node whose UART is absent opens fine but reports type unknown.
-    serial_struct info {};
+    serial_struct info{};
     if (::ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type == PORT_UNKNOWN) {
         ::close(fd);
         errno = ENODEV;
@@ -127,8 +80,7 @@ void closeExclusive(int fd)
 
 SerialPort::SerialPort(int fd, QString path, quint32 baudRate)
     : m_fd(fd), m_path(std::move(path)), m_baudRate(baudRate)
-{
-}
+{}
 
 SerialPort::~SerialPort()
 {
@@ -162,7 +114,7 @@ std::unique_ptr<SerialPort> SerialPort::adopt(int fd, const QString& name, quint
 std::unique_ptr<SerialPort> SerialPort::setUp(int fd, const QString& path, quint32 baudRate,
                                               QString* errorText)
 {
-    termios tio {};
+    termios tio{};
     ::tcgetattr(fd, &tio);
     serial::setRawLineSettings(&tio);
     const bool standard = serial::setStandardBaud(&tio, baudRate);
@@ -215,7 +167,7 @@ bool SerialPort::write(const QByteArray& bytes)
         const qint64 remaining = budgetMs - clock.elapsed();
         if (remaining <= 0)
             return true; // queue stays full: the bytes are dropped, as a driver would
-        pollfd p {m_fd, POLLOUT, 0};
+        pollfd p{m_fd, POLLOUT, 0};
         const int r = ::poll(&p, 1, int(remaining));
         if (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
             return false;

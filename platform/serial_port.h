@@ -4,26 +4,6 @@
 #include <QString>
 
 #include <memory>
-#include <termios.h>
-
-// Line set-up as small free functions on a termios record, so they can be
-// checked without a device.
-namespace serial {
-
-// Raw 8N1, receiver on, modem lines ignored, no flow control of any kind.
-void setRawLineSettings(termios* tio);
-
-// The termios speed constant for a rate, or B0 when the rate has none.
-speed_t standardBaudConstant(quint32 rate);
-
-// Sets both directions to a rate that has a speed constant; false otherwise.
-bool setStandardBaud(termios* tio, quint32 rate);
-
-// Rates without a speed constant (7200, 14400, 128000) need the kernel's
-// arbitrary-rate interface; false where the driver refuses it.
-bool setCustomBaud(int fd, quint32 rate);
-
-} // namespace serial
 
 // One open serial device, owned exclusively: TIOCEXCL keeps out ordinary
 // users and an advisory flock keeps out root and any other cooperating
@@ -39,7 +19,8 @@ public:
 
     // Opens and configures the device. On failure returns null and, if
     // errorText is given, the system's text for the error.
-    static std::unique_ptr<SerialPort> open(const QString& path, quint32 baudRate, QString* errorText = nullptr);
+    static std::unique_ptr<SerialPort> open(const QString& path, quint32 baudRate,
+                                            QString* errorText = nullptr);
 
     // A terminal descriptor opened elsewhere (inherited from a parent, or the
     // far end of a pseudo-terminal, which has no path to open): a duplicate

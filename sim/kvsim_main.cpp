@@ -1,8 +1,8 @@
 // kvsim: the virtual transmitter as a program. Prints the device path on the
 // first line of standard output and serves until SIGINT or SIGTERM.
 
+#include "platform/termination_signals.h"
 #include "sim/simulator_options.h"
-#include "sim/termination_signals.h"
 #include "sim/virtual_transmitter.h"
 
 #include <QCoreApplication>

@@ -2,6 +2,7 @@
 #include "platform/pseudo_terminal.h"
 #include "platform/serial_port.h"
 #include "platform/serial_port_enumeration.h"
+#include "platform/serial_termios.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -157,7 +158,8 @@ private slots:
     {
         auto pty = PseudoTerminal::open();
         QVERIFY(pty);
-        const int foreign = ::open(pty->devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int foreign =
+            ::open(pty->devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         QVERIFY(foreign >= 0);
         QCOMPARE(::ioctl(foreign, TIOCEXCL), 0);
 

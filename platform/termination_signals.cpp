@@ -1,4 +1,4 @@
-#include "sim/termination_signals.h"
+#include "platform/termination_signals.h"
 
 #include <QSocketNotifier>
 
