@@ -1,5 +1,7 @@
 #include "app/language_table.h"
 
+#include "device/live_values.h"
+
 namespace {
 
 QStringList numbered(const QString& pattern)
@@ -239,13 +241,13 @@ QString LanguageTable::text(Text text) const
 QString LanguageTable::deviceErrorText(int errorNumber) const
 {
     switch (errorNumber) {
-    case 1:
+    case deHardError:
         return text(Text::DeviceError1);
-    case 2:
+    case deWiresOpen:
         return text(Text::DeviceError2);
-    case 4:
+    case deInputLimit:
         return text(Text::DeviceError4);
-    case 5:
+    case deOutputLimit:
         return text(Text::DeviceError5);
     default:
         return {};

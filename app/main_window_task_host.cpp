@@ -1,6 +1,7 @@
 #include "app/main_window_task_host.h"
 
 #include "app/form_main.h"
+#include "device/device_command.h"
 #include "widgets/labeled_edit.h"
 #include "widgets/radio_group.h"
 #include "widgets/speed_button.h"
@@ -9,16 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabWidget>
-
-namespace {
-
-// CalibrationPage of the live query for the calibration sheet shown.
-constexpr quint8 PageNone = 0;
-constexpr quint8 PageAD = 1;
-constexpr quint8 PageThreeWire = 2;
-constexpr quint8 PageAnalogOutput = 3;
-
-} // namespace
 
 MainWindowTaskHost::MainWindowTaskHost(TForm_Main& form) : m_form(form)
 {
@@ -56,16 +47,17 @@ void MainWindowTaskHost::setRequestEnabled(RequestButton request, bool enabled)
 
 quint8 MainWindowTaskHost::calibrationPage() const
 {
+    // The CalibrationPage of the live query is the calibration sheet shown.
     if (m_form.PageControl_Main->currentWidget() != m_form.TabSheet_Kalibralas)
-        return PageNone;
+        return cpNone;
     const QWidget* sheet = m_form.PageControl_KalibralasTipus->currentWidget();
     if (sheet == m_form.TabSheet_ADKalibralas)
-        return PageAD;
+        return cpADCalibration;
     if (sheet == m_form.TabSheet_3VezKalibralas)
-        return PageThreeWire;
+        return cp3WireCalibration;
     if (sheet == m_form.TabSheet_AnalogKimenetKalibralas)
-        return PageAnalogOutput;
-    return PageNone;
+        return cpAnalogOutput;
+    return cpNone;
 }
 
 quint16 MainWindowTaskHost::pwmSetpoint() const

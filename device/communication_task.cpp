@@ -70,8 +70,9 @@ void CommunicationTask::send(int waitState)
 
 bool CommunicationTask::isWaitState(int state)
 {
+    // A request waits in the state after its send state.
     return state == StateIdentifyWait || state == StateLivePollWait ||
-           (state >= 21 && state <= 141 && state % 10 == 1);
+           requests::forSendState(state - 1).has_value();
 }
 
 void CommunicationTask::CommunicationTaskStep()
@@ -274,8 +275,8 @@ void CommunicationTask::sendSettings()
     // Without a mode item the transmitter keeps the mode it reports.
     // No mode item: keep the reported mode, brought into range the way the
     // read-back selects it.
-    s.InputMode = settingsmap::inputModeForIndex(
-        selection.inputModeIndex, quint8(settingsmap::indexForInputMode(m_liveValues.uMode)));
+    s.InputMode = settingsmap::inputModeForIndex(selection.inputModeIndex,
+                                                 quint8(settingsmap::indexForInputMode(m_liveValues.uMode)));
     s.Averaging = settingsmap::averagingForIndex(selection.averagingIndex);
     EncodeSettings(m_mb, s);
     send(StateWriteSettingsWait);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/mb_types.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -26,8 +28,9 @@ enum DeviceCommand : quint8
 
 inline constexpr quint8 DeviceAddress = 1;
 inline constexpr quint8 DeviceFunctionId = 34;
-// An answer status of this or above is a refusal.
-inline constexpr quint8 DeviceRefusalStatus = 254;
+// An answer status of this or above is a refusal: the link's rule for ASCII
+// answers, which the transmitter follows.
+inline constexpr quint8 DeviceRefusalStatus = mb::AsciiRefusalStatus;
 
 // Which calibration view the configurator has open; sent with every live query.
 enum CalibrationPage : quint8
@@ -37,9 +40,6 @@ enum CalibrationPage : quint8
     cp3WireCalibration = 2,
     cpAnalogOutput = 3,
 };
-
-// PwmSetpoint is a plain u16; this value means 100 %.
-inline constexpr quint16 PwmSetpointFull = 65535;
 
 // Block sizes on the wire.
 inline constexpr int LiveQueryBlockSize = 3;

@@ -1,5 +1,6 @@
 #include "device/live_display.h"
 
+#include "device/device_settings.h"
 #include "platform/number_format.h"
 
 namespace {
@@ -18,9 +19,9 @@ QString decimal(quint32 value)
 QString LiveDisplay::valueFormatFor(quint8 mode, bool pt1000)
 {
     switch (mode) {
-    case 1:
+    case imPotentiometer:
         return QStringLiteral("0");
-    case 2:
+    case imResistance:
         return pt1000 ? QStringLiteral("0.0") : QStringLiteral("0.00");
     default:
         return QStringLiteral("0.0");
@@ -39,13 +40,13 @@ LiveDisplay::OutputRangeItems LiveDisplay::outputRangeItemsFor(OutputKind kind)
 QString LiveDisplay::errorText(quint8 errorNumber, const Texts& texts)
 {
     switch (errorNumber) {
-    case 1:
+    case deHardError:
         return texts.hardError;
-    case 2:
+    case deWiresOpen:
         return texts.wiresOpen;
-    case 4:
+    case deInputLimit:
         return texts.inputLimit;
-    case 5:
+    case deOutputLimit:
         return texts.outputLimit;
     default:
         return QString();
@@ -62,7 +63,7 @@ const LiveDisplay::View& LiveDisplay::update(const LiveValues& v)
     View& out = m_view;
 
     out.ADRaw = NumberFormat::format(v.ADRaw, kCountsPattern);
-    out.ADRawBar = v.ADRaw / ADRawFullScale;
+    out.ADRawBar = v.ADRaw / double(ConverterFullScale);
     out.ADAveraged = NumberFormat::format(v.ADAveraged, kCountsPattern);
     out.ADAveragedBig = QStringLiteral("AD = ") + out.ADAveraged;
     out.ADAveraged2 = NumberFormat::format(v.ADAveraged2, kCountsPattern);
@@ -73,18 +74,18 @@ const LiveDisplay::View& LiveDisplay::update(const LiveValues& v)
 
     out.uWires = decimal(v.uWires);
     out.twoWireGroupVisible = v.uWiresSetting == 2;
-    out.potGroupVisible = v.uMode == 1;
+    out.potGroupVisible = v.uMode == imPotentiometer;
 
     switch (v.uMode) {
-    case 0:
+    case imTemperature:
         out.uMode = QStringLiteral("Temp");
         m_valueUnit = QStringLiteral("°C");
         break;
-    case 1:
+    case imPotentiometer:
         out.uMode = QStringLiteral("Pot %");
         m_valueUnit = QStringLiteral("%");
         break;
-    case 2:
+    case imResistance:
         out.uMode = QStringLiteral("Res");
         m_valueUnit = QStringLiteral("ohm");
         break;
@@ -137,7 +138,7 @@ const LiveDisplay::View& LiveDisplay::update(const LiveValues& v)
 
     out.PWM = NumberFormat::format(v.PWM, kPwmPattern);
     out.PWMNagy = QStringLiteral("PWM = ") + out.PWM;
-    out.PWMBar = v.PWM / PwmFullScale;
+    out.PWMBar = v.PWM / double(PwmFullScale);
 
     out.PotiCal0Caption =
         QStringLiteral("R = ") + NumberFormat::format(v.fPotCal0R, m_resistanceFormat) + ohm;

@@ -21,8 +21,6 @@ public:
         okVoltage = 1,
     };
 
-    static constexpr double ADRawFullScale = 2097151.0;
-    static constexpr double PwmFullScale = 65535.0;
     // The language's texts the display needs.
     struct Texts
     {

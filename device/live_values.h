@@ -3,6 +3,23 @@
 #include <QString>
 #include <QtGlobal>
 
+// Converter counts at the top of the converter's range; the bottom is
+// -ConverterFullScale - 1 (a 22-bit signed value).
+inline constexpr qint32 ConverterFullScale = 2097151;
+// The PWM value (and PwmSetpoint) that drives the output to 100 %.
+inline constexpr quint16 PwmFullScale = 65535;
+
+// LiveValues::uErrorNumber: the transmitter's error of the moment. Other
+// numbers (3, 6 and above) carry no text.
+enum DeviceError : quint8
+{
+    deNone = 0,
+    deHardError = 1,
+    deWiresOpen = 2,
+    deInputLimit = 4,
+    deOutputLimit = 5,
+};
+
 // Bits of LiveValues::uStatusBits (bit 0 is the least significant bit of the
 // field's first byte). Bits 11 to 15 carry nothing.
 enum class StatusBit : quint8
@@ -46,7 +63,7 @@ struct LiveValues
     quint8 ADSpS = 0;
     quint16 uStatusBits = 0;
     quint8 uWiresSetting = 0;
-    quint8 uMode = 0;
+    quint8 uMode = 0; // a DeviceInputMode
     bool bVoltageOutput = false;
     quint8 uAfterWriteOKbits1 = 0;
     float fInput = 0.0f;
@@ -62,7 +79,7 @@ struct LiveValues
     float fPotCal0R = 0.0f;
     float fPotCal100R = 0.0f;
     float f2WireR = 0.0f;
-    quint8 uErrorNumber = 0;
+    quint8 uErrorNumber = 0; // a DeviceError
     float fOutput = 0.0f;
     quint8 uADCRestartNumber = 0;
     quint8 uCountOfNewInputValue = 0;

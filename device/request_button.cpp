@@ -32,9 +32,9 @@ constexpr Entry kEntries[RequestButtonCount] = {
 
 std::optional<RequestButton> forSendState(int state)
 {
-    if (state < sendState(rbADCal0Ohm) || state > sendState(rbR2Wires0Ohm) || state % 10 != 0)
+    if (state < sendState(rbADCal0Ohm) || state > sendState(rbR2Wires0Ohm) || state % SendStateStep != 0)
         return std::nullopt;
-    return RequestButton((state - 20) / 10);
+    return RequestButton((state - FirstSendState) / SendStateStep);
 }
 
 quint8 command(RequestButton button)

@@ -42,9 +42,11 @@ constexpr bool isInGroup(RequestButton button)
 }
 
 // The task state that sends the request's query: 20, 30, ... 140.
+inline constexpr int FirstSendState = 20;
+inline constexpr int SendStateStep = 10;
 constexpr int sendState(RequestButton button)
 {
-    return 20 + 10 * int(button);
+    return FirstSendState + SendStateStep * int(button);
 }
 
 // The request whose send state is `state`; none for any other number.

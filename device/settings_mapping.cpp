@@ -1,22 +1,28 @@
 #include "device/settings_mapping.h"
 
+#include "device/device_settings.h"
+
+#include <algorithm>
+#include <iterator>
+
 namespace settingsmap {
 
 namespace {
 
 constexpr quint8 kWiresByIndex[] = {4, 3, 2};
+constexpr int kWiresItems = int(std::size(kWiresByIndex));
 constexpr int kAveragingItems = 7;
 
 } // namespace
 
 quint8 wiresForIndex(int index)
 {
-    return index >= 0 && index < 3 ? kWiresByIndex[index] : WiresWithoutSelection;
+    return index >= 0 && index < kWiresItems ? kWiresByIndex[index] : WiresWithoutSelection;
 }
 
 std::optional<int> indexForWires(quint8 wires)
 {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kWiresItems; ++i) {
         if (kWiresByIndex[i] == wires)
             return i;
     }
@@ -25,12 +31,12 @@ std::optional<int> indexForWires(quint8 wires)
 
 quint8 inputModeForIndex(int index, quint8 withoutSelection)
 {
-    return index >= 0 && index <= 2 ? quint8(index) : withoutSelection;
+    return index >= 0 && index < DeviceInputModeCount ? quint8(index) : withoutSelection;
 }
 
 int indexForInputMode(quint8 mode)
 {
-    return mode > 2 ? 2 : int(mode);
+    return std::min(int(mode), DeviceInputModeCount - 1);
 }
 
 quint8 averagingForIndex(int index)

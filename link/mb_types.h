@@ -5,7 +5,8 @@
 
 // Line speeds selectable on the link; the ordinal is also the index of the
 // panel's baud list.
-enum TMBBaud {
+enum TMBBaud
+{
     baud000075,
     baud000110,
     baud000134,
@@ -30,24 +31,27 @@ enum TMBBaud {
 };
 inline constexpr int TMBBaudCount = baud921600 + 1;
 
-enum TMBMode {
+enum TMBMode
+{
     modeMaster,      // nibble framing, master
     modeSlave,       // nibble framing, slave
     modeASCIIMaster, // ASCII framing, master
     modeASCIISlave,
-    modeDiagnostic,  // nibble monitor
+    modeDiagnostic, // nibble monitor
     modeByte,
     modeString,
 };
 
-enum TMBStatus {
+enum TMBStatus
+{
     stOK,
     stSlaveError,
     stTimeOut,
     stClosedPort,
 };
 
-enum TMBStatusNow {
+enum TMBStatusNow
+{
     stnReady,
     stnSending,
     stnWaitingForAnswer,
@@ -64,6 +68,12 @@ Q_DECLARE_METATYPE(TMBStatus)
 Q_DECLARE_METATYPE(TMBStatusNow)
 
 namespace mb {
+
+// The answer's code says whether the slave carried out the query: in nibble
+// framing an error code up to NibbleLastSuccessCode, in ASCII framing a
+// status byte below AsciiRefusalStatus.
+inline constexpr quint8 NibbleLastSuccessCode = 128;
+inline constexpr quint8 AsciiRefusalStatus = 254;
 
 // Bits per second of a baud ordinal; any ordinal outside the table is 9600.
 quint32 baudRate(int ordinal);

@@ -16,7 +16,7 @@ TMB::TMB(QObject* parent) : QObject(parent)
     m_answerTimer.setInterval(1000);
     m_sendDelayTimer.setInterval(10);
     m_userTimer.setInterval(1000);
-    m_secondTimer.setInterval(1000);
+    m_secondTimer.setInterval(SecondMs);
 
     connect(&m_answerTimer, &QTimer::timeout, this, &TMB::onAnswerTimeout);
     connect(&m_sendDelayTimer, &QTimer::timeout, this, &TMB::onSendDelay);
@@ -448,7 +448,7 @@ void TMB::acceptMasterFrame()
 
     const bool ascii = m_mode == modeASCIIMaster;
     const int code = m_rxFrame[ascii ? 3 : 2];
-    const bool success = ascii ? code < 254 : code <= 128;
+    const bool success = ascii ? code < mb::AsciiRefusalStatus : code <= mb::NibbleLastSuccessCode;
     if (success) {
         ++m_rxFrames;
         ++m_speedCount;
@@ -498,7 +498,7 @@ namespace {
 
 template <typename T> std::array<quint8, sizeof(T)> littleEndian(T value)
 {
-    std::array<quint8, sizeof(T)> out {};
+    std::array<quint8, sizeof(T)> out{};
     using U = std::make_unsigned_t<std::conditional_t<std::is_floating_point_v<T>, quint32, T>>;
     U raw;
     std::memcpy(&raw, &value, sizeof raw);
@@ -577,25 +577,25 @@ bool TMB::MBGetBoolean()
 
 quint16 TMB::MBGetWord()
 {
-    std::array<quint8, 2> bytes {};
+    std::array<quint8, 2> bytes{};
     return get(bytes.data(), 2) ? fromLittleEndian<quint16>(bytes) : 0;
 }
 
 quint32 TMB::MBGetCardinal()
 {
-    std::array<quint8, 4> bytes {};
+    std::array<quint8, 4> bytes{};
     return get(bytes.data(), 4) ? fromLittleEndian<quint32>(bytes) : 0;
 }
 
 qint32 TMB::MBGetInteger()
 {
-    std::array<quint8, 4> bytes {};
+    std::array<quint8, 4> bytes{};
     return get(bytes.data(), 4) ? fromLittleEndian<qint32>(bytes) : 0;
 }
 
 float TMB::MBGetSingle()
 {
-    std::array<quint8, 4> bytes {};
+    std::array<quint8, 4> bytes{};
     return get(bytes.data(), 4) ? fromLittleEndian<float>(bytes) : 0.0f;
 }
 
@@ -689,10 +689,18 @@ void TMB::updateSpeedLine()
     emit speedLineChanged();
 }
 
+void TMB::setDeferredSetUpDelay(int ms)
+{
+    if (m_deferredSetUpDue)
+        m_secondTimer.start(qMax(0, ms));
+}
+
 void TMB::onSecondTick()
 {
     if (m_deferredSetUpDue) {
         m_deferredSetUpDue = false;
+        if (m_secondTimer.interval() != SecondMs)
+            m_secondTimer.start(SecondMs);
         emit deferredSetUpDue();
         return;
     }

@@ -35,6 +35,7 @@ public:
     static constexpr int TxFrameSize = 4 + MaxDataPosition + 2;
     static constexpr quint16 DefaultMasterTimeOutMs = 1000;
     static constexpr quint8 MaxTries = 5;
+    static constexpr int SecondMs = 1000;
 
     // The component's version date: the panel's caption and the slave's
     // identification answer carry it.
@@ -205,6 +206,9 @@ public:
     // Until the first tick of the one-second timer; a panel created later
     // does its set-up at once.
     bool deferredSetUpPending() const { return m_deferredSetUpDue; }
+    // Brings that first tick forward (or back) to ms after now; nothing once
+    // it has come. Later ticks keep a second apart. For tests.
+    void setDeferredSetUpDelay(int ms);
     // True in the master modes: the panel shows the try number there.
     bool tryMarkEnabled() const { return mb::isMasterMode(m_mode); }
 
@@ -351,16 +355,16 @@ private:
     quint32 m_rxFrames = 0;
 
     // Buffers
-    std::array<quint8, TxFrameSize> m_txFrame {};
-    std::array<quint8, RxFrameSize> m_rxFrame {};
+    std::array<quint8, TxFrameSize> m_txFrame{};
+    std::array<quint8, RxFrameSize> m_rxFrame{};
     quint16 m_txIndex = 1;
     quint16 m_rxIndex = 1;
     quint16 m_dataToSend = 0;
     quint16 m_receivedDataNumber = 0;
     int m_rxFrameLength = 0;
     RxRawBuffer m_rxRaw;
-    NibbleDecoder m_nibbleDecoder {m_rxRaw};
-    AsciiDecoder m_asciiDecoder {m_rxRaw};
+    NibbleDecoder m_nibbleDecoder{m_rxRaw};
+    AsciiDecoder m_asciiDecoder{m_rxRaw};
 
     // Panel-side state
     QString m_lastUsedPort;

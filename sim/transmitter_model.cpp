@@ -37,11 +37,6 @@ constexpr double kTemperatureMax = 850.0;
 constexpr double kPercentMin = -10.0;
 constexpr double kPercentMax = 110.0;
 
-constexpr quint8 kErrorHard = 1;
-constexpr quint8 kErrorOpen = 2;
-constexpr quint8 kErrorInputLimit = 4;
-constexpr quint8 kErrorOutputLimit = 5;
-
 double wave(double seconds, double periodSeconds)
 {
     return std::sin(2.0 * std::numbers::pi * seconds / periodSeconds);
@@ -135,12 +130,12 @@ double TransmitterModel::terminalResistance() const
     const double scale = m_pt1000 ? 10.0 : 1.0;
     const double t = double(m_timeMs) / 1000.0;
     switch (m_settings.InputMode) {
-    case 1: {
+    case imPotentiometer: {
         // A potentiometer whose track runs from 15 to 385 ohm (Pt100 range).
         const double position = std::clamp(50.0 + 35.0 * wave(t, 150.0) + 5.0 * m_wander, 0.0, 100.0);
         return scale * (15.0 + 3.7 * position);
     }
-    case 2:
+    case imResistance:
         return scale * (180.0 + 25.0 * wave(t, 200.0) + 0.5 * m_wander);
     default:
         return cvd::resistance(sensorTemperature(), m_pt1000 ? 1000.0 : 100.0);
@@ -170,13 +165,13 @@ void TransmitterModel::takeSample()
 {
     m_wander = 0.998 * m_wander + 0.01 * gaussian();
 
-    qint32 counts = CountsFullScale;
+    qint32 counts = ConverterFullScale;
     if (!m_sensorOpen) {
         const double countsPerOhm = double(kTrueCountsReference - kTrueCounts0Ohm) / referenceResistance();
         const double exact =
             kTrueCounts0Ohm + rawInputResistance() * countsPerOhm + kNoiseCounts * gaussian();
-        counts =
-            qint32(std::llround(std::clamp(exact, double(-CountsFullScale - 1), double(CountsFullScale))));
+        counts = qint32(
+            std::llround(std::clamp(exact, double(-ConverterFullScale - 1), double(ConverterFullScale))));
     }
     m_samples[size_t(m_sampleNext)] = counts;
     m_sampleNext = (m_sampleNext + 1) % MaxAveraging;
@@ -221,7 +216,7 @@ double TransmitterModel::pwmForOutput(double output) const
     const double high = m_voltageOutput ? 10.0 : 20.0;
     const double pwm = m_calibration.pwmLow +
                        (output - low) * (double(m_calibration.pwmHigh) - m_calibration.pwmLow) / (high - low);
-    return std::clamp(std::round(pwm), 0.0, 65535.0);
+    return std::clamp(std::round(pwm), 0.0, double(PwmFullScale));
 }
 
 // --- Live block -----------------------------------------------------------------
@@ -260,33 +255,33 @@ LiveValues TransmitterModel::liveValues() const
     double input = r;
     bool inputOutOfRange = false;
     switch (m_settings.InputMode) {
-    case 0:
+    case imTemperature:
         input = cvd::temperature(r, m_pt1000 ? 1000.0 : 100.0);
         inputOutOfRange = input < kTemperatureMin || input > kTemperatureMax;
         break;
-    case 1: {
+    case imPotentiometer: {
         const double span = double(cal.pot100) - cal.pot0;
         input = span != 0.0 ? (r - cal.pot0) * 100.0 / span : 0.0;
         inputOutOfRange = span == 0.0 || input < kPercentMin || input > kPercentMax;
         break;
     }
     default:
-        inputOutOfRange = r < 0.0 || r > referenceResistance() * CountsFullScale / NominalCountsReference;
+        inputOutOfRange = r < 0.0 || r > referenceResistance() * ConverterFullScale / NominalCountsReference;
         break;
     }
     v.fInput = float(input);
 
-    v.uErrorNumber = m_sensorOpen      ? kErrorOpen
-                     : hardError       ? kErrorHard
-                     : inputOutOfRange ? kErrorInputLimit
-                                       : 0;
+    v.uErrorNumber = m_sensorOpen      ? deWiresOpen
+                     : hardError       ? deHardError
+                     : inputOutOfRange ? deInputLimit
+                                       : deNone;
 
     // Output: scaled, clamped to the limits; the error level on an input error.
     const DeviceSettings& s = m_settings;
     const double rangeHigh = m_voltageOutput ? 10.0 : 20.0;
     const double rangeLow = s.bOutputLiveZero ? (m_voltageOutput ? 2.0 : 4.0) : 0.0;
     double target = 0.0;
-    if (v.uErrorNumber != 0) {
+    if (v.uErrorNumber != deNone) {
         target = s.bErrorLevelHigh ? (m_voltageOutput ? kErrorLevelHighVoltage : kErrorLevelHighCurrent)
                                    : (m_voltageOutput ? kErrorLevelLowVoltage : kErrorLevelLowCurrent);
     } else {
@@ -297,17 +292,17 @@ LiveValues TransmitterModel::liveValues() const
         const double limitHigh = std::max(s.fOutputLimitLow, s.fOutputLimitHigh);
         target = std::clamp(unclamped, limitLow, limitHigh);
         if (target != unclamped && !s.bNoErrorOnOverflow)
-            v.uErrorNumber = kErrorOutputLimit;
+            v.uErrorNumber = deOutputLimit;
     }
     // With the output calibration tab open the PWM is the configurator's.
-    const double pwm = m_calibrationPage == 3 ? double(m_pwmSetpoint) : pwmForOutput(target);
+    const double pwm = m_calibrationPage == cpAnalogOutput ? double(m_pwmSetpoint) : pwmForOutput(target);
     v.PWM = quint16(pwm);
     v.fOutput = float(outputForPwm(pwm));
 
     quint16 bits = 0;
-    if (lastSample >= CountsFullScale)
+    if (lastSample >= ConverterFullScale)
         bits |= statusBitMask(StatusBit::ADOverFlow);
-    if (lastSample <= -CountsFullScale - 1)
+    if (lastSample <= -ConverterFullScale - 1)
         bits |= statusBitMask(StatusBit::ADUnderFlow);
     if (!(cal.counts0OhmStored && cal.countsReferenceStored))
         bits |= statusBitMask(StatusBit::bUncalInput);
@@ -345,7 +340,7 @@ bool TransmitterModel::writeSettings(const DeviceSettings& s)
         s.Averaging >= 1 && s.Averaging <= MaxAveraging && (s.Averaging & (s.Averaging - 1)) == 0;
     const bool numbersOk = isFinite(s.fScaleLow) && isFinite(s.fScaleHigh) && isFinite(s.fOutputLimitLow) &&
                            isFinite(s.fOutputLimitHigh);
-    if (!wiresOk || s.InputMode > 2 || !averagingOk || !numbersOk)
+    if (!wiresOk || s.InputMode >= DeviceInputModeCount || !averagingOk || !numbersOk)
         return false;
     m_settings = s;
     blockWritten(blockSettings);
@@ -444,7 +439,7 @@ void TransmitterModel::eraseMemory()
 void TransmitterModel::restart()
 {
     m_afterWriteBits = 0;
-    m_calibrationPage = 0;
+    m_calibrationPage = cpNone;
     m_pwmSetpoint = 0;
     m_msSinceReset = 0;
     m_samplesThisSecond = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/device_command.h"
 #include "device/device_settings.h"
 #include "device/live_values.h"
 #include "sim/simulator_options.h"
@@ -20,15 +21,14 @@ class TransmitterModel
 public:
     static constexpr int SamplesPerSecond = 50;
     static constexpr int SamplePeriodMs = 1000 / SamplesPerSecond;
-    static constexpr qint32 CountsFullScale = 2097151;
     static constexpr int MaxAveraging = 64;
     static constexpr quint8 PwmInterruptsPerSecond = 244;
     // Converter counts the firmware assumes for 0 ohm and the upper reference
     // before anything is calibrated.
     static constexpr qint32 NominalCounts0Ohm = 0;
     static constexpr qint32 NominalCountsReference = 1800000;
-    static constexpr quint16 NominalPwmLow = 13107;  // 4 mA / 2 V
-    static constexpr quint16 NominalPwmHigh = 65535; // 20 mA / 10 V
+    static constexpr quint16 NominalPwmLow = 13107;         // 4 mA / 2 V
+    static constexpr quint16 NominalPwmHigh = PwmFullScale; // 20 mA / 10 V
 
     explicit TransmitterModel(const SimulatorOptions& options = SimulatorOptions());
 
@@ -137,7 +137,7 @@ private:
 
     // Volatile state
     quint8 m_afterWriteBits = 0;
-    quint8 m_calibrationPage = 0;
+    quint8 m_calibrationPage = cpNone;
     quint16 m_pwmSetpoint = 0;
     qint64 m_msSinceReset = 0;
     int m_samplesThisSecond = 0;

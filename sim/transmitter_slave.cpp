@@ -11,7 +11,14 @@ TransmitterSlave::TransmitterSlave(TransmitterModel& model, QList<quint8> refuse
 
 namespace {
 
-constexpr int HeaderAndCrc = 6;
+// A query frame: address, identifier, command, a zero byte, the parameter
+// block, the CRC.
+constexpr int AddressAt = 0;
+constexpr int IdAt = 1;
+constexpr int CommandAt = 2;
+constexpr int HeaderSize = 4;
+constexpr int CrcSize = 2;
+constexpr int HeaderAndCrc = HeaderSize + CrcSize;
 
 } // namespace
 
@@ -20,10 +27,10 @@ bool TransmitterSlave::isForUs(QByteArrayView frame, QString* whyNot)
     QString reason;
     if (frame.size() < HeaderAndCrc)
         reason = QStringLiteral("short frame");
-    else if (quint8(frame[0]) != DeviceAddress)
-        reason = QStringLiteral("address %1").arg(quint8(frame[0]));
-    else if (quint8(frame[1]) != DeviceFunctionId)
-        reason = QStringLiteral("ID %1").arg(quint8(frame[1]));
+    else if (quint8(frame[AddressAt]) != DeviceAddress)
+        reason = QStringLiteral("address %1").arg(quint8(frame[AddressAt]));
+    else if (quint8(frame[IdAt]) != DeviceFunctionId)
+        reason = QStringLiteral("ID %1").arg(quint8(frame[IdAt]));
     if (whyNot)
         *whyNot = reason;
     return reason.isEmpty();
@@ -34,8 +41,8 @@ TransmitterSlave::Reply TransmitterSlave::handle(QByteArrayView frame)
     Reply reply;
     if (!isForUs(frame, &reply.ignoredBecause))
         return reply;
-    const quint8 command = quint8(frame[2]);
-    const QByteArrayView parameters = frame.sliced(4, frame.size() - HeaderAndCrc);
+    const quint8 command = quint8(frame[CommandAt]);
+    const QByteArrayView parameters = frame.sliced(HeaderSize, frame.size() - HeaderAndCrc);
     const int needed = devicecmd::parameterBlockSize(command);
     if (needed > 0 && parameters.size() < needed) {
         reply.ignoredBecause = QStringLiteral("%1 parameter bytes for command %2, %3 needed")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/device_command.h"
 #include "sim/transmitter_model.h"
 
 #include <QByteArray>
@@ -14,7 +15,7 @@ class TransmitterSlave
 {
 public:
     static constexpr quint8 StatusOk = 0;
-    static constexpr quint8 StatusRefused = 254;
+    static constexpr quint8 StatusRefused = DeviceRefusalStatus;
     static constexpr quint8 StatusRejected = 255; // unknown command or a value out of range
 
     struct Reply

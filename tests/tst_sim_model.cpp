@@ -45,7 +45,7 @@ QByteArray query(quint8 command, QByteArrayView parameters = {}, quint8 address 
 
 } // namespace
 
-class TestSimModel : public QObject
+class tst_SimModel : public QObject
 {
     Q_OBJECT
 
@@ -78,7 +78,7 @@ private slots:
     void slaveServiceCommands();
 };
 
-void TestSimModel::callendarVanDusen_data()
+void tst_SimModel::callendarVanDusen_data()
 {
     QTest::addColumn<double>("celsius");
     QTest::addColumn<double>("ohm");
@@ -90,7 +90,7 @@ void TestSimModel::callendarVanDusen_data()
     QTest::newRow("850") << 850.0 << 390.4811;
 }
 
-void TestSimModel::callendarVanDusen()
+void tst_SimModel::callendarVanDusen()
 {
     QFETCH(double, celsius);
     QFETCH(double, ohm);
@@ -99,7 +99,7 @@ void TestSimModel::callendarVanDusen()
     QVERIFY(std::abs(cvd::temperature(ohm, 100.0) - celsius) < 1e-2);
 }
 
-void TestSimModel::callendarVanDusenInverse()
+void tst_SimModel::callendarVanDusenInverse()
 {
     for (double t = -200.0; t <= 850.0; t += 12.5) {
         const double back = cvd::temperature(cvd::resistance(t, 1000.0), 1000.0);
@@ -107,7 +107,7 @@ void TestSimModel::callendarVanDusenInverse()
     }
 }
 
-void TestSimModel::factoryState_data()
+void tst_SimModel::factoryState_data()
 {
     QTest::addColumn<bool>("pt1000");
     QTest::addColumn<bool>("voltage");
@@ -115,7 +115,7 @@ void TestSimModel::factoryState_data()
     QTest::newRow("Pt1000, voltage") << true << true;
 }
 
-void TestSimModel::factoryState()
+void tst_SimModel::factoryState()
 {
     QFETCH(bool, pt1000);
     QFETCH(bool, voltage);
@@ -139,7 +139,7 @@ void TestSimModel::factoryState()
              qPrintable(QString::number(v.fOutput)));
 }
 
-void TestSimModel::temperatureDriftsAndIsMeasured()
+void tst_SimModel::temperatureDriftsAndIsMeasured()
 {
     TransmitterModel model;
     double lowest = 1e9;
@@ -156,7 +156,7 @@ void TestSimModel::temperatureDriftsAndIsMeasured()
     QVERIFY(lowest > 15.0 && highest < 28.0);
 }
 
-void TestSimModel::convertersFollowReferenceResistors_data()
+void tst_SimModel::convertersFollowReferenceResistors_data()
 {
     QTest::addColumn<bool>("pt1000");
     QTest::addColumn<double>("ohm");
@@ -167,7 +167,7 @@ void TestSimModel::convertersFollowReferenceResistors_data()
     QTest::newRow("Pt1000 4900 ohm") << true << 4900.0;
 }
 
-void TestSimModel::convertersFollowReferenceResistors()
+void tst_SimModel::convertersFollowReferenceResistors()
 {
     QFETCH(bool, pt1000);
     QFETCH(double, ohm);
@@ -178,14 +178,14 @@ void TestSimModel::convertersFollowReferenceResistors()
     const double tolerance = model.referenceResistance() * 2e-4;
     QVERIFY2(std::abs(v.fCalculatedR - ohm) < tolerance, qPrintable(QString::number(v.fCalculatedR)));
     // Counts grow with the resistance, across most of the converter's range.
-    const double share = double(v.ADAveraged) / TransmitterModel::CountsFullScale;
+    const double share = double(v.ADAveraged) / ConverterFullScale;
     QVERIFY(std::abs(share - ohm / model.referenceResistance() * 0.86) < 0.01);
     // Raw samples are noisy, the averages are not far from them.
     QVERIFY(std::abs(v.ADRaw - v.ADAveraged) < 500);
     QVERIFY(std::abs(v.ADAveraged2 - v.ADAveraged) < 500);
 }
 
-void TestSimModel::calibrationFromErasedMemory()
+void tst_SimModel::calibrationFromErasedMemory()
 {
     TransmitterModel model;
     model.eraseMemory();
@@ -222,7 +222,7 @@ void TestSimModel::calibrationFromErasedMemory()
     QCOMPARE(v.uCRCOKbits1 & 0x03, 0x03); // settings and converter blocks written
 }
 
-void TestSimModel::leadCompensation()
+void tst_SimModel::leadCompensation()
 {
     TransmitterModel model;
     DeviceSettings s = model.settings();
@@ -255,7 +255,7 @@ void TestSimModel::leadCompensation()
     QVERIFY(std::abs(v.fInput - model.sensorTemperature()) < 0.3);
 }
 
-void TestSimModel::potentiometerPercent()
+void tst_SimModel::potentiometerPercent()
 {
     TransmitterModel model;
     DeviceSettings s = model.settings();
@@ -287,7 +287,7 @@ void TestSimModel::potentiometerPercent()
     QCOMPARE(v.fInput, v.fCalculatedR);
 }
 
-void TestSimModel::outputScaling_data()
+void tst_SimModel::outputScaling_data()
 {
     QTest::addColumn<bool>("voltage");
     QTest::addColumn<bool>("liveZero");
@@ -300,7 +300,7 @@ void TestSimModel::outputScaling_data()
     QTest::newRow("0-10 V, quarter") << true << false << 100.0 << 2.5;
 }
 
-void TestSimModel::outputScaling()
+void tst_SimModel::outputScaling()
 {
     QFETCH(bool, voltage);
     QFETCH(bool, liveZero);
@@ -317,7 +317,7 @@ void TestSimModel::outputScaling()
     QVERIFY(v.PWM > 10000 && v.PWM < 60000);
 }
 
-void TestSimModel::outputClampsToLimits()
+void tst_SimModel::outputClampsToLimits()
 {
     TransmitterModel model;
     DeviceSettings s = resistanceScaling(model, true);
@@ -341,7 +341,7 @@ void TestSimModel::outputClampsToLimits()
     QVERIFY(std::abs(model.liveValues().fOutput - 4.5f) < 0.01f);
 }
 
-void TestSimModel::openSensorGivesErrorLevel()
+void tst_SimModel::openSensorGivesErrorLevel()
 {
     TransmitterModel model;
     model.setSensorOpen(true);
@@ -350,7 +350,7 @@ void TestSimModel::openSensorGivesErrorLevel()
     QCOMPARE(v.uErrorNumber, quint8(2));
     QVERIFY(v.hasStatus(StatusBit::bOpenError));
     QVERIFY(v.hasStatus(StatusBit::ADOverFlow));
-    QCOMPARE(v.ADRaw, TransmitterModel::CountsFullScale);
+    QCOMPARE(v.ADRaw, ConverterFullScale);
     QVERIFY(std::abs(v.fOutput - 3.2f) < 0.01f);
 
     DeviceSettings s = model.settings();
@@ -365,7 +365,7 @@ void TestSimModel::openSensorGivesErrorLevel()
     QVERIFY(!v.hasStatus(StatusBit::bOpenError));
 }
 
-void TestSimModel::pwmFollowsSetpointOnOutputTab()
+void tst_SimModel::pwmFollowsSetpointOnOutputTab()
 {
     TransmitterModel model;
     model.advance(1000);
@@ -382,7 +382,7 @@ void TestSimModel::pwmFollowsSetpointOnOutputTab()
     QVERIFY(v.fOutput > 4.0f && v.fOutput < 12.0f);
 }
 
-void TestSimModel::outputCalibrationLoop()
+void tst_SimModel::outputCalibrationLoop()
 {
     TransmitterModel model;
     model.eraseMemory();
@@ -418,7 +418,7 @@ void TestSimModel::outputCalibrationLoop()
     QVERIFY2(std::abs(v.fOutput - expected) < 0.01f, qPrintable(QString::number(v.fOutput)));
 }
 
-void TestSimModel::countersCount()
+void tst_SimModel::countersCount()
 {
     TransmitterModel model;
     LiveValues v = model.liveValues();
@@ -443,7 +443,7 @@ void TestSimModel::countersCount()
     QCOMPARE(model.liveValues().uCounterSecAfterReset, quint8(1));
 }
 
-void TestSimModel::seedMakesNoiseRepeatable()
+void tst_SimModel::seedMakesNoiseRepeatable()
 {
     SimulatorOptions options;
     options.seed = 7;
@@ -462,7 +462,7 @@ void TestSimModel::seedMakesNoiseRepeatable()
     QVERIFY(differs);
 }
 
-void TestSimModel::invalidSettingsAreRefused_data()
+void tst_SimModel::invalidSettingsAreRefused_data()
 {
     QTest::addColumn<int>("field");
     QTest::addColumn<int>("value");
@@ -476,7 +476,7 @@ void TestSimModel::invalidSettingsAreRefused_data()
     QTest::newRow("scale NaN") << 3 << 0;
 }
 
-void TestSimModel::invalidSettingsAreRefused()
+void tst_SimModel::invalidSettingsAreRefused()
 {
     QFETCH(int, field);
     QFETCH(int, value);
@@ -502,7 +502,7 @@ void TestSimModel::invalidSettingsAreRefused()
 
 // --- Command handling -------------------------------------------------------------
 
-void TestSimModel::slaveAddressingAndRefusal()
+void tst_SimModel::slaveAddressingAndRefusal()
 {
     TransmitterModel model;
     TransmitterSlave slave(model, {CmdWriteSettings});
@@ -533,7 +533,7 @@ void TestSimModel::slaveAddressingAndRefusal()
     QVERIFY(!slave.handle(query(CmdStorePWM4mA, QByteArray(1, '\0'))).answer);
 }
 
-void TestSimModel::slaveSettingsRoundTrip()
+void tst_SimModel::slaveSettingsRoundTrip()
 {
     TransmitterModel model;
     TransmitterSlave slave(model, {});
@@ -580,7 +580,7 @@ void TestSimModel::slaveSettingsRoundTrip()
     QCOMPARE(model.settings(), s);
 }
 
-void TestSimModel::slaveServiceCommands()
+void tst_SimModel::slaveServiceCommands()
 {
     TransmitterModel model;
     TransmitterSlave slave(model, {});
@@ -605,5 +605,5 @@ void TestSimModel::slaveServiceCommands()
     QCOMPARE(model.settings(), DeviceSettings::factoryDefaults(false));
 }
 
-QTEST_GUILESS_MAIN(TestSimModel)
+QTEST_GUILESS_MAIN(tst_SimModel)
 #include "tst_sim_model.moc"
