@@ -3,6 +3,7 @@
 #include "device/settings_editing.h"
 #include "link/tmb.h"
 #include "platform/number_format.h"
+#include "tests/support/device_records.h"
 #include "tests/support/peer_transmitter.h"
 #include "tests/support/sent_query.h"
 #include "tests/support/sim_transmitter.h"
@@ -19,10 +20,10 @@ namespace {
 constexpr int WaitMs = 10000;
 
 // The main window's side, without widgets.
-class TestHost : public CommunicationTaskHost
+class FakeTaskHost : public CommunicationTaskHost
 {
 public:
-    TestHost() { enabled.fill(true); }
+    FakeTaskHost() { enabled.fill(true); }
 
     bool isRequestDown(RequestButton b) const override { return down[b]; }
     void setRequestDown(RequestButton b, bool isDown) override { down[b] = isDown; }
@@ -86,7 +87,7 @@ public:
 
 } // namespace
 
-class TestCommunicationTask : public QObject
+class tst_CommunicationTask : public QObject
 {
     Q_OBJECT
 
@@ -119,26 +120,26 @@ private:
     std::unique_ptr<SimTransmitter> m_sim;
     std::unique_ptr<PeerTransmitter> m_peer;
     std::unique_ptr<TMB> m_mb;
-    std::unique_ptr<TestHost> m_host;
+    std::unique_ptr<FakeTaskHost> m_host;
     std::unique_ptr<QTimer> m_timer;
     std::unique_ptr<CommunicationTask> m_task;
 };
 
-void TestCommunicationTask::initTestCase()
+void tst_CommunicationTask::initTestCase()
 {
     qRegisterMetaType<TMBStatus>();
     NumberFormat::setDecimalSeparator(u'.');
 }
 
-void TestCommunicationTask::init()
+void tst_CommunicationTask::init()
 {
-    m_host = std::make_unique<TestHost>();
+    m_host = std::make_unique<FakeTaskHost>();
     m_mb = std::make_unique<TMB>();
     m_mb->setMBBaud(baud019200);
     m_timer = std::make_unique<QTimer>();
 }
 
-void TestCommunicationTask::cleanup()
+void tst_CommunicationTask::cleanup()
 {
     m_task.reset();
     m_mb.reset();
@@ -148,7 +149,7 @@ void TestCommunicationTask::cleanup()
     m_host.reset();
 }
 
-void TestCommunicationTask::startSim(const SimulatorOptions& options, const DeviceSettings& stored)
+void tst_CommunicationTask::startSim(const SimulatorOptions& options, const DeviceSettings& stored)
 {
     m_sim = std::make_unique<SimTransmitter>(options);
     QVERIFY2(m_sim->sim.isValid(), qPrintable(m_sim->sim.errorText()));
@@ -156,7 +157,7 @@ void TestCommunicationTask::startSim(const SimulatorOptions& options, const Devi
     m_sim->sim.start();
 }
 
-void TestCommunicationTask::openAndReadBack(const QString& path, QTimer* timer)
+void tst_CommunicationTask::openAndReadBack(const QString& path, QTimer* timer)
 {
     m_task = std::make_unique<CommunicationTask>(*m_mb, *m_host, timer);
     QString error;
@@ -165,9 +166,9 @@ void TestCommunicationTask::openAndReadBack(const QString& path, QTimer* timer)
     QVERIFY(m_host->rejected.isEmpty());
 }
 
-void TestCommunicationTask::openingIdentifiesPollsAndReadsSettings()
+void tst_CommunicationTask::openingIdentifiesPollsAndReadsSettings()
 {
-    startSim({}, SimTransmitter::distinctSettings());
+    startSim({}, testrecords::distinctSettings());
     int checkedAtOpen = 0;
     // After the task's own handler: the read request is down and interlocks the group.
     connect(
@@ -208,7 +209,7 @@ void TestCommunicationTask::openingIdentifiesPollsAndReadsSettings()
     QVERIFY(!m_host->viewsVisible && !m_host->commErrorVisible);
 }
 
-void TestCommunicationTask::noTransmitterKeepsIdentifying()
+void tst_CommunicationTask::noTransmitterKeepsIdentifying()
 {
     m_peer = std::make_unique<PeerTransmitter>();
     m_peer->answers = [](quint8, int) { return false; };
@@ -226,7 +227,7 @@ void TestCommunicationTask::noTransmitterKeepsIdentifying()
     QCOMPARE(m_host->polls, 0);
 }
 
-void TestCommunicationTask::writeTakesSelectionAtSending_data()
+void tst_CommunicationTask::writeTakesSelectionAtSending_data()
 {
     QTest::addColumn<int>("storedMode");
     QTest::addColumn<int>("wiresIndex");
@@ -239,7 +240,7 @@ void TestCommunicationTask::writeTakesSelectionAtSending_data()
     QTest::newRow("no items") << 2 << -1 << -1 << -1 << QByteArray("\x04\x02\x10") << 4;
 }
 
-void TestCommunicationTask::writeTakesSelectionAtSending()
+void tst_CommunicationTask::writeTakesSelectionAtSending()
 {
     QFETCH(int, storedMode);
     QFETCH(int, wiresIndex);
@@ -279,7 +280,7 @@ void TestCommunicationTask::writeTakesSelectionAtSending()
 // A transmitter reporting a mode outside 0..2 must not get it back in a
 // write the user made without choosing a mode: it is brought into range the
 // way the read-back selects it.
-void TestCommunicationTask::writeWithoutModeItemKeepsModeInRange()
+void tst_CommunicationTask::writeWithoutModeItemKeepsModeInRange()
 {
     m_peer = std::make_unique<PeerTransmitter>();
     m_peer->live.uMode = 7;
@@ -294,7 +295,7 @@ void TestCommunicationTask::writeWithoutModeItemKeepsModeInRange()
     QCOMPARE(m_peer->sent.at(from + write).data.left(3), QByteArray("\x04\x02\x10"));
 }
 
-void TestCommunicationTask::resetServedBeforeRead()
+void tst_CommunicationTask::resetServedBeforeRead()
 {
     SimulatorOptions options;
     options.restartSilenceMs = 20;
@@ -319,7 +320,7 @@ void TestCommunicationTask::resetServedBeforeRead()
     QVERIFY(sent.mid(reset, sent.indexOf(CmdReadSettings) - reset).contains(CmdReadLiveValues));
 }
 
-void TestCommunicationTask::timedOutRequestIsSentAgain()
+void tst_CommunicationTask::timedOutRequestIsSentAgain()
 {
     m_peer = std::make_unique<PeerTransmitter>();
     m_peer->answers = [](quint8 command, int n) { return !(command == CmdStoreAD0Ohm && n == 1); };
@@ -341,7 +342,7 @@ void TestCommunicationTask::timedOutRequestIsSentAgain()
     QVERIFY(m_host->allGroupEnabled());
 }
 
-void TestCommunicationTask::refusedRequestStaysPendingUntilWithdrawn()
+void tst_CommunicationTask::refusedRequestStaysPendingUntilWithdrawn()
 {
     SimulatorOptions options;
     options.refusedCommands = {CmdStorePot0};
@@ -365,7 +366,7 @@ void TestCommunicationTask::refusedRequestStaysPendingUntilWithdrawn()
     QVERIFY(m_host->viewsVisible);
 }
 
-void TestCommunicationTask::withdrawnRequestIsNotSent()
+void tst_CommunicationTask::withdrawnRequestIsNotSent()
 {
     startSim();
     openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
@@ -380,7 +381,7 @@ void TestCommunicationTask::withdrawnRequestIsNotSent()
     QCOMPARE(requestsOf(m_sim->sent, from), QList<quint8>());
 }
 
-void TestCommunicationTask::withdrawnAfterChosenIsNotSent_data()
+void tst_CommunicationTask::withdrawnAfterChosenIsNotSent_data()
 {
     QTest::addColumn<int>("request");
     QTest::newRow("erase") << int(rbParancsEEPROMTorles);
@@ -388,7 +389,7 @@ void TestCommunicationTask::withdrawnAfterChosenIsNotSent_data()
     QTest::newRow("three-wire offset") << int(rbR3WOffszet);
 }
 
-void TestCommunicationTask::withdrawnAfterChosenIsNotSent()
+void tst_CommunicationTask::withdrawnAfterChosenIsNotSent()
 {
     QFETCH(int, request);
     const RequestButton button = RequestButton(request);
@@ -413,7 +414,7 @@ void TestCommunicationTask::withdrawnAfterChosenIsNotSent()
     QVERIFY(m_host->allGroupEnabled());
 }
 
-void TestCommunicationTask::firmwareOutsideRangeStopsTask()
+void tst_CommunicationTask::firmwareOutsideRangeStopsTask()
 {
     SimulatorOptions options;
     options.firmwareVersion = 20150326;
@@ -428,7 +429,7 @@ void TestCommunicationTask::firmwareOutsideRangeStopsTask()
     QCOMPARE(commandsOf(m_sim->sent), QList<quint8>{CmdIdentify});
 }
 
-void TestCommunicationTask::lateAnswerIsIgnored_data()
+void tst_CommunicationTask::lateAnswerIsIgnored_data()
 {
     QTest::addColumn<bool>("answeredAfterLateBlock");
     QTest::newRow("identification answered after it") << true;
@@ -438,7 +439,7 @@ void TestCommunicationTask::lateAnswerIsIgnored_data()
 // The first live poll times out and its answer arrives while the task waits
 // for the next identification; read as a firmware version, its first four
 // bytes would be rejected.
-void TestCommunicationTask::lateAnswerIsIgnored()
+void tst_CommunicationTask::lateAnswerIsIgnored()
 {
     QFETCH(bool, answeredAfterLateBlock);
     m_peer = std::make_unique<PeerTransmitter>();
@@ -467,7 +468,7 @@ void TestCommunicationTask::lateAnswerIsIgnored()
 
 // A query prepared just before the port closes ends afterwards with
 // stClosedPort; the stopped task shows nothing for it.
-void TestCommunicationTask::queryEndingAfterCloseShowsNothing()
+void tst_CommunicationTask::queryEndingAfterCloseShowsNothing()
 {
     startSim();
     openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
@@ -484,5 +485,5 @@ void TestCommunicationTask::queryEndingAfterCloseShowsNothing()
     QCOMPARE(m_task->iTP(), 0);
 }
 
-QTEST_GUILESS_MAIN(TestCommunicationTask)
+QTEST_GUILESS_MAIN(tst_CommunicationTask)
 #include "tst_communication_task.moc"

@@ -5,6 +5,7 @@
 #include "link/ascii_codec.h"
 #include "link/crc16.h"
 #include "link/tmb.h"
+#include "tests/support/device_records.h"
 #include "tests/support/scripted_peer.h"
 
 #include <QSignalSpy>
@@ -44,7 +45,7 @@ QByteArray answerLine(quint8 command, QByteArrayView data, quint8 status = 0)
 
 } // namespace
 
-class TestDeviceProtocol : public QObject
+class tst_DeviceProtocol : public QObject
 {
     Q_OBJECT
 
@@ -88,12 +89,12 @@ private:
     std::unique_ptr<TMB> m_mb;
 };
 
-void TestDeviceProtocol::initTestCase()
+void tst_DeviceProtocol::initTestCase()
 {
     qRegisterMetaType<TMBStatus>();
 }
 
-void TestDeviceProtocol::init()
+void tst_DeviceProtocol::init()
 {
     m_peer = std::make_unique<ScriptedPeer>();
     QVERIFY(m_peer->isValid());
@@ -103,13 +104,13 @@ void TestDeviceProtocol::init()
     QVERIFY2(m_mb->openAction(m_peer->devicePath(), &error), qPrintable(error));
 }
 
-void TestDeviceProtocol::cleanup()
+void tst_DeviceProtocol::cleanup()
 {
     m_mb.reset();
     m_peer.reset();
 }
 
-bool TestDeviceProtocol::exchange(quint8 command, const QByteArray& data)
+bool tst_DeviceProtocol::exchange(quint8 command, const QByteArray& data)
 {
     m_peer->setResponder([command, data](const QByteArray&) { return answerLine(command, data); });
     PrepareDeviceQuery(*m_mb, command);
@@ -122,7 +123,7 @@ bool TestDeviceProtocol::exchange(quint8 command, const QByteArray& data)
 
 // --- Encoding ----------------------------------------------------------------
 
-void TestDeviceProtocol::prepareSetsHeaderAndClearsData()
+void tst_DeviceProtocol::prepareSetsHeaderAndClearsData()
 {
     TMB mb;
     mb.MBPutCardinal(0xDEADBEEF);
@@ -134,7 +135,7 @@ void TestDeviceProtocol::prepareSetsHeaderAndClearsData()
     QCOMPARE(mb.MBMBTXDataBufferIndex(), quint16(1));
 }
 
-void TestDeviceProtocol::liveQueryBlock()
+void tst_DeviceProtocol::liveQueryBlock()
 {
     TMB mb;
     PrepareDeviceQuery(mb, CmdReadLiveValues);
@@ -143,33 +144,21 @@ void TestDeviceProtocol::liveQueryBlock()
     QCOMPARE(int(mb.MBDataNumberToSend()), LiveQueryBlockSize);
 }
 
-void TestDeviceProtocol::settingsWriteBlock()
+void tst_DeviceProtocol::settingsWriteBlock()
 {
-    DeviceSettings s;
-    s.Wires = 3;
-    s.InputMode = 2;
-    s.Averaging = 64;
-    s.bOutputLiveZero = false;
-    s.bErrorLevelHigh = true;
-    s.bNoErrorOnOverflow = true;
-    s.fScaleLow = -200.0f;
-    s.fScaleHigh = 1.0f;
-    s.fOutputLimitLow = 3.8f;
-    s.fOutputLimitHigh = 20.5f;
-
     TMB mb;
     PrepareDeviceQuery(mb, CmdWriteSettings);
-    EncodeSettings(mb, s);
+    EncodeSettings(mb, testrecords::distinctSettings());
     const QByteArray data = mb.txData();
     QCOMPARE(data.size(), SettingsWriteBlockSize);
-    QCOMPARE(data.left(6), hex("030240000101"));
-    QCOMPARE(data.mid(6, 4), hex("000048C3"));  // -200.0
-    QCOMPARE(data.mid(10, 4), hex("0000803F")); // 1.0
-    QCOMPARE(data.mid(14, 4), hex("33337340")); // 3.8
-    QCOMPARE(data.mid(18, 4), hex("0000A441")); // 20.5, least significant byte first
+    QCOMPARE(data.left(6), hex("030220000101"));
+    QCOMPARE(data.mid(6, 4), hex("00002841"));  // 10.5
+    QCOMPARE(data.mid(10, 4), hex("00407A43")); // 250.25
+    QCOMPARE(data.mid(14, 4), hex("9A997940")); // 3.9
+    QCOMPARE(data.mid(18, 4), hex("0000A241")); // 20.25, least significant byte first
 }
 
-void TestDeviceProtocol::wireIndexGivesFirstByte_data()
+void tst_DeviceProtocol::wireIndexGivesFirstByte_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("firstByte");
@@ -179,7 +168,7 @@ void TestDeviceProtocol::wireIndexGivesFirstByte_data()
     QTest::newRow("no selection sends 4") << -1 << 4;
 }
 
-void TestDeviceProtocol::wireIndexGivesFirstByte()
+void tst_DeviceProtocol::wireIndexGivesFirstByte()
 {
     QFETCH(int, index);
     QFETCH(int, firstByte);
@@ -191,7 +180,7 @@ void TestDeviceProtocol::wireIndexGivesFirstByte()
     QCOMPARE(int(quint8(mb.txData().at(0))), firstByte);
 }
 
-void TestDeviceProtocol::calibrationEncoders_data()
+void tst_DeviceProtocol::calibrationEncoders_data()
 {
     QTest::addColumn<int>("which");
     QTest::addColumn<QByteArray>("expected");
@@ -206,7 +195,7 @@ void TestDeviceProtocol::calibrationEncoders_data()
     QTest::newRow("2-wire zero") << 8 << hex("00000000");
 }
 
-void TestDeviceProtocol::calibrationEncoders()
+void tst_DeviceProtocol::calibrationEncoders()
 {
     QFETCH(int, which);
     QFETCH(QByteArray, expected);
@@ -225,80 +214,57 @@ void TestDeviceProtocol::calibrationEncoders()
 
 // --- Decoding real answers -----------------------------------------------------
 
-void TestDeviceProtocol::liveValuesDecodeEveryField()
+void tst_DeviceProtocol::liveValuesDecodeEveryField()
 {
+    // The block laid out by hand, field by field, from the shared record.
+    const LiveValues expected = testrecords::distinctLiveValues();
     QByteArray d;
-    le(d, 0x00123456, 4);     // ADRaw
-    le(d, quint32(-1000), 4); // ADAveraged
-    le(d, 2097151, 4);        // ADAveraged2
-    d.append(char(50));       // ADSpS
-    le(d, 0x0401, 2);         // uStatusBits
-    d.append(char(3));        // uWiresSetting
-    d.append(char(1));        // uMode
-    d.append(char(7));        // bVoltageOutput: any non-zero is true
-    d.append(char(0xA5));     // uAfterWriteOKbits1
-    leFloat(d, 21.5f);        // fInput
-    d.append(char(1));        // bPt1000
-    leFloat(d, 108.25f);      // fCalculatedR
-    leFloat(d, 108.75f);      // fCalculatedRWithoutCompensation
-    d.append(char(2));        // enuCalMode
-    d.append(char(4));        // uWires
-    d.append(char(0x3F));     // uCRCOKbits1
-    d.append(char(0x11));     // uAfterWriteOKbits2
-    d.append(char(0x22));     // uCRCOKbits2
-    le(d, 65535, 2);          // PWM
-    leFloat(d, 15.0f);        // fPotCal0R
-    leFloat(d, 385.0f);       // fPotCal100R
-    leFloat(d, 1.125f);       // f2WireR
-    d.append(char(200));      // uErrorNumber
-    leFloat(d, 12.0f);        // fOutput
-    d.append(char(9));        // uADCRestartNumber
-    d.append(char(255));      // uCountOfNewInputValue
-    d.append(char(244));      // uPWMITPerSec
-    d.append(char(17));       // uCounterSecAfterReset
+    le(d, quint32(expected.ADRaw), 4);
+    le(d, quint32(expected.ADAveraged), 4);
+    le(d, quint32(expected.ADAveraged2), 4);
+    d.append(char(expected.ADSpS));
+    le(d, expected.uStatusBits, 2);
+    d.append(char(expected.uWiresSetting));
+    d.append(char(expected.uMode));
+    d.append(char(7)); // bVoltageOutput, true: any non-zero is true
+    d.append(char(expected.uAfterWriteOKbits1));
+    leFloat(d, expected.fInput);
+    d.append(char(expected.bPt1000));
+    leFloat(d, expected.fCalculatedR);
+    leFloat(d, expected.fCalculatedRWithoutCompensation);
+    d.append(char(expected.enuCalMode));
+    d.append(char(expected.uWires));
+    d.append(char(expected.uCRCOKbits1));
+    d.append(char(expected.uAfterWriteOKbits2));
+    d.append(char(expected.uCRCOKbits2));
+    le(d, expected.PWM, 2);
+    leFloat(d, expected.fPotCal0R);
+    leFloat(d, expected.fPotCal100R);
+    leFloat(d, expected.f2WireR);
+    d.append(char(expected.uErrorNumber));
+    leFloat(d, expected.fOutput);
+    d.append(char(expected.uADCRestartNumber));
+    d.append(char(expected.uCountOfNewInputValue));
+    d.append(char(expected.uPWMITPerSec));
+    d.append(char(expected.uCounterSecAfterReset));
     QCOMPARE(d.size(), LiveValuesBlockSize);
+    QCOMPARE(d.left(4), hex("0100E0FF")); // ADRaw -2097151, least significant byte first
 
     QVERIFY(exchange(CmdReadLiveValues, d));
     LiveValues v;
     v.FirmwareVersion = 20150325;
     DecodeLiveValues(*m_mb, v);
 
-    QCOMPARE(v.ADRaw, 0x00123456);
-    QCOMPARE(v.ADAveraged, -1000);
-    QCOMPARE(v.ADAveraged2, 2097151);
-    QCOMPARE(v.ADSpS, quint8(50));
-    QCOMPARE(v.uStatusBits, quint16(0x0401));
     QVERIFY(v.hasStatus(StatusBit::ADUnderFlow));
     QVERIFY(v.hasStatus(StatusBit::bPWMITNotOK));
     QVERIFY(!v.hasStatus(StatusBit::bOpenError));
-    QCOMPARE(v.uWiresSetting, quint8(3));
-    QCOMPARE(v.uMode, quint8(1));
-    QCOMPARE(v.bVoltageOutput, true);
-    QCOMPARE(v.uAfterWriteOKbits1, quint8(0xA5));
-    QCOMPARE(v.fInput, 21.5f);
-    QCOMPARE(v.bPt1000, true);
-    QCOMPARE(v.fCalculatedR, 108.25f);
-    QCOMPARE(v.fCalculatedRWithoutCompensation, 108.75f);
-    QCOMPARE(v.enuCalMode, quint8(2));
-    QCOMPARE(v.uWires, quint8(4));
-    QCOMPARE(v.uCRCOKbits1, quint8(0x3F));
-    QCOMPARE(v.uAfterWriteOKbits2, quint8(0x11));
-    QCOMPARE(v.uCRCOKbits2, quint8(0x22));
-    QCOMPARE(v.PWM, quint16(65535));
-    QCOMPARE(v.fPotCal0R, 15.0f);
-    QCOMPARE(v.fPotCal100R, 385.0f);
-    QCOMPARE(v.f2WireR, 1.125f);
-    QCOMPARE(v.uErrorNumber, quint8(200));
-    QCOMPARE(v.fOutput, 12.0f);
-    QCOMPARE(v.uADCRestartNumber, quint8(9));
-    QCOMPARE(v.uCountOfNewInputValue, quint8(255));
-    QCOMPARE(v.uPWMITPerSec, quint8(244));
-    QCOMPARE(v.uCounterSecAfterReset, quint8(17));
-    QCOMPARE(v.FirmwareVersion, quint32(20150325));
+    QCOMPARE(v.FirmwareVersion, quint32(20150325)); // not in the block: left as it was
+    v.FirmwareVersion = 0;
+    QCOMPARE(v, expected);
     QCOMPARE(int(m_mb->MBMBRXDataBufferIndex()), LiveValuesBlockSize + 1);
 }
 
-void TestDeviceProtocol::adRawEdges_data()
+void tst_DeviceProtocol::adRawEdges_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<qint32>("adRaw");
@@ -307,7 +273,7 @@ void TestDeviceProtocol::adRawEdges_data()
     QTest::newRow("00 00 00 80") << hex("00000080") << qint32(INT32_MIN);
 }
 
-void TestDeviceProtocol::adRawEdges()
+void tst_DeviceProtocol::adRawEdges()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(qint32, adRaw);
@@ -317,13 +283,13 @@ void TestDeviceProtocol::adRawEdges()
     QCOMPARE(v.ADRaw, adRaw);
 }
 
-void TestDeviceProtocol::firmwareAnswer()
+void tst_DeviceProtocol::firmwareAnswer()
 {
     QVERIFY(exchange(CmdIdentify, hex("35783301")));
     QCOMPARE(DecodeFirmwareVersion(*m_mb), quint32(20150325));
 }
 
-void TestDeviceProtocol::shortAnswerReadsZeroWithoutAdvancing()
+void tst_DeviceProtocol::shortAnswerReadsZeroWithoutAdvancing()
 {
     QVERIFY(exchange(CmdIdentify, hex("3578")));
     QCOMPARE(DecodeFirmwareVersion(*m_mb), quint32(0));
@@ -345,7 +311,7 @@ void TestDeviceProtocol::shortAnswerReadsZeroWithoutAdvancing()
     QCOMPARE(m_mb->MBMBRXDataBufferIndex(), quint16(7));
 }
 
-void TestDeviceProtocol::settingsAnswerWithOddAveraging()
+void tst_DeviceProtocol::settingsAnswerWithOddAveraging()
 {
     QByteArray d;
     d.append(char(3)); // averaging 3 is no power of two
@@ -385,7 +351,7 @@ void TestDeviceProtocol::settingsAnswerWithOddAveraging()
 
 // --- Firmware and mapping --------------------------------------------------------
 
-void TestDeviceProtocol::firmwareRange_data()
+void tst_DeviceProtocol::firmwareRange_data()
 {
     QTest::addColumn<quint32>("version");
     QTest::addColumn<bool>("accepted");
@@ -400,7 +366,7 @@ void TestDeviceProtocol::firmwareRange_data()
     QTest::newRow("all bits") << quint32(0xFFFFFFFF) << false << "Firmware: v429496-72-95";
 }
 
-void TestDeviceProtocol::firmwareRange()
+void tst_DeviceProtocol::firmwareRange()
 {
     QFETCH(quint32, version);
     QFETCH(bool, accepted);
@@ -409,7 +375,7 @@ void TestDeviceProtocol::firmwareRange()
     QCOMPARE(firmware::text(version), text);
 }
 
-void TestDeviceProtocol::wiresMapping_data()
+void tst_DeviceProtocol::wiresMapping_data()
 {
     QTest::addColumn<int>("wires");
     QTest::addColumn<int>("index"); // -2: the group stays as it is
@@ -420,14 +386,14 @@ void TestDeviceProtocol::wiresMapping_data()
     QTest::newRow("0") << 0 << -2;
 }
 
-void TestDeviceProtocol::wiresMapping()
+void tst_DeviceProtocol::wiresMapping()
 {
     QFETCH(int, wires);
     QFETCH(int, index);
     QCOMPARE(settingsmap::indexForWires(quint8(wires)).value_or(-2), index);
 }
 
-void TestDeviceProtocol::averagingMapping_data()
+void tst_DeviceProtocol::averagingMapping_data()
 {
     QTest::addColumn<int>("averaging");
     QTest::addColumn<int>("index");
@@ -440,7 +406,7 @@ void TestDeviceProtocol::averagingMapping_data()
     QTest::newRow("255") << 255 << -1;
 }
 
-void TestDeviceProtocol::averagingMapping()
+void tst_DeviceProtocol::averagingMapping()
 {
     QFETCH(int, averaging);
     QFETCH(int, index);
@@ -448,7 +414,7 @@ void TestDeviceProtocol::averagingMapping()
     QCOMPARE(int(settingsmap::averagingForIndex(index)), index >= 0 ? averaging : 16);
 }
 
-void TestDeviceProtocol::choiceMappings_data()
+void tst_DeviceProtocol::choiceMappings_data()
 {
     QTest::addColumn<int>("actual");
     QTest::addColumn<int>("expected");
@@ -473,14 +439,14 @@ void TestDeviceProtocol::choiceMappings_data()
     QTest::newRow("low -> item 0") << settingsmap::indexForErrorLevelHigh(false) << 0;
 }
 
-void TestDeviceProtocol::choiceMappings()
+void tst_DeviceProtocol::choiceMappings()
 {
     QFETCH(int, actual);
     QFETCH(int, expected);
     QCOMPARE(actual, expected);
 }
 
-void TestDeviceProtocol::commandBlocks_data()
+void tst_DeviceProtocol::commandBlocks_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("name");
@@ -511,7 +477,7 @@ void TestDeviceProtocol::commandBlocks_data()
     row(255, "", -1, -1);
 }
 
-void TestDeviceProtocol::commandBlocks()
+void tst_DeviceProtocol::commandBlocks()
 {
     QFETCH(int, code);
     QFETCH(QString, name);
@@ -523,7 +489,7 @@ void TestDeviceProtocol::commandBlocks()
     QCOMPARE(devicecmd::resultBlockSize(quint8(code)), resultBytes);
 }
 
-void TestDeviceProtocol::onlyListedCodesAreCommands()
+void tst_DeviceProtocol::onlyListedCodesAreCommands()
 {
     int commands = 0;
     for (int code = 0; code < 256; ++code)
@@ -536,5 +502,5 @@ void TestDeviceProtocol::onlyListedCodesAreCommands()
     QCOMPARE(statusbits::caption(StatusBit::ADUnderFlow), QStringLiteral(" Un.F "));
 }
 
-QTEST_GUILESS_MAIN(TestDeviceProtocol)
+QTEST_GUILESS_MAIN(tst_DeviceProtocol)
 #include "tst_device_protocol.moc"

@@ -3,7 +3,7 @@
 
 #include <QTest>
 
-class TestLiveDisplay : public QObject
+class tst_LiveDisplay : public QObject
 {
     Q_OBJECT
 
@@ -26,23 +26,23 @@ private:
     static LiveDisplay::Texts texts();
 };
 
-LiveDisplay::Texts TestLiveDisplay::texts()
+LiveDisplay::Texts tst_LiveDisplay::texts()
 {
     return {QStringLiteral("Wire = "), QStringLiteral("E1"), QStringLiteral("E2"), QStringLiteral("E4"),
             QStringLiteral("E5")};
 }
 
-void TestLiveDisplay::initTestCase()
+void tst_LiveDisplay::initTestCase()
 {
     NumberFormat::setDecimalSeparator(u'.');
 }
 
-void TestLiveDisplay::cleanupTestCase()
+void tst_LiveDisplay::cleanupTestCase()
 {
     NumberFormat::useSystemSeparator();
 }
 
-void TestLiveDisplay::errorText_data()
+void tst_LiveDisplay::errorText_data()
 {
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("text");
@@ -56,7 +56,7 @@ void TestLiveDisplay::errorText_data()
     QTest::newRow("200") << 200 << QString();
 }
 
-void TestLiveDisplay::errorText()
+void tst_LiveDisplay::errorText()
 {
     QFETCH(int, number);
     QFETCH(QString, text);
@@ -70,7 +70,7 @@ void TestLiveDisplay::errorText()
     QCOMPARE(view.errorVisible, !text.isEmpty());
 }
 
-void TestLiveDisplay::modeChoosesFormatAndUnit_data()
+void tst_LiveDisplay::modeChoosesFormatAndUnit_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("pt1000");
@@ -85,7 +85,7 @@ void TestLiveDisplay::modeChoosesFormatAndUnit_data()
     QTest::newRow("unknown mode") << 7 << false << 21.54f << QStringList{"???", "0.0", "21.5 ???"};
 }
 
-void TestLiveDisplay::modeChoosesFormatAndUnit()
+void tst_LiveDisplay::modeChoosesFormatAndUnit()
 {
     QFETCH(int, mode);
     QFETCH(bool, pt1000);
@@ -105,7 +105,7 @@ void TestLiveDisplay::modeChoosesFormatAndUnit()
 }
 
 // Each resistance from its own field, with the sensor range's decimals.
-void TestLiveDisplay::sensorRangeChoosesResistanceTexts_data()
+void tst_LiveDisplay::sensorRangeChoosesResistanceTexts_data()
 {
     QTest::addColumn<bool>("pt1000");
     // ResistanceFormat, PtType, GroupBoxCal490, GroupBox_Cal249, KVSubType
@@ -123,7 +123,7 @@ void TestLiveDisplay::sensorRangeChoosesResistanceTexts_data()
                             << QStringList{"108.4", "109.1", "12.5", "385.0", "1.5"};
 }
 
-void TestLiveDisplay::sensorRangeChoosesResistanceTexts()
+void tst_LiveDisplay::sensorRangeChoosesResistanceTexts()
 {
     QFETCH(bool, pt1000);
     QFETCH(QStringList, range);
@@ -154,7 +154,7 @@ void TestLiveDisplay::sensorRangeChoosesResistanceTexts()
     QCOMPARE(view.TwoVezRKiejtesCaption, "Wire = " + resistances.at(4) + " ohm");
 }
 
-void TestLiveDisplay::relabelsOncePerOutputKindChange()
+void tst_LiveDisplay::relabelsOncePerOutputKindChange()
 {
     LiveDisplay display;
     QCOMPARE(display.outputKindShown(), int(LiveDisplay::okNone));
@@ -186,7 +186,7 @@ void TestLiveDisplay::relabelsOncePerOutputKindChange()
     QCOMPARE(display.view().outputRangeItems.errorLevel, (QStringList{"3,2 mA", "22 mA"}));
 }
 
-void TestLiveDisplay::statusWordColoursItsFlags()
+void tst_LiveDisplay::statusWordColoursItsFlags()
 {
     LiveDisplay display;
     LiveValues v;
@@ -201,7 +201,7 @@ void TestLiveDisplay::statusWordColoursItsFlags()
         QVERIFY(!red);
 }
 
-void TestLiveDisplay::hexAndDecimalFields()
+void tst_LiveDisplay::hexAndDecimalFields()
 {
     LiveDisplay display;
     LiveValues v;
@@ -234,7 +234,7 @@ void TestLiveDisplay::hexAndDecimalFields()
     QVERIFY(view.twoWireGroupVisible);
 }
 
-void TestLiveDisplay::barsAtFullScale()
+void tst_LiveDisplay::barsAtFullScale()
 {
     LiveDisplay display;
     LiveValues v;
@@ -247,5 +247,5 @@ void TestLiveDisplay::barsAtFullScale()
     QCOMPARE(view.PWMNagy, QStringLiteral("PWM = 65 535"));
 }
 
-QTEST_APPLESS_MAIN(TestLiveDisplay)
+QTEST_APPLESS_MAIN(tst_LiveDisplay)
 #include "tst_live_display.moc"

@@ -9,6 +9,7 @@
 
 #include "app/live_view_writer.h"
 #include "platform/number_format.h"
+#include "tests/support/device_records.h"
 #include "widgets/labeled_edit.h"
 #include "widgets/radio_group.h"
 #include "widgets/tmbar_graph.h"
@@ -116,35 +117,7 @@ void tst_MainDisplay::liveDisplay_data()
     QTest::addColumn<QStringList>("expected"); // "key=text", keys as shownOf takes them
 
     // A distinct value in every field, so that a field on the wrong control shows.
-    LiveValues v;
-    v.ADRaw = -2097151;
-    v.ADAveraged = 1234567;
-    v.ADAveraged2 = -12;
-    v.ADSpS = 50;
-    v.uStatusBits = 0x0401;
-    v.uWiresSetting = 2;
-    v.uMode = 2;
-    v.bVoltageOutput = true;
-    v.uAfterWriteOKbits1 = 10;
-    v.fInput = 1081.26f;
-    v.bPt1000 = true;
-    v.fCalculatedR = 1084.46f;
-    v.fCalculatedRWithoutCompensation = 1085.54f;
-    v.enuCalMode = 3;
-    v.uWires = 7;
-    v.uCRCOKbits1 = 0x1F;
-    v.uAfterWriteOKbits2 = 0xA5;
-    v.uCRCOKbits2 = 255;
-    v.PWM = 65535;
-    v.fPotCal0R = 15.04f;
-    v.fPotCal100R = 385.06f;
-    v.f2WireR = 1.51f;
-    v.uErrorNumber = 2;
-    v.fOutput = 5.0f;
-    v.uADCRestartNumber = 6;
-    v.uCountOfNewInputValue = 150;
-    v.uPWMITPerSec = 244;
-    v.uCounterSecAfterReset = 17;
+    LiveValues v = testrecords::distinctLiveValues();
     QTest::newRow("every field") << v << "English"
                                  << QStringList{"Label_ADRaw=-2 097 151",
                                                 "MBarGraph_ADRaw=-1",

@@ -8,6 +8,7 @@
 #include "device/communication_task.h"
 #include "platform/number_format.h"
 #include "sim/slave_blocks.h"
+#include "tests/support/device_records.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_files.h"
 #include "widgets/labeled_edit.h"
@@ -54,7 +55,7 @@ void tst_MainTask::initTestCase()
 void tst_MainTask::openingShowsTransmitterSettings()
 {
     SimTransmitter t;
-    QVERIFY(t.sim.model().writeSettings(SimTransmitter::distinctSettings()));
+    QVERIFY(t.sim.model().writeSettings(testrecords::distinctSettings()));
     t.sim.start();
 
     TForm_Main form;

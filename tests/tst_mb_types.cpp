@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-class tst_MbTypes : public QObject
+class tst_MBTypes : public QObject
 {
     Q_OBJECT
 
@@ -116,5 +116,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_MbTypes)
+QTEST_GUILESS_MAIN(tst_MBTypes)
 #include "tst_mb_types.moc"

@@ -8,7 +8,7 @@ using namespace settingsedit;
 
 Q_DECLARE_METATYPE(settingsedit::NumericEdit)
 
-class TestSettingsEditing : public QObject
+class tst_SettingsEditing : public QObject
 {
     Q_OBJECT
 
@@ -22,12 +22,12 @@ private slots:
     void captureForWrite();
 };
 
-void TestSettingsEditing::cleanup()
+void tst_SettingsEditing::cleanup()
 {
     NumberFormat::useSystemSeparator();
 }
 
-void TestSettingsEditing::exitRule_data()
+void tst_SettingsEditing::exitRule_data()
 {
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<NumericEdit>("edit");
@@ -54,7 +54,7 @@ void TestSettingsEditing::exitRule_data()
     row("beyond single precision", '.', neAramL, "0.0", "1e39", "-200.0");
 }
 
-void TestSettingsEditing::exitRule()
+void tst_SettingsEditing::exitRule()
 {
     QFETCH(QChar, separator);
     QFETCH(NumericEdit, edit);
@@ -68,7 +68,7 @@ void TestSettingsEditing::exitRule()
     QCOMPARE(normalised(edit, shown, valueFormat), shown);
 }
 
-void TestSettingsEditing::factoryDefaults_data()
+void tst_SettingsEditing::factoryDefaults_data()
 {
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<bool>("voltage");
@@ -87,7 +87,7 @@ void TestSettingsEditing::factoryDefaults_data()
         << QChar(u'.') << false << QStringList{"-200.0", "800.0", "3.80", "20.50"} << 0 << 0;
 }
 
-void TestSettingsEditing::factoryDefaults()
+void tst_SettingsEditing::factoryDefaults()
 {
     QFETCH(QChar, separator);
     QFETCH(bool, voltage);
@@ -114,7 +114,7 @@ void TestSettingsEditing::factoryDefaults()
     QCOMPARE(captured.fOutputLimitHigh, factory.fOutputLimitHigh);
 }
 
-void TestSettingsEditing::captureForWrite()
+void tst_SettingsEditing::captureForWrite()
 {
     NumberFormat::setDecimalSeparator(u',');
     DeviceSettings s = settingsedit::captureForWrite(1, 1, true, u"-12,5", u"99", u"0,25", u"?");
@@ -132,5 +132,5 @@ void TestSettingsEditing::captureForWrite()
     QCOMPARE(s.bErrorLevelHigh, false);
 }
 
-QTEST_APPLESS_MAIN(TestSettingsEditing)
+QTEST_APPLESS_MAIN(tst_SettingsEditing)
 #include "tst_settings_editing.moc"

@@ -2,6 +2,7 @@
 #include "link/tmb.h"
 #include "sim/slave_blocks.h"
 #include "sim/virtual_transmitter.h"
+#include "tests/support/device_records.h"
 #include "tests/support/scripted_peer.h"
 
 #include <QSignalSpy>
@@ -12,7 +13,7 @@
 
 // The link engine as master against the virtual transmitter, over a real
 // pseudo-terminal at 19200 baud in ASCII framing.
-class TestSimEndToEnd : public QObject
+class tst_SimEndToEnd : public QObject
 {
     Q_OBJECT
 
@@ -43,18 +44,18 @@ private:
     std::unique_ptr<TMB> m_mb;
 };
 
-void TestSimEndToEnd::initTestCase()
+void tst_SimEndToEnd::initTestCase()
 {
     qRegisterMetaType<TMBStatus>();
 }
 
-void TestSimEndToEnd::cleanup()
+void tst_SimEndToEnd::cleanup()
 {
     m_mb.reset();
     m_sim.reset();
 }
 
-void TestSimEndToEnd::startTransmitter(const SimulatorOptions& options)
+void tst_SimEndToEnd::startTransmitter(const SimulatorOptions& options)
 {
     m_sim = std::make_unique<VirtualTransmitter>(options);
     QVERIFY2(m_sim->isValid(), qPrintable(m_sim->errorText()));
@@ -66,7 +67,7 @@ void TestSimEndToEnd::startTransmitter(const SimulatorOptions& options)
     QVERIFY2(m_mb->openAction(m_sim->devicePath(), &error), qPrintable(error));
 }
 
-TMBStatus TestSimEndToEnd::transact(quint8 command, const std::function<void(TMB&)>& encode)
+TMBStatus tst_SimEndToEnd::transact(quint8 command, const std::function<void(TMB&)>& encode)
 {
     PrepareDeviceQuery(*m_mb, command);
     if (encode)
@@ -79,7 +80,7 @@ TMBStatus TestSimEndToEnd::transact(quint8 command, const std::function<void(TMB
     return spy.constFirst().at(0).value<TMBStatus>();
 }
 
-LiveValues TestSimEndToEnd::poll(quint8 page, quint16 pwm)
+LiveValues tst_SimEndToEnd::poll(quint8 page, quint16 pwm)
 {
     LiveValues values;
     if (transact(CmdReadLiveValues, [&](TMB& mb) { EncodeLiveQuery(mb, page, pwm); }) == stOK)
@@ -89,46 +90,10 @@ LiveValues TestSimEndToEnd::poll(quint8 page, quint16 pwm)
 
 // The transmitter's block writers against the configurator's decoders, with
 // a distinct value in every field.
-void TestSimEndToEnd::blockLayoutsAgree()
+void tst_SimEndToEnd::blockLayoutsAgree()
 {
-    LiveValues sent;
-    sent.ADRaw = -2097151;
-    sent.ADAveraged = 123456;
-    sent.ADAveraged2 = 654321;
-    sent.ADSpS = 50;
-    sent.uStatusBits = 0x05A0;
-    sent.uWiresSetting = 2;
-    sent.uMode = 1;
-    sent.bVoltageOutput = true;
-    sent.uAfterWriteOKbits1 = 0x11;
-    sent.fInput = 21.75f;
-    sent.bPt1000 = true;
-    sent.fCalculatedR = 1084.5f;
-    sent.fCalculatedRWithoutCompensation = 1085.25f;
-    sent.enuCalMode = 3;
-    sent.uWires = 4;
-    sent.uCRCOKbits1 = 0x22;
-    sent.uAfterWriteOKbits2 = 0x33;
-    sent.uCRCOKbits2 = 0x44;
-    sent.PWM = 43210;
-    sent.fPotCal0R = 15.5f;
-    sent.fPotCal100R = 385.5f;
-    sent.f2WireR = 1.5f;
-    sent.uErrorNumber = 5;
-    sent.fOutput = 10.125f;
-    sent.uADCRestartNumber = 6;
-    sent.uCountOfNewInputValue = 7;
-    sent.uPWMITPerSec = 244;
-    sent.uCounterSecAfterReset = 8;
-    DeviceSettings settings;
-    settings.Averaging = 32;
-    settings.bOutputLiveZero = false;
-    settings.bErrorLevelHigh = true;
-    settings.bNoErrorOnOverflow = true;
-    settings.fScaleLow = 1.5f;
-    settings.fScaleHigh = 2.5f;
-    settings.fOutputLimitLow = 3.5f;
-    settings.fOutputLimitHigh = 4.5f;
+    const LiveValues sent = testrecords::distinctLiveValues();
+    DeviceSettings settings = testrecords::distinctSettings();
 
     ScriptedPeer peer;
     QVERIFY(peer.isValid());
@@ -162,14 +127,14 @@ void TestSimEndToEnd::blockLayoutsAgree()
 }
 
 // Versions other than the default, on either side of the accepted range's end.
-void TestSimEndToEnd::identifyCarriesFirmware_data()
+void tst_SimEndToEnd::identifyCarriesFirmware_data()
 {
     QTest::addColumn<quint32>("version");
     QTest::newRow("20150324") << quint32(20150324);
     QTest::newRow("20150326") << quint32(20150326);
 }
 
-void TestSimEndToEnd::identifyCarriesFirmware()
+void tst_SimEndToEnd::identifyCarriesFirmware()
 {
     QFETCH(quint32, version);
     SimulatorOptions options;
@@ -180,7 +145,7 @@ void TestSimEndToEnd::identifyCarriesFirmware()
     QCOMPARE(DecodeFirmwareVersion(*m_mb), version);
 }
 
-void TestSimEndToEnd::pollLiveValues()
+void tst_SimEndToEnd::pollLiveValues()
 {
     SimulatorOptions options;
     options.pt1000 = true;
@@ -207,24 +172,14 @@ void TestSimEndToEnd::pollLiveValues()
     QVERIFY(later.uCountOfNewInputValue != first.uCountOfNewInputValue);
 }
 
-void TestSimEndToEnd::writeSettingsAndReadThemBack()
+void tst_SimEndToEnd::writeSettingsAndReadThemBack()
 {
     startTransmitter(SimulatorOptions());
     const LiveValues live = poll();
     QCOMPARE(transact(CmdReadSettings), stOK);
     QCOMPARE(DecodeSettings(*m_mb, live), DeviceSettings::factoryDefaults(false));
 
-    DeviceSettings wanted;
-    wanted.Wires = 3;
-    wanted.InputMode = 2;
-    wanted.Averaging = 64;
-    wanted.bOutputLiveZero = false;
-    wanted.bErrorLevelHigh = true;
-    wanted.bNoErrorOnOverflow = true;
-    wanted.fScaleLow = 10.0f;
-    wanted.fScaleHigh = 300.0f;
-    wanted.fOutputLimitLow = 0.5f;
-    wanted.fOutputLimitHigh = 20.25f;
+    const DeviceSettings wanted = testrecords::distinctSettings();
     QCOMPARE(transact(CmdWriteSettings, [&](TMB& mb) { EncodeSettings(mb, wanted); }), stOK);
     QCOMPARE(m_mb->MBDataNumberToSend(), quint16(SettingsWriteBlockSize));
 
@@ -236,7 +191,7 @@ void TestSimEndToEnd::writeSettingsAndReadThemBack()
     QCOMPARE(DecodeSettings(*m_mb, after), wanted);
 }
 
-void TestSimEndToEnd::refusedCommandIsSlaveError()
+void tst_SimEndToEnd::refusedCommandIsSlaveError()
 {
     SimulatorOptions options;
     options.refusedCommands = {CmdWriteSettings};
@@ -247,7 +202,7 @@ void TestSimEndToEnd::refusedCommandIsSlaveError()
     QCOMPARE(transact(CmdIdentify), stOK);
 }
 
-void TestSimEndToEnd::droppedAnswerIsResent()
+void tst_SimEndToEnd::droppedAnswerIsResent()
 {
     SimulatorOptions options;
     options.dropEvery = 2;
@@ -264,7 +219,7 @@ void TestSimEndToEnd::droppedAnswerIsResent()
     QCOMPARE(m_sim->answerCount(), quint32(2));
 }
 
-void TestSimEndToEnd::corruptAnswersTimeOut()
+void tst_SimEndToEnd::corruptAnswersTimeOut()
 {
     SimulatorOptions options;
     options.corruptRate = 1.0;
@@ -276,7 +231,7 @@ void TestSimEndToEnd::corruptAnswersTimeOut()
     QCOMPARE(m_sim->answerCount(), quint32(2));
 }
 
-void TestSimEndToEnd::restartGoesSilentThenAnswers()
+void tst_SimEndToEnd::restartGoesSilentThenAnswers()
 {
     startTransmitter(SimulatorOptions());
     QTRY_VERIFY_WITH_TIMEOUT(poll().uCounterSecAfterReset >= 1, 10000);
@@ -295,7 +250,7 @@ void TestSimEndToEnd::restartGoesSilentThenAnswers()
     QVERIFY2(v.uCounterSecAfterReset <= 1, qPrintable(QString::number(v.uCounterSecAfterReset)));
 }
 
-void TestSimEndToEnd::eraseShowsUncalibrated()
+void tst_SimEndToEnd::eraseShowsUncalibrated()
 {
     startTransmitter(SimulatorOptions());
     QCOMPARE(transact(CmdWriteSettings,
@@ -316,7 +271,7 @@ void TestSimEndToEnd::eraseShowsUncalibrated()
     QCOMPARE(DecodeSettings(*m_mb, v).Averaging, quint8(16));
 }
 
-void TestSimEndToEnd::calibrationStoresShowInLiveBlock()
+void tst_SimEndToEnd::calibrationStoresShowInLiveBlock()
 {
     startTransmitter(SimulatorOptions());
     m_sim->model().eraseMemory();
@@ -344,7 +299,7 @@ void TestSimEndToEnd::calibrationStoresShowInLiveBlock()
     QCOMPARE(v.enuCalMode, quint8(cpAnalogOutput));
 }
 
-void TestSimEndToEnd::runsOnItsOwnThread()
+void tst_SimEndToEnd::runsOnItsOwnThread()
 {
     QThread thread;
     auto* sim = new VirtualTransmitter(SimulatorOptions());
@@ -367,5 +322,5 @@ void TestSimEndToEnd::runsOnItsOwnThread()
     QVERIFY(thread.wait(5000));
 }
 
-QTEST_GUILESS_MAIN(TestSimEndToEnd)
+QTEST_GUILESS_MAIN(tst_SimEndToEnd)
 #include "tst_sim_end_to_end.moc"

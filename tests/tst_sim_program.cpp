@@ -15,7 +15,7 @@
 #endif
 
 // kvsim as a child process: the path it prints, talking to it, stopping it.
-class TestSimProgram : public QObject
+class tst_SimProgram : public QObject
 {
     Q_OBJECT
 
@@ -32,7 +32,7 @@ private:
     QString m_program;
 };
 
-void TestSimProgram::initTestCase()
+void tst_SimProgram::initTestCase()
 {
     qRegisterMetaType<TMBStatus>();
     m_program = QString::fromLocal8Bit(qgetenv("KVSIM"));
@@ -41,7 +41,7 @@ void TestSimProgram::initTestCase()
     QVERIFY2(QFileInfo(m_program).isExecutable(), qPrintable("kvsim not found at '" + m_program + "'"));
 }
 
-void TestSimProgram::helpExplainsOptions()
+void tst_SimProgram::helpExplainsOptions()
 {
     QProcess process;
     process.start(m_program, {QStringLiteral("--help")});
@@ -54,7 +54,7 @@ void TestSimProgram::helpExplainsOptions()
         QVERIFY2(text.contains(QLatin1String(option)), option);
 }
 
-void TestSimProgram::badOptionIsRefused_data()
+void tst_SimProgram::badOptionIsRefused_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("unknown option") << QStringList{"--frobnicate"};
@@ -65,7 +65,7 @@ void TestSimProgram::badOptionIsRefused_data()
     QTest::newRow("stray argument") << QStringList{"extra"};
 }
 
-void TestSimProgram::badOptionIsRefused()
+void tst_SimProgram::badOptionIsRefused()
 {
     QFETCH(QStringList, arguments);
     QProcess process;
@@ -77,14 +77,14 @@ void TestSimProgram::badOptionIsRefused()
     QVERIFY(process.readAllStandardError().startsWith("kvsim: "));
 }
 
-void TestSimProgram::servesUntilSignalled_data()
+void tst_SimProgram::servesUntilSignalled_data()
 {
     QTest::addColumn<int>("signalNumber");
     QTest::newRow("SIGTERM") << int(SIGTERM);
     QTest::newRow("SIGINT") << int(SIGINT);
 }
 
-void TestSimProgram::servesUntilSignalled()
+void tst_SimProgram::servesUntilSignalled()
 {
     QFETCH(int, signalNumber);
     QTemporaryDir dir;
@@ -123,7 +123,7 @@ void TestSimProgram::servesUntilSignalled()
     QVERIFY(!QFileInfo(link).isSymLink());
 }
 
-void TestSimProgram::firstQueryRightAfterPathIsAnswered()
+void tst_SimProgram::firstQueryRightAfterPathIsAnswered()
 {
     // A master of its own, without the link's start-up delays: it opens the
     // path and sends the moment it has read it. The race with kvsim's own
@@ -146,5 +146,5 @@ void TestSimProgram::firstQueryRightAfterPathIsAnswered()
     QVERIFY2(lost.isEmpty(), qPrintable(lost.join(QStringLiteral("; "))));
 }
 
-QTEST_GUILESS_MAIN(TestSimProgram)
+QTEST_GUILESS_MAIN(tst_SimProgram)
 #include "tst_sim_program.moc"

@@ -89,7 +89,7 @@ struct Rig
 
 } // namespace
 
-class tst_TmbMaster : public QObject
+class tst_TMBMaster : public QObject
 {
     Q_OBJECT
 
@@ -634,5 +634,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_TmbMaster)
+QTEST_GUILESS_MAIN(tst_TMBMaster)
 #include "tst_tmb_master.moc"

@@ -25,6 +25,8 @@
 namespace {
 
 constexpr int SetUpWaitMs = 5000;
+// The deferred set-up comes this soon in tests that wait for it anyway.
+constexpr int QuickSetUpMs = 10;
 
 // The lamp colours a technician reads the link by.
 const QColor kGreen(0, 255, 0);
@@ -45,11 +47,20 @@ class tst_TMBPanel : public QObject
     Q_OBJECT
 
 private:
+    enum class SetUp
+    {
+        Quick,
+        // A second away, as in the program: for checks of the state before it.
+        AsInProgram,
+    };
+
     // A fresh engine and panel; the panel goes first, as in the main window.
-    void makePanel(bool refreshOnStartup = true)
+    void makePanel(bool refreshOnStartup = true, SetUp setUp = SetUp::Quick)
     {
         m_panel.reset();
         m_mb = std::make_unique<TMB>();
+        if (setUp == SetUp::Quick)
+            m_mb->setDeferredSetUpDelay(QuickSetUpMs);
         m_mb->setObjectName(QStringLiteral("MB1"));
         m_mb->setMBRefreshListOnStartup(refreshOnStartup);
         m_panel = std::make_unique<TMBPanel>(m_mb.get());
@@ -152,7 +163,7 @@ private slots:
 
     void initialState()
     {
-        makePanel(false);
+        makePanel(false, SetUp::AsInProgram);
         TMBPanel* p = m_panel.get();
         QCOMPARE(p->objectName(), QStringLiteral("MB1Panel"));
         QCOMPARE(p->size(), QSize(153, 145));
@@ -224,6 +235,7 @@ private slots:
     void panelForOlderEngine()
     {
         m_mb = std::make_unique<TMB>();
+        m_mb->setDeferredSetUpDelay(QuickSetUpMs);
         QSignalSpy due(m_mb.get(), &TMB::deferredSetUpDue);
         QVERIFY(due.wait(SetUpWaitMs));
         m_panel = std::make_unique<TMBPanel>(m_mb.get());
@@ -398,7 +410,7 @@ private slots:
         QFETCH(TMBMode, mode);
         QFETCH(QString, caption);
         QFETCH(QString, counter);
-        makePanel(false);
+        makePanel(false, SetUp::AsInProgram);
         m_mb->setMBMode(modeMaster);
         m_mb->setMBMode(mode);
         QCOMPARE(m_panel->title(), caption);

@@ -22,7 +22,7 @@ QByteArray floatBytes(float value)
 
 } // namespace
 
-class tst_TmbPayload : public QObject
+class tst_TMBPayload : public QObject
 {
     Q_OBJECT
 
@@ -298,5 +298,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_TmbPayload)
+QTEST_GUILESS_MAIN(tst_TMBPayload)
 #include "tst_tmb_payload.moc"

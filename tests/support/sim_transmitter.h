@@ -13,10 +13,6 @@ class SimTransmitter
 public:
     explicit SimTransmitter(const SimulatorOptions& options = {});
 
-    // Every field away from its factory value, so a read-back shows each
-    // one; resistance mode, so the numbers read back with two decimals.
-    static DeviceSettings distinctSettings();
-
     VirtualTransmitter sim;
     QList<SentQuery> sent;
 };
