@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,6 +10,13 @@
 namespace {
 
 int g_pipe[2] = {-1, -1};
+// The handlers in place before the watcher's, put back when it goes.
+struct sigaction g_previousInt
+{
+};
+struct sigaction g_previousTerm
+{
+};
 
 void onSignal(int signalNumber)
 {
@@ -18,10 +26,19 @@ void onSignal(int signalNumber)
     errno = savedErrno;
 }
 
+void closePipe()
+{
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+}
+
 } // namespace
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
 {
+    // Another watcher holds the handlers: this one stays invalid and must
+    // not touch them.
     if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     struct sigaction action
@@ -30,28 +47,28 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    if (::sigaction(SIGINT, &action, nullptr) != 0 || ::sigaction(SIGTERM, &action, nullptr) != 0)
+    if (::sigaction(SIGINT, &action, &g_previousInt) != 0) {
+        closePipe();
         return;
+    }
+    if (::sigaction(SIGTERM, &action, &g_previousTerm) != 0) {
+        ::sigaction(SIGINT, &g_previousInt, nullptr);
+        closePipe();
+        return;
+    }
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::onReadable);
 }
 
 TerminationSignals::~TerminationSignals()
 {
-    if (g_pipe[0] < 0)
+    if (!m_notifier)
         return;
-    struct sigaction action
-    {
-    };
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &g_previousInt, nullptr);
+    ::sigaction(SIGTERM, &g_previousTerm, nullptr);
     delete m_notifier;
     m_notifier = nullptr;
-    ::close(g_pipe[0]);
-    ::close(g_pipe[1]);
-    g_pipe[0] = g_pipe[1] = -1;
+    closePipe();
 }
 
 void TerminationSignals::onReadable()
