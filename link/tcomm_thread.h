@@ -11,10 +11,11 @@
 
 class SerialPort;
 
-// The receive thread of one open port. It only waits (DescriptorWait on the
-// port's descriptor, woken to stop). When bytes arrive it runs the receive callback on the
-// user-interface thread (the context object's thread) and waits until that
-// has finished, so all decoding happens there, one batch at a time.
+// The receive thread of one open port. It only waits (a DescriptorWait on
+// the port, woken to stop). When bytes arrive it runs the receive callback
+// on the user-interface thread (the context object's thread) and waits
+// until that has finished, so all decoding happens there, one batch at a
+// time.
 //
 // A hang-up or error on the port (an unplugged adapter, the far end of a pty
 // closed) is handed over once through the hang-up callback; the thread then
@@ -35,8 +36,8 @@ public:
     // thread cannot be created; nothing runs then.
     bool start(int* error = nullptr);
 
-    // Wakes the wait and waits for the thread's end. Safe to call
-    // from inside a callback and more than once. A hand-over already posted
+    // Wakes the wait and waits for the thread's end. Safe to call from
+    // inside a callback and more than once. A hand-over already posted
     // but not yet run is discarded.
     void stop();
 
