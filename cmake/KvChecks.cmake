@@ -5,8 +5,11 @@
 #                              fails when Qt Gui or Qt Widgets is anywhere in
 #                              its link closure. One line per library or tool.
 #
-# Every header listed in a target's sources is compiled on its own, in a
-# translation unit of its own, as part of the default build.
+# With KV_CHECK_HEADERS (on in test builds), every header listed in a
+# target's sources is compiled on its own, in a translation unit of its own,
+# as part of the default build.
+
+option(KV_CHECK_HEADERS "Compile every header on its own" ${KV_BUILD_TESTS})
 
 # Anything on top of Qt Gui pulls Qt Gui in as well.
 set(KV_WIDGET_LIBRARIES Qt6::Widgets Qt6::Gui)
@@ -163,6 +166,9 @@ function(_kv_run_checks)
     _kv_check_headless(${target})
   endforeach()
 
+  if(NOT KV_CHECK_HEADERS)
+    return()
+  endif()
   _kv_targets_in("${PROJECT_SOURCE_DIR}" targets)
   foreach(target IN LISTS targets)
     get_target_property(type ${target} TYPE)
