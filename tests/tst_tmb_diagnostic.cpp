@@ -64,7 +64,7 @@ Traffic mixedTraffic()
 
 } // namespace
 
-class tst_TmbDiagnostic : public QObject
+class tst_TMBDiagnostic : public QObject
 {
     Q_OBJECT
 
@@ -116,5 +116,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_TmbDiagnostic)
+QTEST_GUILESS_MAIN(tst_TMBDiagnostic)
 #include "tst_tmb_diagnostic.moc"

@@ -54,7 +54,7 @@ struct Rig
 
 } // namespace
 
-class tst_TmbRawModes : public QObject
+class tst_TMBRawModes : public QObject
 {
     Q_OBJECT
 
@@ -191,5 +191,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_TmbRawModes)
+QTEST_GUILESS_MAIN(tst_TMBRawModes)
 #include "tst_tmb_raw_modes.moc"

@@ -74,7 +74,7 @@ struct LinkPair
 
 } // namespace
 
-class tst_TmbSlave : public QObject
+class tst_TMBSlave : public QObject
 {
     Q_OBJECT
 
@@ -201,5 +201,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_TmbSlave)
+QTEST_GUILESS_MAIN(tst_TMBSlave)
 #include "tst_tmb_slave.moc"
