@@ -3,7 +3,7 @@
 #include "device/device_command.h"
 #include "link/ascii_codec.h"
 #include "link/crc16.h"
-#include "platform/serial_port.h"
+#include "platform/serial_termios.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
