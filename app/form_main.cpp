@@ -85,6 +85,8 @@ void TForm_Main::connectHandlers()
     connect(Timer_CommunicationTask, &QTimer::timeout, this, &TForm_Main::Timer_CommunicationTaskTimer);
 
     connectSettingsPageHandlers();
+    connectLimitsPageHandlers();
+    connectSettingsFileHandlers();
     connectCalibrationPageHandlers();
 }
 

@@ -4,6 +4,7 @@
 #include "app/app_context.h"
 #include "app/device_model.h"
 #include "app/language_table.h"
+#include "app/settings_file.h"
 #include "device/communication_task_host.h"
 #include "device/live_display.h"
 #include "device/settings_editing.h"
@@ -13,6 +14,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -132,6 +134,30 @@ public:
     void Button_GyariAlapertekekClick();
     // The write button's caption is bold once any setting has changed.
     bool settingsChangedMark() const;
+
+    // --- Limit outputs page ------------------------------------------------
+    // Change handlers: each sets the changed mark. Outputs 3 and 4 share the
+    // edit and hold handlers of output 1.
+    void RadioGroup_Limit1UzemmodClick();
+    void RadioGroup_Limit2UzemmodClick();
+    void RadioGroup_Limit3UzemmodClick();
+    void RadioGroup_Limit4UzemmodClick();
+    void LabeledEdit_Limit1LowChange();
+    void LabeledEdit_Limit2LowChange();
+    void LabeledEdit_Limit1HighChange();
+    void LabeledEdit_Limit2HighChange();
+    void LabeledEdit_Limit1HysteresisChange();
+    void LabeledEdit_Limit2HysteresisChange();
+    void RadioGroup_Limit1HoldModeClick();
+    void RadioGroup_Limit2HoldModeClick();
+
+    // --- Settings file -------------------------------------------------------
+    // Saves what the settings and limit outputs pages show to a file the
+    // user picks; a failure leaves the file as it was and says so.
+    void Button_FileMentesClick();
+    // Puts a file's values into those pages as a user's input would, after
+    // checking that the file is for the model in use.
+    void Button_FileMegnyitasClick();
 
     TForm_KVTipusValasztas* startForm() const;
     const AppContext& context() const { return m_context; }
@@ -351,6 +377,22 @@ private:
     void connectSettingsPageHandlers();
     void connectCalibrationPageHandlers();
     void markSettingsChanged();
+    void connectLimitsPageHandlers();
+    void connectSettingsFileHandlers();
+
+    struct LimitControls
+    {
+        TRadioGroup* mode = nullptr;
+        TLabeledEdit* low = nullptr;
+        TLabeledEdit* high = nullptr;
+        TLabeledEdit* hysteresis = nullptr;
+        TRadioGroup* holdMode = nullptr;
+    };
+    std::array<LimitControls, SettingsFileValues::LimitOutputCount> limitControls() const;
+    SettingsFileValues settingsFileValues() const;
+    void applySettingsFileValues(const SettingsFileValues& values, const QString& path);
+    Dialogs::FileRequest settingsFileRequest(LanguageTable::Text title) const;
+    void showLastUsedFile(const QString& path);
     void normalise(TLabeledEdit* edit, settingsedit::NumericEdit numericEdit);
 
     void applyCaptions(int firstRow, int lastRow);

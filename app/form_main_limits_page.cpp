@@ -80,3 +80,104 @@ void TForm_Main::createLimitGroup(int number, QGroupBox** group, TRadioGroup** m
                                QStringLiteral("Hold on mode"), {QStringLiteral("1."), QStringLiteral("2.")},
                                -1, QRect(editLeft, 116, editWidth, 60));
 }
+
+std::array<TForm_Main::LimitControls, SettingsFileValues::LimitOutputCount> TForm_Main::limitControls() const
+{
+    return {{{RadioGroup_Limit1Uzemmod, LabeledEdit_Limit1Low, LabeledEdit_Limit1High,
+              LabeledEdit_Limit1Hysteresis, RadioGroup_Limit1HoldMode},
+             {RadioGroup_Limit2Uzemmod, LabeledEdit_Limit2Low, LabeledEdit_Limit2High,
+              LabeledEdit_Limit2Hysteresis, RadioGroup_Limit2HoldMode},
+             {RadioGroup_Limit3Uzemmod, LabeledEdit_Limit3Low, LabeledEdit_Limit3High,
+              LabeledEdit_Limit3Hysteresis, RadioGroup_Limit3HoldMode},
+             {RadioGroup_Limit4Uzemmod, LabeledEdit_Limit4Low, LabeledEdit_Limit4High,
+              LabeledEdit_Limit4Hysteresis, RadioGroup_Limit4HoldMode}}};
+}
+
+// The test and hold buttons latch on their own and have no handler: the
+// limit outputs are kept in the window and in settings files only, and no
+// command carries them to the transmitter.
+void TForm_Main::connectLimitsPageHandlers()
+{
+    using Click = void (TForm_Main::*)();
+    const Click modeClicks[] = {
+        &TForm_Main::RadioGroup_Limit1UzemmodClick, &TForm_Main::RadioGroup_Limit2UzemmodClick,
+        &TForm_Main::RadioGroup_Limit3UzemmodClick, &TForm_Main::RadioGroup_Limit4UzemmodClick};
+    const auto limits = limitControls();
+    for (std::size_t i = 0; i < limits.size(); ++i) {
+        // Output 2 has handlers of its own; outputs 3 and 4 share output 1's.
+        const bool second = i == 1;
+        const LimitControls& c = limits.at(i);
+        connect(c.mode, &TRadioGroup::OnClick, this, modeClicks[i]);
+        connect(c.low, &TLabeledEdit::OnChange, this,
+                second ? &TForm_Main::LabeledEdit_Limit2LowChange : &TForm_Main::LabeledEdit_Limit1LowChange);
+        connect(c.high, &TLabeledEdit::OnChange, this,
+                second ? &TForm_Main::LabeledEdit_Limit2HighChange
+                       : &TForm_Main::LabeledEdit_Limit1HighChange);
+        connect(c.hysteresis, &TLabeledEdit::OnChange, this,
+                second ? &TForm_Main::LabeledEdit_Limit2HysteresisChange
+                       : &TForm_Main::LabeledEdit_Limit1HysteresisChange);
+        connect(c.holdMode, &TRadioGroup::OnClick, this,
+                second ? &TForm_Main::RadioGroup_Limit2HoldModeClick
+                       : &TForm_Main::RadioGroup_Limit1HoldModeClick);
+    }
+}
+
+void TForm_Main::RadioGroup_Limit1UzemmodClick()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::RadioGroup_Limit2UzemmodClick()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::RadioGroup_Limit3UzemmodClick()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::RadioGroup_Limit4UzemmodClick()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::LabeledEdit_Limit1LowChange()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::LabeledEdit_Limit2LowChange()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::LabeledEdit_Limit1HighChange()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::LabeledEdit_Limit2HighChange()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::LabeledEdit_Limit1HysteresisChange()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::LabeledEdit_Limit2HysteresisChange()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::RadioGroup_Limit1HoldModeClick()
+{
+    markSettingsChanged();
+}
+
+void TForm_Main::RadioGroup_Limit2HoldModeClick()
+{
+    markSettingsChanged();
+}
