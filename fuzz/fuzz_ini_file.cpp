@@ -5,6 +5,7 @@
 //
 // Input: the bytes of a file.
 
+#include "fuzz/one_line.h"
 #include "platform/ini_file.h"
 #include "platform/text_file_encoding.h"
 
@@ -53,15 +54,6 @@ IniFile reread(const QByteArray& bytes)
     if (again.content() != bytes)
         fail("writing back what it wrote changes it");
     return again;
-}
-
-// What writeString promises to store: one line of text.
-QString asOneLine(QString value)
-{
-    value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    for (const QChar c : {u'\r', u'\n', u'\0'})
-        value.replace(c, u' ');
-    return value;
 }
 
 void checkWrite(IniFile ini, const QString& section, const QString& key, const QString& value)
