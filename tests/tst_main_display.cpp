@@ -335,6 +335,13 @@ void tst_MainDisplay::changeHandlersOnlyMark_data()
           "RadioGroup_AnalogKimHibajelzes", "CheckBox_NemHibaAKimenetTulcsordulas", "LabeledEdit_AramL",
           "LabeledEdit_AramH", "LabeledEdit_AramLLimit", "LabeledEdit_AramHLimit"})
         QTest::newRow(name) << QString::fromLatin1(name);
+    // The limit outputs page: outputs 3 and 4 share output 1's handlers.
+    for (int n = 1; n <= 4; ++n) {
+        for (const char* name :
+             {"RadioGroup_Limit%1Uzemmod", "LabeledEdit_Limit%1Low", "LabeledEdit_Limit%1High",
+              "LabeledEdit_Limit%1Hysteresis", "RadioGroup_Limit%1HoldMode"})
+            QTest::newRow(qPrintable(QString::fromLatin1(name).arg(n))) << QString::fromLatin1(name).arg(n);
+    }
 }
 
 // A change by the user or the program sets the mark for good, and does
