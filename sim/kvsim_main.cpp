@@ -1,6 +1,8 @@
 // kvsim: the virtual transmitter as a program. Prints the device path on the
-// first line of standard output and serves until SIGINT or SIGTERM.
+// first line of standard output and serves until SIGINT or SIGTERM. Bench
+// commands on standard input are answered one line each after it.
 
+#include "platform/input_lines.h"
 #include "platform/termination_signals.h"
 #include "sim/simulator_options.h"
 #include "sim/virtual_transmitter.h"
@@ -102,6 +104,11 @@ int main(int argc, char* argv[])
                        options.voltageOutput ? QStringLiteral("voltage") : QStringLiteral("current"))
                   .arg(options.firmwareVersion)
                   .arg(devicePath));
+
+    InputLines bench;
+    QObject::connect(&bench, &InputLines::lineRead, &transmitter, [&transmitter](const QByteArray& line) {
+        printLine(stdout, transmitter.benchCommand(QString::fromLocal8Bit(line)));
+    });
     const int code = app.exec();
     transmitter.stop();
     removeOwnLink(options.linkPath, devicePath);

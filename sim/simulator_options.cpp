@@ -36,6 +36,7 @@ bool parse(const QStringList& arguments, SimulatorOptions* options, QString* err
     const QCommandLineOption pt1000(QStringLiteral("pt1000"), QString());
     const QCommandLineOption voltage(QStringLiteral("voltage"), QString());
     const QCommandLineOption openSensor(QStringLiteral("open-sensor"), QString());
+    const QCommandLineOption outOfCalibration(QStringLiteral("out-of-calibration"), QString());
     const QCommandLineOption latency(QStringLiteral("latency"), QString(), QStringLiteral("ms"));
     const QCommandLineOption refuse(QStringLiteral("refuse"), QString(), QStringLiteral("cmd"));
     const QCommandLineOption dropEvery(QStringLiteral("drop-every"), QString(), QStringLiteral("N"));
@@ -43,8 +44,8 @@ bool parse(const QStringList& arguments, SimulatorOptions* options, QString* err
     const QCommandLineOption seed(QStringLiteral("seed"), QString(), QStringLiteral("N"));
     const QCommandLineOption link(QStringLiteral("link"), QString(), QStringLiteral("path"));
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")}, QString());
-    parser.addOptions({help, model, firmware, pt1000, voltage, openSensor, latency, refuse, dropEvery,
-                       corruptRate, seed, link, verbose});
+    parser.addOptions({help, model, firmware, pt1000, voltage, openSensor, outOfCalibration, latency, refuse,
+                       dropEvery, corruptRate, seed, link, verbose});
 
     if (!parser.parse(arguments))
         return fail(parser.errorText());
@@ -72,6 +73,7 @@ bool parse(const QStringList& arguments, SimulatorOptions* options, QString* err
     o.pt1000 = o.pt1000 || parser.isSet(pt1000);
     o.voltageOutput = o.voltageOutput || parser.isSet(voltage);
     o.openSensor = o.openSensor || parser.isSet(openSensor);
+    o.outOfCalibration = o.outOfCalibration || parser.isSet(outOfCalibration);
     if (parser.isSet(latency) && !toInt(parser.value(latency), 0, 60000, &o.latencyMs))
         return fail(QStringLiteral("--latency takes milliseconds from 0 to 60000"));
     for (const QString& value : parser.values(refuse)) {
@@ -121,6 +123,9 @@ QString helpText()
         "  --voltage              voltage output (2-10 V / 0-10 V) instead of current\n"
         "  --open-sensor          the sensor circuit is open: error 2, open-circuit flag,\n"
         "                         output at the error level\n"
+        "  --out-of-calibration   converter points, three-wire offset and output points\n"
+        "                         stored long ago and drifted: calibrating improves the\n"
+        "                         reading\n"
         "  --latency MS           delay before each answer (default 4 ms)\n"
         "  --refuse CMD           answer this command code with status 254 (refused);\n"
         "                         may be given more than once\n"
@@ -134,7 +139,17 @@ QString helpText()
         "\n"
         "The transmitter starts with the factory settings (4 wires, temperature,\n"
         "averaging 16) and a calibrated converter and output. Command 251 restarts it\n"
-        "(silent for about 1.5 s); command 4 erases its memory and restarts it.\n");
+        "(silent for about 1.5 s); command 4 erases its memory and restarts it.\n"
+        "\n"
+        "Bench commands, one a line on standard input, each answered by one line on\n"
+        "standard output (a bad line gets an \"error:\" line and changes nothing):\n"
+        "  resistor OHM           a reference resistor at the input, e.g. resistor 490\n"
+        "  sensor                 the simulated sensor at the input again\n"
+        "  temperature CELSIUS    hold the simulated sensor at this temperature\n"
+        "  potentiometer PERCENT  the potentiometer's position (input mode Pot. %)\n"
+        "  open, close            open or close the sensor circuit\n"
+        "  meter                  what a meter on the analog output reads, mA or V\n"
+        "  help                   list these commands\n");
 }
 
 } // namespace simoptions

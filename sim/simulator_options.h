@@ -16,6 +16,9 @@ struct SimulatorOptions
     bool pt1000 = false;
     bool voltageOutput = false;
     bool openSensor = false;
+    // Converter points, three-wire offset and output points stored long ago
+    // and drifted, so that calibrating shows.
+    bool outOfCalibration = false;
     int latencyMs = DefaultLatencyMs; // answer delay
     QList<quint8> refusedCommands;    // answered with status 254
     int dropEvery = 0;                // stay silent on every Nth query; 0: never

@@ -1,5 +1,6 @@
 #include "sim/transmitter_model.h"
 
+#include "device/device_command.h"
 #include "sim/callendar_van_dusen.h"
 
 #include <algorithm>
@@ -26,6 +27,16 @@ constexpr double kTruePwmLowCurrent = 11622;
 constexpr double kTruePwmHighCurrent = 58110;
 constexpr double kTruePwmLowVoltage = 11758;
 constexpr double kTruePwmHighVoltage = 58790;
+
+// How far a drifted calibration's stored points are off: the converter
+// reads about 0.3 % low (Pt100: 99.7 ohm at 100 ohm), the three-wire offset
+// is half an ohm too large (Pt100 range), the output's 4 mA point about
+// 0.08 mA low and its 20 mA point about 0.14 mA high.
+constexpr qint32 kDriftCounts0Ohm = 3700;
+constexpr qint32 kDriftCountsReference = -9100;
+constexpr double kDrift3WireOffsetPt100 = 0.53;
+constexpr int kDriftPwmLow = -230;
+constexpr int kDriftPwmHigh = 410;
 
 // Input error levels and the ends of the measuring ranges.
 constexpr double kErrorLevelLowCurrent = 3.2;
@@ -55,7 +66,7 @@ TransmitterModel::TransmitterModel(const SimulatorOptions& options)
       m_settings(DeviceSettings::factoryDefaults(options.voltageOutput)), m_sensorOpen(options.openSensor),
       m_random(options.seed)
 {
-    m_calibration = factoryCalibration();
+    m_calibration = options.outOfCalibration ? driftedCalibration() : factoryCalibration();
     warmUp();
 }
 
@@ -77,6 +88,17 @@ TransmitterModel::Calibration TransmitterModel::factoryCalibration() const
     c.pwmHigh = quint16(m_voltageOutput ? kTruePwmHighVoltage : kTruePwmHighCurrent);
     c.counts0OhmStored = c.countsReferenceStored = c.offset3WireStored = true;
     c.pwmLowStored = c.pwmHighStored = true;
+    return c;
+}
+
+TransmitterModel::Calibration TransmitterModel::driftedCalibration() const
+{
+    Calibration c = factoryCalibration();
+    c.counts0Ohm += kDriftCounts0Ohm;
+    c.countsReference += kDriftCountsReference;
+    c.offset3Wire += float(kDrift3WireOffsetPt100 * (m_pt1000 ? 10.0 : 1.0));
+    c.pwmLow = quint16(c.pwmLow + kDriftPwmLow);
+    c.pwmHigh = quint16(c.pwmHigh + kDriftPwmHigh);
     return c;
 }
 
@@ -119,6 +141,8 @@ double TransmitterModel::gaussian()
 
 double TransmitterModel::sensorTemperature() const
 {
+    if (m_fixedTemperature)
+        return *m_fixedTemperature;
     const double t = double(m_timeMs) / 1000.0;
     return 21.5 + 1.8 * wave(t, 180.0) + m_wander;
 }
@@ -132,7 +156,8 @@ double TransmitterModel::terminalResistance() const
     switch (m_settings.InputMode) {
     case imPotentiometer: {
         // A potentiometer whose track runs from 15 to 385 ohm (Pt100 range).
-        const double position = std::clamp(50.0 + 35.0 * wave(t, 150.0) + 5.0 * m_wander, 0.0, 100.0);
+        const double position = m_potentiometerPosition.value_or(
+            std::clamp(50.0 + 35.0 * wave(t, 150.0) + 5.0 * m_wander, 0.0, 100.0));
         return scale * (15.0 + 3.7 * position);
     }
     case imResistance:
@@ -219,6 +244,21 @@ double TransmitterModel::pwmForOutput(double output) const
     return std::clamp(std::round(pwm), 0.0, double(PwmFullScale));
 }
 
+double TransmitterModel::storedOutputForPwm(double pwm) const
+{
+    const double low = m_voltageOutput ? 2.0 : 4.0;
+    const double high = m_voltageOutput ? 10.0 : 20.0;
+    const double span = double(m_calibration.pwmHigh) - m_calibration.pwmLow;
+    if (span == 0.0)
+        return low;
+    return std::max(0.0, low + (pwm - m_calibration.pwmLow) * (high - low) / span);
+}
+
+double TransmitterModel::outputMeterReading() const
+{
+    return outputForPwm(liveValues().PWM);
+}
+
 // --- Live block -----------------------------------------------------------------
 
 LiveValues TransmitterModel::liveValues() const
@@ -297,7 +337,7 @@ LiveValues TransmitterModel::liveValues() const
     // With the output calibration tab open the PWM is the configurator's.
     const double pwm = m_calibrationPage == cpAnalogOutput ? double(m_pwmSetpoint) : pwmForOutput(target);
     v.PWM = quint16(pwm);
-    v.fOutput = float(outputForPwm(pwm));
+    v.fOutput = float(storedOutputForPwm(pwm));
 
     quint16 bits = 0;
     if (lastSample >= ConverterFullScale)

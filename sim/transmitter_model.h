@@ -79,10 +79,20 @@ public:
     // A reference resistor at the terminals instead of the simulated input.
     void connectResistor(double ohm) { m_connectedResistor = ohm; }
     void connectSimulatedInput() { m_connectedResistor.reset(); }
+    // Holds the simulated sensor at this temperature, degrees Celsius,
+    // instead of letting it drift.
+    void setSensorTemperature(double celsius) { m_fixedTemperature = celsius; }
     // True temperature of the simulated sensor, degrees Celsius.
     double sensorTemperature() const;
+    // Holds the simulated potentiometer (input mode 1) at this share of its
+    // track, 0 to 100 per cent, instead of letting it move.
+    void setPotentiometerPosition(double percent) { m_potentiometerPosition = percent; }
     // Resistance at the terminals before lead and circuit effects.
     double terminalResistance() const;
+    // What a meter on the analog output reads now: the PWM driving it through
+    // the output stage's own gain and offset, in mA or V. The live block's
+    // fOutput is only what the transmitter computes from its stored points.
+    double outputMeterReading() const;
 
 private:
     struct Calibration
@@ -116,13 +126,19 @@ private:
 
     Calibration nominalCalibration() const;
     Calibration factoryCalibration() const;
+    // Stored long ago: every point off by a realistic amount.
+    Calibration driftedCalibration() const;
     void blockWritten(MemoryBlock block);
     void takeSample();
     void warmUp();
     double gaussian();
     double rawInputResistance() const;
+    // The output stage as built: the output a PWM value really gives.
     double outputForPwm(double pwm) const;
+    // By the stored points: the PWM value for an output, and the output the
+    // transmitter believes a PWM value gives.
     double pwmForOutput(double output) const;
+    double storedOutputForPwm(double pwm) const;
     qint32 averagedCounts() const;
 
     // Fixed by construction
@@ -154,6 +170,8 @@ private:
     bool m_sensorOpen = false;
     std::optional<double> m_connectedResistor;
     double m_wander = 0.0;
+    std::optional<double> m_fixedTemperature;
+    std::optional<double> m_potentiometerPosition;
     std::mt19937 m_random;
     std::optional<double> m_spareGaussian;
 };

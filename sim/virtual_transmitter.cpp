@@ -72,6 +72,13 @@ void VirtualTransmitter::catchUpClock()
     m_clockMs = now;
 }
 
+QString VirtualTransmitter::benchCommand(const QString& line)
+{
+    if (m_running)
+        catchUpClock();
+    return m_bench.execute(line);
+}
+
 void VirtualTransmitter::onReadable()
 {
     const QByteArray bytes = m_pty->readAvailable();

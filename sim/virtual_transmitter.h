@@ -6,6 +6,7 @@
 #include "sim/simulator_options.h"
 #include "sim/transmitter_model.h"
 #include "sim/transmitter_slave.h"
+#include "sim/virtual_bench.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -47,6 +48,10 @@ public:
     quint32 queryCount() const { return m_queryCount; }
     quint32 answerCount() const { return m_answerCount; }
 
+    // One line of the bench's commands (VirtualBench), with the model's time
+    // brought up to now first; the answer line.
+    QString benchCommand(const QString& line);
+
 public slots:
     void start();
     void stop();
@@ -75,6 +80,7 @@ private:
     QString m_errorText;
     TransmitterModel m_model;
     TransmitterSlave m_slave;
+    VirtualBench m_bench{m_model};
     RxRawBuffer m_raw;
     AsciiDecoder m_decoder{m_raw, frame::AsciiQueryStart};
     std::mt19937 m_lineRandom;

@@ -27,6 +27,7 @@ private slots:
     void servesUntilSignalled_data();
     void servesUntilSignalled();
     void firstQueryRightAfterPathIsAnswered();
+    void benchCommandsOnStandardInput();
 
 private:
     QString m_program;
@@ -144,6 +145,35 @@ void tst_SimProgram::firstQueryRightAfterPathIsAnswered()
             lost << QStringLiteral("start %1: '%2'").arg(start).arg(QString::fromLatin1(answer));
     }
     QVERIFY2(lost.isEmpty(), qPrintable(lost.join(QStringLiteral("; "))));
+}
+
+// One answer line per command line; the end of the input ends only the bench.
+void tst_SimProgram::benchCommandsOnStandardInput()
+{
+    QProcess process;
+    process.start(m_program, {QStringLiteral("--out-of-calibration")});
+    QVERIFY(process.waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(process.canReadLine(), 10000);
+    const QString path = QString::fromLocal8Bit(process.readLine()).trimmed();
+    process.write("help\nresistor 490\nbogus\r\nmeter");
+    process.closeWriteChannel();
+    QStringList answers;
+    const auto collect = [&] {
+        while (process.canReadLine())
+            answers << QString::fromLocal8Bit(process.readLine()).trimmed();
+        return answers.size() >= 4;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(collect(), 10000);
+    QVERIFY2(answers.at(0).startsWith(QLatin1String("commands: resistor OHM")), qPrintable(answers.at(0)));
+    QCOMPARE(answers.mid(1, 2),
+             (QStringList{"ok: 490 ohm connected", "error: unknown command 'bogus' (try help)"}));
+    QVERIFY2(answers.at(3).startsWith(QLatin1String("meter: ")) &&
+                 answers.at(3).endsWith(QLatin1String(" mA")),
+             qPrintable(answers.at(3)));
+    QVERIFY(raw_master::isAnswer(raw_master::identify(path, 5000)));
+    process.terminate();
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_SimProgram)
