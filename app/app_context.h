@@ -12,4 +12,7 @@ struct AppContext
     // give the default settings folder. Empty: no configuration file is read
     // or written.
     QString programPath;
+    // The calibration journal's file (CalibrationJournal). Empty: no journal
+    // is kept.
+    QString journalPath = {};
 };

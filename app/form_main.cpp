@@ -5,6 +5,7 @@
 #include "app/form_main_controls.h"
 #include "app/live_view_writer.h"
 #include "app/main_window_task_host.h"
+#include "device/calibration_journal.h"
 #include "device/communication_task.h"
 #include "device/firmware_version.h"
 #include "link/tmb.h"
@@ -59,6 +60,8 @@ TForm_Main::TForm_Main(TForm_KVTipusValasztas* startForm, AppContext context, QW
 
     if (!m_context.programPath.isEmpty())
         m_config.emplace(m_context.programPath);
+    if (!m_context.journalPath.isEmpty())
+        m_journal = std::make_unique<CalibrationJournal>(m_context.journalPath);
     if (m_startForm) {
         m_startForm->setMainForm(this);
         auto* activation = new ActivationTracker(this);

@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+class CalibrationJournal;
 class CommunicationTask;
 class LiveViewWriter;
 class MainWindowTaskHost;
@@ -104,6 +105,10 @@ public:
     // in the current language, then asks for the program's end.
     void endForIncompatibleFirmware();
 
+    // The transmitter acknowledged a calibration, store or service command:
+    // journaled when it is one of those the journal keeps.
+    void commandAcknowledged(RequestButton request, const CommunicationTaskHost::SentParameter& sent);
+
     CommunicationTask& communicationTask() { return *m_task; }
     const CommunicationTask& communicationTask() const { return *m_task; }
 
@@ -158,6 +163,41 @@ public:
     // Puts a file's values into those pages as a user's input would, after
     // checking that the file is for the model in use.
     void Button_FileMegnyitasClick();
+
+    // --- Calibration and stores ---------------------------------------------
+    // Each interlocks the group and, when its button went down, captures
+    // what its command sends from the latest live block.
+    void SpeedButton_ADCal0OhmClick();
+    void SpeedButton_ADCal490OhmClick();
+    // Refuses, with a dialog, an offset beyond the sensor range's limit.
+    void SpeedButton_R3WOffszetClick();
+    // The setpoint itself is taken when the query goes out; the caption
+    // shows it as it is at the press.
+    void SpeedButton_PWMCal4mAClick();
+    void SpeedButton_PWMCal20mAClick();
+    void SpeedButton_PotiCal0Click();
+    void SpeedButton_PotiCal100Click();
+    void SpeedButton_2VezRKiejtesClick();
+    void SpeedButton_R2Wires0OhmClick();
+
+    // --- Analog output adjustment ----------------------------------------------
+    // Saturating steps of PwmSetpoint.
+    void Button_IM10000Click();
+    void Button_IM1000Click();
+    void Button_IM100Click();
+    void Button_IM10Click();
+    void Button_IM1Click();
+    void Button_IP1Click();
+    void Button_IP10Click();
+    void Button_IP100Click();
+    void Button_IP1000Click();
+    void Button_IP10000Click();
+    void Button_PWM0PercentClick();
+    void Button_PWM100PercentClick();
+    // Takes the bar's position only while the bar has the input focus.
+    void TrackBar_PWMChange();
+    // Label_PWMToInstrument, and the bar unless the user is moving it.
+    void ShowPwmSetpoint();
 
     TForm_KVTipusValasztas* startForm() const;
     const AppContext& context() const { return m_context; }
@@ -376,6 +416,12 @@ private:
     void connectHandlers();
     void connectSettingsPageHandlers();
     void connectCalibrationPageHandlers();
+    void connectOutputSheetHandlers();
+    // The click of a calibration or store button: the interlock, and the
+    // live block at the press kept for the journal. True when it went down.
+    bool pressCalibrationButton(TSpeedButton* button);
+    void pressPwmCalibration(TSpeedButton* button);
+    void changePwmSetpoint(quint16 setpoint);
     void markSettingsChanged();
     void connectLimitsPageHandlers();
     void connectSettingsFileHandlers();
@@ -420,4 +466,7 @@ private:
     std::unique_ptr<MainWindowTaskHost> m_taskHost;
     std::unique_ptr<LiveViewWriter> m_liveViewWriter;
     CommunicationTask* m_task = nullptr;
+    std::unique_ptr<CalibrationJournal> m_journal;
+    // The latest live block when each request button was last pressed.
+    std::array<LiveValues, RequestButtonCount> m_pressReadings{};
 };

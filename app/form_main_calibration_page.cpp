@@ -1,16 +1,19 @@
 #include "app/form_main.h"
 
 #include "app/form_main_controls.h"
+#include "device/calibration_journal.h"
+#include "device/calibration_rules.h"
+#include "device/communication_task.h"
+#include "link/tmb.h"
 #include "widgets/speed_button.h"
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
-#include <QSlider>
 #include <QTabWidget>
 
-// The calibration page: converter points, three-wire offset, the analog
-// output's adjustment and test, and the service commands.
+// The calibration page: converter points, three-wire offset and the service
+// commands (the analog output tab has a file of its own), the press shared
+// by every calibration and store button, and the calibration journal.
 
 using namespace formcontrols;
 
@@ -84,108 +87,6 @@ void TForm_Main::createThreeWireSheet()
     SpeedButton_R3WOffszet->setCaptionBold(true);
 }
 
-void TForm_Main::createAnalogOutputSheet()
-{
-    QWidget* page = TabSheet_AnalogKimenetKalibralas;
-    Label_PWMNagy = makeLabel(page, "Label_PWMNagy", QStringLiteral("PWM = 00 000"), QRect(8, 4, 330, 44),
-                              Qt::AlignCenter);
-    Label_PWMNagy->setFont(pixelFont(Label_PWMNagy->font(), CalibrationValueFontPixels));
-    Label_PWMToInstrumentCaption = makeLabel(page, "Label_PWMToInstrumentCaption", QStringLiteral("PWM ="),
-                                             QRect(350, 18, 44, 16), Qt::AlignRight | Qt::AlignVCenter);
-    Label_PWMToInstrument =
-        makeLabel(page, "Label_PWMToInstrument", QStringLiteral("00 000"), QRect(398, 18, 60, 16));
-
-    GroupBox_PWMErtekValtoztatas = makeGroup(
-        page, "GroupBox_PWMErtekValtoztatas",
-        QStringLiteral("A vezérlésre kapcsolt analóg kiment PWM érték változtatása"), QRect(8, 52, 500, 98));
-    QWidget* steps = GroupBox_PWMErtekValtoztatas;
-    struct Step
-    {
-        QPushButton** button;
-        const char* name;
-        const char* caption;
-    };
-    const Step stepButtons[] = {
-        {&Button_IM10000, "Button_IM10000", "-10 000"},
-        {&Button_IM1000, "Button_IM1000", "-1000"},
-        {&Button_IM100, "Button_IM100", "-100"},
-        {&Button_IM10, "Button_IM10", "-10"},
-        {&Button_IM1, "Button_IM1", "-1"},
-        {&Button_IP1, "Button_IP1", "+1"},
-        {&Button_IP10, "Button_IP10", "+10"},
-        {&Button_IP100, "Button_IP100", "+100"},
-        {&Button_IP1000, "Button_IP1000", "+1000"},
-        {&Button_IP10000, "Button_IP10000", "+10 000"},
-    };
-    int left = 8;
-    for (const Step& step : stepButtons) {
-        *step.button =
-            makePushButton(steps, step.name, QString::fromLatin1(step.caption), QRect(left, 22, 46, 24));
-        left += 48;
-    }
-    Button_PWM0Percent =
-        makePushButton(steps, "Button_PWM0Percent", QStringLiteral("0%"), QRect(8, 60, 46, 24));
-    TrackBar_PWM = new QSlider(Qt::Horizontal, steps);
-    TrackBar_PWM->setObjectName(QStringLiteral("TrackBar_PWM"));
-    TrackBar_PWM->setRange(0, TrackBarMaximum);
-    TrackBar_PWM->setPageStep(TrackBarPageSize);
-    TrackBar_PWM->setTickPosition(QSlider::TicksBelow);
-    TrackBar_PWM->setTickInterval(5);
-    TrackBar_PWM->setGeometry(60, 56, 380, 32);
-    Button_PWM100Percent =
-        makePushButton(steps, "Button_PWM100Percent", QStringLiteral("100%"), QRect(446, 60, 46, 24));
-
-    GroupBox_Kalibralas4mA =
-        makeGroup(page, "GroupBox_Kalibralas4mA", QStringLiteral("Kalibrálás PWM 4 mA / 2 V értékre"),
-                  QRect(8, 158, 246, 72));
-    SpeedButton_PWMCal4mA =
-        makeSpeedButton(GroupBox_Kalibralas4mA, "SpeedButton_PWMCal4mA", QString(), QRect(10, 22, 226, 38));
-    SpeedButton_PWMCal4mA->setToolTip(QStringLiteral("4 mA-hez tartozó PWM érték tárolása"));
-    GroupBox_Kalibralas20mA =
-        makeGroup(page, "GroupBox_Kalibralas20mA", QStringLiteral("Kalibrálás PWM 20 mA / 10 V értékre"),
-                  QRect(262, 158, 246, 72));
-    SpeedButton_PWMCal20mA =
-        makeSpeedButton(GroupBox_Kalibralas20mA, "SpeedButton_PWMCal20mA", QString(), QRect(10, 22, 226, 38));
-    SpeedButton_PWMCal20mA->setToolTip(QStringLiteral("20 mA-hez tartozó PWM érték tárolása"));
-
-    GroupBox_AnalogKimenetTeszt =
-        makeGroup(page, "GroupBox_AnalogKimenetTeszt",
-                  QStringLiteral("A vezérlésre kapcsolt és már kalibrált analóg kimenet teszt"),
-                  QRect(8, 238, 500, 90));
-    QWidget* test = GroupBox_AnalogKimenetTeszt;
-    SpeedButton_TesztKi = makeSpeedButton(test, "SpeedButton_TesztKi", QStringLiteral("Teszt kikapcsolva"),
-                                          QRect(10, 24, 116, 30));
-    SpeedButton_TesztKi->setToolTip(QStringLiteral("A megadott PWM értéket adja ki"));
-    struct Current
-    {
-        TSpeedButton** button;
-        const char* name;
-        const char* caption;
-        const char* voltage;
-    };
-    const Current currents[] = {
-        {&SpeedButton_mA0, "SpeedButton_mA0", "0 mA", "= 0 V"},
-        {&SpeedButton_mA4, "SpeedButton_mA4", "4 mA", "= 2 V"},
-        {&SpeedButton_mA10, "SpeedButton_mA10", "10 mA", "= 5 V"},
-        {&SpeedButton_mA12, "SpeedButton_mA12", "12 mA", "= 6 V"},
-        {&SpeedButton_mA20, "SpeedButton_mA20", "20 mA", "= 10 V"},
-    };
-    left = 136;
-    for (const Current& current : currents) {
-        *current.button = makeSpeedButton(test, current.name, QString::fromLatin1(current.caption),
-                                          QRect(left, 24, 66, 30));
-        makeLabel(test, "", QString::fromLatin1(current.voltage), QRect(left, 58, 66, 16), Qt::AlignCenter);
-        left += 72;
-    }
-    // The output test: exactly one of the six is down, "off" to begin with.
-    for (TSpeedButton* button : {SpeedButton_TesztKi, SpeedButton_mA0, SpeedButton_mA4, SpeedButton_mA10,
-                                 SpeedButton_mA12, SpeedButton_mA20}) {
-        button->setGroupIndex(2);
-        button->setAllowAllUp(false);
-    }
-    SpeedButton_TesztKi->setDownState(true);
-}
-
 void TForm_Main::createCommandsSheet()
 {
     SpeedButton_ParancsReset = makeSpeedButton(TabSheet_Parancsok, "SpeedButton_ParancsReset",
@@ -198,10 +99,85 @@ void TForm_Main::createCommandsSheet()
 
 void TForm_Main::connectCalibrationPageHandlers()
 {
-    // The calibration buttons interlock on their own click; what they
-    // capture for their command is theirs to add. Reset and erase have no
-    // handler: the task reads their down state.
-    for (TSpeedButton* button : {SpeedButton_ADCal0Ohm, SpeedButton_ADCal490Ohm, SpeedButton_R3WOffszet,
-                                 SpeedButton_PWMCal4mA, SpeedButton_PWMCal20mA})
-        connect(button, &TSpeedButton::OnClick, this, [this, button] { UpdateCommandButtons(button); });
+    connect(SpeedButton_ADCal0Ohm, &TSpeedButton::OnClick, this, &TForm_Main::SpeedButton_ADCal0OhmClick);
+    connect(SpeedButton_ADCal490Ohm, &TSpeedButton::OnClick, this, &TForm_Main::SpeedButton_ADCal490OhmClick);
+    connect(SpeedButton_R3WOffszet, &TSpeedButton::OnClick, this, &TForm_Main::SpeedButton_R3WOffszetClick);
+    // Reset and erase have no handler: the task reads their down state. The
+    // erase's reading at the press is kept for the journal all the same.
+    connect(SpeedButton_ParancsEEPROMTorles, &TSpeedButton::OnClick, this, [this] {
+        if (SpeedButton_ParancsEEPROMTorles->Down())
+            m_pressReadings[rbParancsEEPROMTorles] = m_task->liveValues();
+    });
+    connectOutputSheetHandlers();
+}
+
+bool TForm_Main::pressCalibrationButton(TSpeedButton* button)
+{
+    UpdateCommandButtons(button);
+    if (!button->Down())
+        return false;
+    if (const std::optional<RequestButton> request = requests::fromObjectName(button->objectName()))
+        m_pressReadings[*request] = m_task->liveValues();
+    return true;
+}
+
+void TForm_Main::SpeedButton_ADCal0OhmClick()
+{
+    if (!pressCalibrationButton(SpeedButton_ADCal0Ohm))
+        return;
+    CapturedCommandParameters.AD0Ohm = m_task->liveValues().ADAveraged;
+    SpeedButton_ADCal0Ohm->setText(calibration::adCaption(CapturedCommandParameters.AD0Ohm));
+}
+
+void TForm_Main::SpeedButton_ADCal490OhmClick()
+{
+    if (!pressCalibrationButton(SpeedButton_ADCal490Ohm))
+        return;
+    CapturedCommandParameters.ADReference = m_task->liveValues().ADAveraged;
+    SpeedButton_ADCal490Ohm->setText(calibration::adCaption(CapturedCommandParameters.ADReference));
+}
+
+void TForm_Main::SpeedButton_R3WOffszetClick()
+{
+    if (!pressCalibrationButton(SpeedButton_R3WOffszet))
+        return;
+    const LiveValues& live = m_task->liveValues();
+    const calibration::ThreeWireOffset offset = calibration::threeWireOffset(
+        live.fCalculatedRWithoutCompensation, live.bPt1000, m_liveDisplay.ResistanceFormat());
+    if (!offset.accepted) {
+        SpeedButton_R3WOffszet->setDownState(false);
+        UpdateCommandButtons(SpeedButton_R3WOffszet);
+        Dialogs::current().message(this, Dialogs::MessageType::Error, windowTitle(), offset.refusal);
+        return;
+    }
+    CapturedCommandParameters.R3WireOffset = offset.offset;
+    SpeedButton_R3WOffszet->setText(offset.caption);
+}
+
+void TForm_Main::commandAcknowledged(RequestButton request, const CommunicationTaskHost::SentParameter& sent)
+{
+    const quint8 command = requests::command(request);
+    if (!m_journal || !CalibrationJournal::isJournaled(command))
+        return;
+    const CalibrationJournal::Entry entry{QDateTime::currentDateTime(),
+                                          MB1->Port(),
+                                          DeviceModel == dmKV4620 ? QStringLiteral("KV4620")
+                                                                  : QStringLiteral("KV4820"),
+                                          command,
+                                          sent,
+                                          m_pressReadings[request]};
+    QString error;
+    if (m_journal->append(entry, &error))
+        return;
+    const bool magyar = CurrentLanguage.toLower() == QLatin1String("magyar");
+    const QString text = (magyar ? QStringLiteral("A kalibrálási napló nem írható: ")
+                                 : QStringLiteral("The calibration journal cannot be written: ")) +
+                         m_journal->path() + QStringLiteral(": ") + error;
+    // After the task's step: a modal dialog's loop inside it would step the task again.
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            Dialogs::current().message(this, Dialogs::MessageType::Warning, windowTitle(), text);
+        },
+        Qt::QueuedConnection);
 }

@@ -38,8 +38,6 @@ inline constexpr int SubTypeFontPixels = 37;
 inline constexpr int CalibrationValueFontPixels = 28;
 inline constexpr int BarGraphWidth = 201;
 inline constexpr int BarGraphHeight = 8;
-inline constexpr int TrackBarMaximum = 65;
-inline constexpr int TrackBarPageSize = 10;
 
 // The large displays' background.
 inline const QColor DisplayColour{215, 209, 115};

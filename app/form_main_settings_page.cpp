@@ -14,7 +14,8 @@
 #include <QTabWidget>
 
 // The settings page: its layout, the change and exit rules of its setting
-// controls, the factory defaults, and the read and write buttons' clicks.
+// controls, the factory defaults, the read and write buttons' clicks, and
+// the potentiometer and two-wire stores.
 
 using namespace formcontrols;
 
@@ -120,10 +121,11 @@ void TForm_Main::connectSettingsPageHandlers()
     connect(SpeedButton_KVKiolvasas, &TSpeedButton::OnClick, this, &TForm_Main::SpeedButton_KVKiolvasasClick);
     connect(SpeedButton_BeallitasokAKVbe, &TSpeedButton::OnClick, this,
             &TForm_Main::SpeedButton_BeallitasokAKVbeClick);
-    // The potentiometer and two-wire buttons interlock on their own click.
-    for (TSpeedButton* button :
-         {SpeedButton_PotiCal0, SpeedButton_PotiCal100, SpeedButton_2VezRKiejtes, SpeedButton_R2Wires0Ohm})
-        connect(button, &TSpeedButton::OnClick, this, [this, button] { UpdateCommandButtons(button); });
+    connect(SpeedButton_PotiCal0, &TSpeedButton::OnClick, this, &TForm_Main::SpeedButton_PotiCal0Click);
+    connect(SpeedButton_PotiCal100, &TSpeedButton::OnClick, this, &TForm_Main::SpeedButton_PotiCal100Click);
+    connect(SpeedButton_2VezRKiejtes, &TSpeedButton::OnClick, this,
+            &TForm_Main::SpeedButton_2VezRKiejtesClick);
+    connect(SpeedButton_R2Wires0Ohm, &TSpeedButton::OnClick, this, &TForm_Main::SpeedButton_R2Wires0OhmClick);
 
     connect(RadioGroup_VezetekSzam, &TRadioGroup::OnClick, this, &TForm_Main::RadioGroup_VezetekSzamClick);
     connect(RadioGroup_Uzemmod, &TRadioGroup::OnClick, this, &TForm_Main::RadioGroup_UzemmodClick);
@@ -169,6 +171,32 @@ void TForm_Main::SpeedButton_BeallitasokAKVbeClick()
         RadioGroup_AnalogKimTipus->ItemIndex(), RadioGroup_AnalogKimHibajelzes->ItemIndex(),
         CheckBox_NemHibaAKimenetTulcsordulas->isChecked(), LabeledEdit_AramL->text(),
         LabeledEdit_AramH->text(), LabeledEdit_AramLLimit->text(), LabeledEdit_AramHLimit->text()));
+}
+
+// The potentiometer and two-wire stores: their captions show what the
+// transmitter reports as stored, not the captured value.
+void TForm_Main::SpeedButton_PotiCal0Click()
+{
+    if (pressCalibrationButton(SpeedButton_PotiCal0))
+        CapturedCommandParameters.PotCal0R = m_task->liveValues().fCalculatedR;
+}
+
+void TForm_Main::SpeedButton_PotiCal100Click()
+{
+    if (pressCalibrationButton(SpeedButton_PotiCal100))
+        CapturedCommandParameters.PotCal100R = m_task->liveValues().fCalculatedR;
+}
+
+void TForm_Main::SpeedButton_2VezRKiejtesClick()
+{
+    if (pressCalibrationButton(SpeedButton_2VezRKiejtes))
+        CapturedCommandParameters.TwoWireR = m_task->liveValues().fCalculatedRWithoutCompensation;
+}
+
+void TForm_Main::SpeedButton_R2Wires0OhmClick()
+{
+    if (pressCalibrationButton(SpeedButton_R2Wires0Ohm))
+        CapturedCommandParameters.TwoWireR = 0.0f;
 }
 
 void TForm_Main::markSettingsChanged()

@@ -128,3 +128,8 @@ void MainWindowTaskHost::applySettingsReadBack(const SettingsReadBack& r)
     m_form.LabeledEdit_AramLLimit->setText(r.AramLLimit);
     m_form.LabeledEdit_AramHLimit->setText(r.AramHLimit);
 }
+
+void MainWindowTaskHost::commandAcknowledged(RequestButton request, const SentParameter& sent)
+{
+    m_form.commandAcknowledged(request, sent);
+}

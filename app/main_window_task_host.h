@@ -33,6 +33,7 @@ public:
     void firmwareRejected(quint32 version) override;
     void liveValuesArrived(const LiveValues& values) override;
     void applySettingsReadBack(const SettingsReadBack& readBack) override;
+    void commandAcknowledged(RequestButton request, const SentParameter& sent) override;
 
 private:
     TForm_Main& m_form;

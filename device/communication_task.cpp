@@ -190,36 +190,68 @@ bool CommunicationTask::withdrawn(RequestButton button)
     return true;
 }
 
+CommunicationTaskHost::SentParameter CommunicationTask::parameterFor(RequestButton button) const
+{
+    const CommunicationTaskHost::CommandParameters p = m_host.commandParameters();
+    switch (button) {
+    case rbADCal0Ohm:
+        return p.AD0Ohm;
+    case rbADCal490Ohm:
+        return p.ADReference;
+    case rbR3WOffszet:
+        return p.R3WireOffset;
+    case rbPWMCal4mA:
+    case rbPWMCal20mA:
+        // Not captured at the press: the setpoint when the query goes out.
+        return m_host.pwmSetpoint();
+    case rbPotiCal0:
+        return p.PotCal0R;
+    case rbPotiCal100:
+        return p.PotCal100R;
+    case rb2VezRKiejtes:
+        return p.TwoWireR;
+    case rbR2Wires0Ohm:
+        return 0.0f;
+    case rbParancsReset:
+    case rbParancsEEPROMTorles:
+    case rbKVKiolvasas:
+    case rbBeallitasokAKVbe:
+        break;
+    }
+    return std::monostate();
+}
+
 void CommunicationTask::sendRequest(RequestButton button)
 {
     if (withdrawn(button))
         return;
     PrepareQuery(requests::command(button));
-    const CommunicationTaskHost::CommandParameters p = m_host.commandParameters();
+    m_sentParameter = parameterFor(button);
+    const CommunicationTaskHost::SentParameter& sent = m_sentParameter;
     switch (button) {
     case rbADCal0Ohm:
-        EncodeStoreAD0Ohm(m_mb, p.AD0Ohm);
+        EncodeStoreAD0Ohm(m_mb, std::get<qint32>(sent));
         break;
     case rbADCal490Ohm:
-        EncodeStoreAD490Ohm(m_mb, p.ADReference);
+        EncodeStoreAD490Ohm(m_mb, std::get<qint32>(sent));
         break;
     case rbR3WOffszet:
-        EncodeStore3WireOffset(m_mb, p.R3WireOffset);
+        EncodeStore3WireOffset(m_mb, std::get<float>(sent));
         break;
     case rbPWMCal4mA:
-        EncodeStorePWM4mA(m_mb, m_host.pwmSetpoint());
+        EncodeStorePWM4mA(m_mb, std::get<quint16>(sent));
         break;
     case rbPWMCal20mA:
-        EncodeStorePWM20mA(m_mb, m_host.pwmSetpoint());
+        EncodeStorePWM20mA(m_mb, std::get<quint16>(sent));
         break;
     case rbPotiCal0:
-        EncodeStorePot0(m_mb, p.PotCal0R);
+        EncodeStorePot0(m_mb, std::get<float>(sent));
         break;
     case rbPotiCal100:
-        EncodeStorePot100(m_mb, p.PotCal100R);
+        EncodeStorePot100(m_mb, std::get<float>(sent));
         break;
     case rb2VezRKiejtes:
-        EncodeStore2WireR(m_mb, p.TwoWireR);
+        EncodeStore2WireR(m_mb, std::get<float>(sent));
         break;
     case rbR2Wires0Ohm:
         EncodeStore2WireZero(m_mb);
@@ -242,6 +274,7 @@ void CommunicationTask::completeRequest(RequestButton button)
     m_host.setRequestDown(button, false);
     UpdateCommandButtons(button);
     m_iTP = StateLivePoll;
+    m_host.commandAcknowledged(button, m_sentParameter);
 }
 
 void CommunicationTask::readBackSettings()

@@ -72,6 +72,7 @@ private:
     void takeEndOfTransaction(TMBStatus status);
     void chooseAfterLivePoll();
     bool withdrawn(RequestButton button);
+    CommunicationTaskHost::SentParameter parameterFor(RequestButton button) const;
     void sendRequest(RequestButton button);
     void completeRequest(RequestButton button);
     void readBackSettings();
@@ -89,6 +90,8 @@ private:
     quint8 m_awaitedCommand = 0;
     LiveValues m_liveValues;
     DeviceSettings m_capturedSettings;
+    // What the request in flight carried, for its acknowledgement.
+    CommunicationTaskHost::SentParameter m_sentParameter;
 
     // A late answer stops the link's answer timer for the query in flight;
     // should the awaited answer never come, this ends the wait as a time-out.

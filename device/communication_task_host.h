@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <optional>
+#include <variant>
 
 // What the communication task needs from the window that shows it: the
 // request buttons, the values the user captured, and everything the task
@@ -26,6 +27,9 @@ public:
         float PotCal100R = 0.0f;   // CmdStorePot100
         float TwoWireR = 0.0f;     // CmdStore2WireR
     };
+
+    // The parameter a request's query carried: none, or one number.
+    using SentParameter = std::variant<std::monostate, qint32, float, quint16>;
 
     // Item indexes (-1: none) of RadioGroup_VezetekSzam, RadioGroup_Uzemmod
     // and RadioGroup_Atlagolas when the write query is built.
@@ -87,4 +91,7 @@ public:
     virtual void liveValuesArrived(const LiveValues& values) = 0;
     // A settings read was decoded; the read request is already released.
     virtual void applySettingsReadBack(const SettingsReadBack& readBack) = 0;
+    // The transmitter acknowledged a request other than the settings read
+    // and write, whose query carried `sent`; the button is already released.
+    virtual void commandAcknowledged(RequestButton button, const SentParameter& sent) = 0;
 };

@@ -1,12 +1,13 @@
 #include "device/live_display.h"
 
+#include "device/calibration_rules.h"
 #include "device/device_settings.h"
+#include "device/pwm_setpoint.h"
 #include "platform/number_format.h"
 
 namespace {
 
 constexpr QStringView kCountsPattern = u"# ### ##0";
-constexpr QStringView kPwmPattern = u"## ##0";
 constexpr QStringView kOutputPattern = u"#0.000";
 
 QString decimal(quint32 value)
@@ -110,17 +111,11 @@ const LiveDisplay::View& LiveDisplay::update(const LiveValues& v)
     out.fInput = NumberFormat::format(v.fInput, m_valueFormat);
     out.Kijelzo = out.fInput + u' ' + m_valueUnit;
 
-    if (v.bPt1000) {
-        out.PtType = QStringLiteral("1000");
-        m_resistanceFormat = QStringLiteral("0.0");
-        out.Cal490Caption = QStringLiteral("Kalibrálás 4900 ohm ellenállásra");
-        out.Cal249Caption = QStringLiteral("Kalibrálás 2490 ohm ellenállásra");
-    } else {
-        out.PtType = QStringLiteral("100");
-        m_resistanceFormat = QStringLiteral("0.00");
-        out.Cal490Caption = QStringLiteral("Kalibrálás 490 ohm ellenállásra");
-        out.Cal249Caption = QStringLiteral("Kalibrálás 249 ohm ellenállásra");
-    }
+    out.PtType = v.bPt1000 ? QStringLiteral("1000") : QStringLiteral("100");
+    m_resistanceFormat = v.bPt1000 ? QStringLiteral("0.0") : QStringLiteral("0.00");
+    const calibration::SensorRange range = calibration::sensorRange(v.bPt1000);
+    out.Cal490Caption = range.upperReferenceCaption;
+    out.Cal249Caption = range.threeWireCaption;
 
     const QString r = NumberFormat::format(v.fCalculatedR, m_resistanceFormat);
     const QString rRaw = NumberFormat::format(v.fCalculatedRWithoutCompensation, m_resistanceFormat);
@@ -136,7 +131,7 @@ const LiveDisplay::View& LiveDisplay::update(const LiveValues& v)
     out.uAfterWriteOKbits2 = hex(v.uAfterWriteOKbits2);
     out.uCRCOKbits2 = hex(v.uCRCOKbits2);
 
-    out.PWM = NumberFormat::format(v.PWM, kPwmPattern);
+    out.PWM = pwmsetpoint::text(v.PWM);
     out.PWMNagy = QStringLiteral("PWM = ") + out.PWM;
     out.PWMBar = v.PWM / double(PwmFullScale);
 

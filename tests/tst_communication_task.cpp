@@ -54,6 +54,10 @@ public:
     void firmwareRejected(quint32 version) override { rejected.append(version); }
     void liveValuesArrived(const LiveValues&) override { ++polls; }
     void applySettingsReadBack(const SettingsReadBack& readBack) override { readBacks.append(readBack); }
+    void commandAcknowledged(RequestButton b, const SentParameter& sent) override
+    {
+        acknowledged.append({b, sent});
+    }
 
     // The window's click: toggle, then the interlock.
     void click(CommunicationTask& task, RequestButton b)
@@ -83,6 +87,7 @@ public:
     QList<quint32> rejected;
     int polls = 0;
     QList<SettingsReadBack> readBacks;
+    QList<std::pair<RequestButton, SentParameter>> acknowledged;
 };
 
 } // namespace
@@ -340,6 +345,10 @@ void tst_CommunicationTask::timedOutRequestIsSentAgain()
     QCOMPARE(qFromLittleEndian<qint32>(m_peer->sent.at(from + first + 3).data.constData()), -123456);
     QCOMPARE(m_host->failures, 1);
     QVERIFY(m_host->allGroupEnabled());
+    // Acknowledged once, with what was sent, although sent twice.
+    QCOMPARE(m_host->acknowledged.size(), 1);
+    QCOMPARE(m_host->acknowledged.constFirst().first, rbADCal0Ohm);
+    QCOMPARE(std::get<qint32>(m_host->acknowledged.constFirst().second), -123456);
 }
 
 void tst_CommunicationTask::refusedRequestStaysPendingUntilWithdrawn()

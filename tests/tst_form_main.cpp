@@ -3,6 +3,7 @@
 #include "device/request_button.h"
 #include "link/tmb.h"
 #include "link/tmb_panel.h"
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_files.h"
 #include "tests/support/widget_captions.h"
 #include "widgets/labeled_edit.h"
@@ -403,6 +404,7 @@ void tst_FormMain::typingLimit()
 
 void tst_FormMain::speedButtonsLatchOnTheirOwn()
 {
+    ScriptedDialogs dialogs;
     TForm_Main form;
     const QStringList grouped = AnalogTestSet + QStringList{QStringLiteral("SpeedButton_2VezRKiejtes"),
                                                             QStringLiteral("SpeedButton_R2Wires0Ohm")};
@@ -417,6 +419,11 @@ void tst_FormMain::speedButtonsLatchOnTheirOwn()
         QVERIFY2(button->GroupIndex() == 0, qPrintable(name));
         QVERIFY2(!button->Down(), qPrintable(name));
         button->click();
+        // Without a reading the three-wire offset is 249 ohm off: refused, released.
+        if (button == form.SpeedButton_R3WOffszet) {
+            QVERIFY(!button->Down() && dialogs.messages().size() == 1);
+            continue;
+        }
         QVERIFY2(button->Down(), qPrintable(name));
         // A request of the interlocked group locks the others while down.
         const std::optional<RequestButton> request = requests::fromObjectName(name);

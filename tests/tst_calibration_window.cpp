@@ -1,0 +1,401 @@
+// The calibration page and the potentiometer / two-wire stores through the
+// real window, against the virtual transmitter on a pseudo-terminal: what a
+// press captures and shows, what is sent when, a technician's session on a
+// transmitter out of calibration, and the calibration journal.
+
+#include "tests/support/main_window_fixture.h"
+
+#include "device/communication_task.h"
+#include "platform/number_format.h"
+#include "sim/callendar_van_dusen.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_files.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+constexpr int WaitMs = 15000;
+
+// The virtual transmitter and the window, with a journal in a folder of its own.
+struct Session
+{
+    explicit Session(const SimulatorOptions& options = {}, const QString& journal = {})
+        : t(options),
+          form(nullptr,
+               AppContext{{}, {}, journal.isEmpty() ? dir.filePath(QStringLiteral("journal.txt")) : journal})
+    {}
+
+    // Opens the port and waits until the opening's settings read is done.
+    bool open()
+    {
+        t.sim.start();
+        form.show();
+        return QTest::qWaitForWindowExposed(&form) && openPort(form, t.sim.devicePath()) &&
+               QTest::qWaitFor(
+                   [this] { return liveCount(t.sent) >= 2 && !form.SpeedButton_KVKiolvasas->Down(); },
+                   WaitMs);
+    }
+    void showCalibrationTab(QWidget* tab)
+    {
+        QTabWidget* pages = form.PageControl_Main;
+        pages->setTabVisible(pages->indexOf(form.TabSheet_Kalibralas), true);
+        form.PageControl_KalibralasTipus->setCurrentWidget(tab);
+        pages->setCurrentWidget(form.TabSheet_Kalibralas);
+    }
+    // A bench command; true when the bench took it.
+    bool bench(const QString& line) { return t.sim.benchCommand(line).startsWith(QLatin1String("ok")); }
+    double meter() { return t.sim.benchCommand(QStringLiteral("meter")).section(u' ', 1, 1).toDouble(); }
+    // Long enough for the transmitter's 16-sample average (320 ms) to take in
+    // a new input, and for the window to show a block read after that.
+    bool settled()
+    {
+        const qint64 changed = t.sim.model().elapsedMs();
+        if (!QTest::qWaitFor([&] { return t.sim.model().elapsedMs() >= changed + 500; }, WaitMs))
+            return false;
+        const int polls = liveCount(t.sent);
+        return QTest::qWaitFor([&] { return liveCount(t.sent) >= polls + 2; }, WaitMs);
+    }
+    double shownR() const { return form.Label_fCalculatedR->text().toDouble(); }
+    // Presses a store button and waits for the transmitter's acknowledgement.
+    bool pressUntilStored(TSpeedButton* button)
+    {
+        button->click();
+        return button->Down() && QTest::qWaitFor([button] { return !button->Down(); }, WaitMs);
+    }
+    // One field of every journal line, such as "command" or "sent".
+    QStringList journal(const QString& name) const
+    {
+        QStringList values;
+        for (const QString& line : fileLines(form.context().journalPath))
+            values << line.section(u'\t' + name + u'=', 1).section(u'\t', 0, 0);
+        return values;
+    }
+    void picture(const char* name)
+    {
+        QVERIFY(
+            form.grab().save(outputDir() + QStringLiteral("/calibration_%1.png").arg(QLatin1String(name))));
+    }
+
+    QTemporaryDir dir;
+    SimTransmitter t;
+    TForm_Main form;
+};
+
+SimulatorOptions outOfCalibration()
+{
+    SimulatorOptions options;
+    options.outOfCalibration = true;
+    return options;
+}
+
+// The child of journalSurvivesKill: stores the 0 ohm point, reports it and
+// waits to be killed.
+int journalChild(const QString& journalPath)
+{
+    Session s({}, journalPath);
+    if (!s.open() || !s.pressUntilStored(s.form.SpeedButton_ADCal0Ohm))
+        return 1;
+    std::puts("acknowledged");
+    std::fflush(stdout);
+    return QApplication::exec();
+}
+
+} // namespace
+
+class tst_CalibrationWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void converterAndOutputSession();
+    void threeWireOffsetAgainst249Ohm();
+    void offsetBeyondLimitIsRefused();
+    void pwmSentIsTheSetpointAtQueryTime();
+    void eraseFollowsPendingConverterPoint();
+    void refusedPointStaysPendingUnjournaled();
+    void trackBarFollowsUnlessMovedByHand();
+    void journalSurvivesKill();
+    void unwritableJournalIsReported();
+
+private:
+    // Steps PwmSetpoint with the window's buttons until the bench meter reads
+    // target, as a technician does: from the last two readings the steps
+    // still missing, in decades.
+    bool adjustOutput(Session& s, double target);
+};
+
+void tst_CalibrationWindow::initTestCase()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    qRegisterMetaType<TMBStatus>();
+    NumberFormat::setDecimalSeparator(u'.');
+}
+
+bool tst_CalibrationWindow::adjustOutput(Session& s, double target)
+{
+    TForm_Main& f = s.form;
+    const auto reading = [&] {
+        const bool carried =
+            QTest::qWaitFor([&] { return s.t.sim.model().pwmSetpoint() == f.PwmSetpoint; }, WaitMs);
+        return carried ? s.meter() : std::nan("");
+    };
+    QPushButton* const up[] = {f.Button_IP10000, f.Button_IP1000, f.Button_IP100, f.Button_IP10,
+                               f.Button_IP1};
+    QPushButton* const down[] = {f.Button_IM10000, f.Button_IM1000, f.Button_IM100, f.Button_IM10,
+                                 f.Button_IM1};
+    f.Button_IP10000->click();
+    double x0 = f.PwmSetpoint;
+    double y0 = reading();
+    f.Button_IP10000->click();
+    double x1 = f.PwmSetpoint;
+    double y1 = reading();
+    for (int round = 0; round < 5 && std::abs(y1 - target) > 0.005; ++round) {
+        int missing = int(std::lround((target - y1) * (x1 - x0) / (y1 - y0)));
+        for (int decade = 0, size = 10000; decade < 5; ++decade, size /= 10) {
+            for (; std::abs(missing) >= size; missing -= missing > 0 ? size : -size)
+                (missing > 0 ? up : down)[decade]->click();
+        }
+        x0 = x1;
+        y0 = y1;
+        x1 = f.PwmSetpoint;
+        y1 = reading();
+    }
+    return std::abs(y1 - target) <= 0.005;
+}
+
+// Converter points at 0 and 490 ohm, then the output's 4 and 20 mA points;
+// afterwards a 100 ohm reference reads 100 ohm and a mid-scale input gives
+// 12 mA, where before both were off.
+void tst_CalibrationWindow::converterAndOutputSession()
+{
+    Session s(outOfCalibration());
+    QVERIFY(s.open());
+    // Mid-scale of the factory scaling -200 .. 800 °C: 300 °C.
+    const QString midScale =
+        QStringLiteral("resistor ") + QString::number(cvd::resistance(300.0, 100.0), 'f', 4);
+    QVERIFY(s.bench(midScale) && s.settled());
+    const double outputBefore = s.meter();
+    QVERIFY2(std::abs(outputBefore - 12.0) > 0.03, qPrintable(QString::number(outputBefore)));
+    QVERIFY(s.bench(QStringLiteral("resistor 100")) && s.settled());
+    QVERIFY2(std::abs(s.shownR() - 100.0) > 0.2, qPrintable(s.form.Label_fCalculatedR->text()));
+
+    s.showCalibrationTab(s.form.TabSheet_ADKalibralas);
+    QVERIFY(s.bench(QStringLiteral("resistor 0")) && s.settled());
+    const QString shownAtPress = s.form.Label_ADAveragedBig->text();
+    QVERIFY(s.pressUntilStored(s.form.SpeedButton_ADCal0Ohm));
+    QCOMPARE(s.form.SpeedButton_ADCal0Ohm->text(), shownAtPress);
+    QVERIFY(s.bench(QStringLiteral("resistor 490")) && s.settled());
+    QVERIFY(s.pressUntilStored(s.form.SpeedButton_ADCal490Ohm));
+    s.picture("ad");
+    QVERIFY(s.bench(QStringLiteral("resistor 100")) && s.settled());
+    QVERIFY2(std::abs(s.shownR() - 100.0) <= 0.02, qPrintable(s.form.Label_fCalculatedR->text()));
+
+    s.showCalibrationTab(s.form.TabSheet_AnalogKimenetKalibralas);
+    QVERIFY(adjustOutput(s, 4.0));
+    const quint16 pwm4mA = s.form.PwmSetpoint;
+    QVERIFY(s.pressUntilStored(s.form.SpeedButton_PWMCal4mA));
+    QVERIFY(adjustOutput(s, 20.0));
+    QVERIFY(s.pressUntilStored(s.form.SpeedButton_PWMCal20mA));
+    s.picture("analog_output");
+
+    s.form.PageControl_Main->setCurrentWidget(s.form.TabSheet_Beallitasok);
+    QVERIFY(s.bench(midScale) && s.settled());
+    QVERIFY2(std::abs(s.meter() - 12.0) <= 0.01, qPrintable(QString::number(s.meter())));
+
+    QCOMPARE(s.journal("command"), (QStringList{"2 CmdStoreAD0Ohm", "3 CmdStoreAD490Ohm", "6 CmdStorePWM4mA",
+                                                "7 CmdStorePWM20mA"}));
+    QCOMPARE(s.journal("sent").mid(0, 3), s.journal("ADAveraged").mid(0, 2) << QString::number(pwm4mA));
+    QCOMPARE(s.journal("port").constLast() + s.journal("model").constLast(), s.t.sim.devicePath() + "KV4820");
+}
+
+void tst_CalibrationWindow::threeWireOffsetAgainst249Ohm()
+{
+    Session s(outOfCalibration());
+    DeviceSettings threeWires;
+    threeWires.Wires = 3;
+    QVERIFY(s.t.sim.model().writeSettings(threeWires));
+    QVERIFY(s.open());
+    s.showCalibrationTab(s.form.TabSheet_3VezKalibralas);
+    QVERIFY(s.bench(QStringLiteral("resistor 249")) && s.settled());
+    QVERIFY2(std::abs(s.shownR() - 249.0) > 0.1, qPrintable(s.form.Label_fCalculatedR->text()));
+
+    const float uncompensated = s.form.communicationTask().liveValues().fCalculatedRWithoutCompensation;
+    QVERIFY(s.pressUntilStored(s.form.SpeedButton_R3WOffszet));
+    QCOMPARE(s.form.SpeedButton_R3WOffszet->text(),
+             QStringLiteral("(Rmért - 249 ohm) = ") + QString::number(uncompensated - 249.0f, 'f', 2));
+    s.picture("three_wire");
+    QVERIFY(s.settled());
+    QVERIFY2(std::abs(s.shownR() - 249.0) <= 0.02, qPrintable(s.form.Label_fCalculatedR->text()));
+    QCOMPARE(s.journal("command"), QStringList{"5 CmdStore3WireOffset"});
+}
+
+void tst_CalibrationWindow::offsetBeyondLimitIsRefused()
+{
+    ScriptedDialogs dialogs;
+    PeerTransmitter t;
+    t.live.fCalculatedRWithoutCompensation = 259.5f;
+    TForm_Main form;
+    QVERIFY(openPort(form, t.peer.devicePath()));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_KVKiolvasas->Down() && liveCount(t.sent) >= 2, WaitMs);
+
+    const qsizetype from = t.sent.size();
+    form.SpeedButton_R3WOffszet->click();
+    QCOMPARE(dialogs.messages().size(), 1);
+    QCOMPARE(dialogs.messages().constFirst().text,
+             QStringLiteral("A megengedtt eltérés\n\rmaximum 10 ohm lehet."));
+    QVERIFY(!form.SpeedButton_R3WOffszet->Down());
+    QVERIFY(allGroupEnabled(form));
+    const int polls = liveCount(t.sent);
+    QTRY_VERIFY_WITH_TIMEOUT(liveCount(t.sent) >= polls + 3, WaitMs);
+    QCOMPARE(requestsOf(t.sent, from), QList<quint8>());
+}
+
+// The caption shows the setpoint at the press; the command carries the one
+// at the moment its query is built.
+void tst_CalibrationWindow::pwmSentIsTheSetpointAtQueryTime()
+{
+    Session s;
+    QVERIFY(s.open());
+    s.showCalibrationTab(s.form.TabSheet_AnalogKimenetKalibralas);
+    s.form.Button_IP1000->click();
+    s.form.SpeedButton_PWMCal4mA->click();
+    s.form.Button_IP10->click();
+    QCOMPARE(s.form.SpeedButton_PWMCal4mA->text(), QStringLiteral("PWM =   1 000"));
+    QVERIFY(s.form.SpeedButton_PWMCal4mA->captionBold());
+    QVERIFY(!s.form.SpeedButton_PWMCal20mA->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!s.form.SpeedButton_PWMCal4mA->Down(), WaitMs);
+
+    const qsizetype sent = commandsOf(s.t.sent).indexOf(CmdStorePWM4mA);
+    QCOMPARE(s.t.sent.at(sent).data, QByteArray("\xF2\x03", 2));
+    QCOMPARE(s.journal("sent"), QStringList{"1010"});
+}
+
+void tst_CalibrationWindow::eraseFollowsPendingConverterPoint()
+{
+    SimulatorOptions options;
+    options.restartSilenceMs = 20;
+    Session s(options);
+    QVERIFY(s.open());
+    s.showCalibrationTab(s.form.TabSheet_Parancsok);
+    QTRY_VERIFY_WITH_TIMEOUT(!s.form.SpeedButton_KVKiolvasas->Down(), WaitMs);
+    const qsizetype from = s.t.sent.size();
+    s.form.SpeedButton_ADCal0Ohm->click();
+    s.form.SpeedButton_ParancsEEPROMTorles->click();
+    s.picture("commands");
+    QTRY_VERIFY_WITH_TIMEOUT(!s.form.SpeedButton_ParancsEEPROMTorles->Down(), WaitMs);
+    QCOMPARE(requestsOf(s.t.sent, from), (QList<quint8>{CmdStoreAD0Ohm, CmdEraseEEPROM}));
+    const QList<quint8> order = commandsOf(s.t.sent, from);
+    QCOMPARE(order.at(order.indexOf(CmdEraseEEPROM) - 1), quint8(CmdReadLiveValues));
+
+    QCOMPARE(s.journal("command"), (QStringList{"2 CmdStoreAD0Ohm", "4 CmdEraseEEPROM"}));
+    QCOMPARE(s.journal("sent").constLast() + s.journal("firmware").constLast(), QStringLiteral("-20150325"));
+}
+
+// kvsim --refuse 2: the point stays pending and goes out again; nothing is
+// journaled for it.
+void tst_CalibrationWindow::refusedPointStaysPendingUnjournaled()
+{
+    SimulatorOptions options;
+    options.refusedCommands = {CmdStoreAD0Ohm};
+    Session s(options);
+    QVERIFY(s.open());
+    const qsizetype from = s.t.sent.size();
+    s.form.SpeedButton_ADCal0Ohm->click();
+    QTRY_COMPARE_WITH_TIMEOUT(requestsOf(s.t.sent, from), (QList<quint8>{CmdStoreAD0Ohm, CmdStoreAD0Ohm}),
+                              WaitMs);
+    QVERIFY(s.form.SpeedButton_ADCal0Ohm->Down());
+    s.form.SpeedButton_ADCal0Ohm->click();
+    QVERIFY(allGroupEnabled(s.form));
+    QVERIFY(s.journal("command").isEmpty());
+}
+
+void tst_CalibrationWindow::trackBarFollowsUnlessMovedByHand()
+{
+    TForm_Main form;
+    form.PageControl_Main->show();
+    form.PageControl_Main->setTabVisible(form.PageControl_Main->indexOf(form.TabSheet_Kalibralas), true);
+    form.PageControl_Main->setCurrentWidget(form.TabSheet_Kalibralas);
+    form.PageControl_KalibralasTipus->setCurrentWidget(form.TabSheet_AnalogKimenetKalibralas);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QSlider* bar = form.TrackBar_PWM;
+
+    form.Button_PWM100Percent->setFocus();
+    form.Button_PWM100Percent->click();
+    QCOMPARE(form.Label_PWMToInstrument->text(), QStringLiteral("65 535"));
+    QCOMPARE(bar->value(), 65);
+
+    bar->setFocus();
+    bar->setValue(12);
+    QCOMPARE(form.PwmSetpoint, quint16(12000));
+    QCOMPARE(form.Label_PWMToInstrument->text(), QStringLiteral("12 000"));
+    // A step while the user holds the bar leaves the bar where it is.
+    form.Button_IP1000->click();
+    QCOMPARE(form.PwmSetpoint, quint16(13000));
+    QCOMPARE(bar->value(), 12);
+
+    form.Button_IM10000->setFocus();
+    form.Button_IM10000->click();
+    QCOMPARE(bar->value(), 3);
+    form.Button_IM10000->click();
+    QCOMPARE(form.PwmSetpoint, quint16(0));
+    QCOMPARE(bar->value(), 0);
+}
+
+// What was journaled is on the disk when the program dies without warning.
+void tst_CalibrationWindow::journalSurvivesKill()
+{
+    QTemporaryDir dir;
+    const QString journal = dir.filePath(QStringLiteral("journal.txt"));
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--journal-child"), journal});
+    QTRY_VERIFY_WITH_TIMEOUT(child.canReadLine(), WaitMs);
+    QCOMPARE(child.readLine().trimmed(), QByteArray("acknowledged"));
+    ::kill(pid_t(child.processId()), SIGKILL);
+    QVERIFY(child.waitForFinished(WaitMs));
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+    const QStringList lines = fileLines(journal);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.constFirst().contains(QLatin1String("\tcommand=2 CmdStoreAD0Ohm\tsent=")),
+             qPrintable(lines.constFirst()));
+}
+
+// A full disk: the store is done all the same, and the user is told that
+// its record is missing.
+void tst_CalibrationWindow::unwritableJournalIsReported()
+{
+    ScriptedDialogs dialogs;
+    Session s({}, QStringLiteral("/dev/full"));
+    QVERIFY(s.open());
+    QVERIFY(s.pressUntilStored(s.form.SpeedButton_PotiCal0));
+    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages().size(), 1, WaitMs);
+    QVERIFY2(
+        dialogs.messages().constFirst().text.endsWith(QLatin1String("/dev/full: No space left on device")),
+        qPrintable(dialogs.messages().constFirst().text));
+    QVERIFY(allGroupEnabled(s.form));
+}
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--journal-child") == 0)
+        return journalChild(QString::fromLocal8Bit(argv[2]));
+    tst_CalibrationWindow test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_calibration_window.moc"
