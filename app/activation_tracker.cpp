@@ -1,5 +1,6 @@
 #include "app/activation_tracker.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -10,11 +11,30 @@ ActivationTracker::ActivationTracker(QWidget* window) : QObject(window), m_windo
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &ActivationTracker::onFocusWindowChanged);
 }
 
+namespace {
+
+constexpr const char* kForeignProperty = "kvForeignWindow";
+
+} // namespace
+
+void ActivationTracker::treatAsForeign(QWidget* window)
+{
+    window->setProperty(kForeignProperty, true);
+}
+
+bool ActivationTracker::isForeign(const QWindow* window)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(), [window](const QWidget* w) {
+        return w->windowHandle() == window && w->property(kForeignProperty).toBool();
+    });
+}
+
 void ActivationTracker::onFocusWindowChanged(QWindow* focusWindow)
 {
     // The window's own focus says nothing about where the focus came from;
     // the platform may report it before or after the activation event.
-    if (!focusWindow)
+    if (!focusWindow || isForeign(focusWindow))
         m_focusLeftProgram = true;
     else if (focusWindow != m_window->windowHandle())
         m_focusLeftProgram = false;

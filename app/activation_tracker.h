@@ -16,6 +16,10 @@ class ActivationTracker : public QObject
 public:
     explicit ActivationTracker(QWidget* window);
 
+    // Focus moving to this window of the program counts as leaving the
+    // program: for a tool window that stands for something outside it.
+    static void treatAsForeign(QWidget* window);
+
 signals:
     void activationDue();
 
@@ -24,6 +28,7 @@ protected:
 
 private:
     void onFocusWindowChanged(QWindow* focusWindow);
+    static bool isForeign(const QWindow* window);
 
     QWidget* m_window = nullptr;
     bool m_justShown = false;

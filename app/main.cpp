@@ -2,20 +2,24 @@
 // closing it, directly with Esc or through the main window's shutdown, ends
 // the program.
 //
-//   kvconf [--simulate] [/QELMIR]
+//   kvconf [--simulate [--out-of-calibration]] [/QELMIR]
 //
 // --simulate serves a virtual transmitter on a pseudo-terminal inside the
-// program and lists it among the ports.
+// program, lists it among the ports and shows its bench beside the main
+// window; --out-of-calibration starts it with a drifted calibration.
 
 #include "app/app_context.h"
+#include "app/bench_window.h"
 #include "app/form_kv_tipus_valasztas.h"
 #include "app/form_main.h"
 #include "app/simulated_transmitter.h"
+#include "device/calibration_journal.h"
 #include "platform/termination_signals.h"
 
 #include <QApplication>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -40,7 +44,9 @@ int main(int argc, char* argv[])
     SimulatedTransmitter simulated;
     if (arguments.contains(QStringLiteral("--simulate"))) {
         QString error;
-        if (!simulated.start(SimulatorOptions(), &error)) {
+        SimulatorOptions options;
+        options.outOfCalibration = arguments.contains(QStringLiteral("--out-of-calibration"));
+        if (!simulated.start(options, &error)) {
             printLine(stderr, QStringLiteral("kvconf: cannot start the virtual transmitter: ") + error);
             return 1;
         }
@@ -56,7 +62,12 @@ int main(int argc, char* argv[])
 
     TForm_KVTipusValasztas startForm;
     QObject::connect(&startForm, &TForm_KVTipusValasztas::formClosed, &app, &QCoreApplication::quit);
-    TForm_Main mainForm(&startForm, AppContext{arguments, QCoreApplication::applicationFilePath()});
+    TForm_Main mainForm(&startForm, AppContext{arguments, QCoreApplication::applicationFilePath(),
+                                               CalibrationJournal::defaultPath()});
+    // Shows itself beside the main window when that is first shown.
+    std::unique_ptr<BenchWindow> bench;
+    if (simulated.isRunning())
+        bench = std::make_unique<BenchWindow>(simulated, &mainForm);
     // A transmitter this program does not support: end at once. exit(), not
     // quit(), which would close the windows and so run the shutdown steps.
     QObject::connect(&mainForm, &TForm_Main::applicationTerminationRequested, &app,

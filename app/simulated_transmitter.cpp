@@ -42,6 +42,18 @@ void SimulatedTransmitter::stop()
     m_devicePath.clear();
 }
 
+QString SimulatedTransmitter::benchCommand(const QString& line)
+{
+    if (!m_transmitter)
+        return QStringLiteral("error: the virtual transmitter is not running");
+    QString answer;
+    VirtualTransmitter* transmitter = m_transmitter;
+    QMetaObject::invokeMethod(
+        transmitter, [transmitter, &line] { return transmitter->benchCommand(line); },
+        Qt::BlockingQueuedConnection, &answer);
+    return answer;
+}
+
 void SimulatedTransmitter::addToPortList(const QString& path)
 {
     QString ports = qEnvironmentVariable("KV_EXTRA_PORTS");

@@ -26,6 +26,11 @@ public:
     // The path the configurator opens like a serial port; empty when stopped.
     QString devicePath() const { return m_devicePath; }
 
+    // One bench command (VirtualBench) carried out on the transmitter's
+    // thread; its answer line. Blocks until that thread has run it, which it
+    // does between two of its own events: call it from any other thread.
+    QString benchCommand(const QString& line);
+
     // Adds a path to the ports the link panel lists (KV_EXTRA_PORTS). The
     // panel lists the extra ports last-first, so the newest comes at the top.
     static void addToPortList(const QString& path);
