@@ -196,11 +196,7 @@ void TForm_Main::ApplyLanguage(const QString& language)
     Button_Nyelv->setText(LanguageTable::languageButtonCaption(CurrentLanguage));
 
     // The live display puts these on from the next live block on.
-    using Text = LanguageTable::Text;
-    m_liveDisplay.setTexts({m_languageTable.text(Text::WirePrefix), m_languageTable.text(Text::DeviceError1),
-                            m_languageTable.text(Text::DeviceError2),
-                            m_languageTable.text(Text::DeviceError4),
-                            m_languageTable.text(Text::DeviceError5)});
+    m_liveDisplay.setTexts(m_languageTable.liveDisplayTexts());
 }
 
 void TForm_Main::applyCaptions(int firstRow, int lastRow)

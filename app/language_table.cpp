@@ -253,3 +253,9 @@ QString LanguageTable::deviceErrorText(int errorNumber) const
         return {};
     }
 }
+
+LiveDisplay::Texts LanguageTable::liveDisplayTexts() const
+{
+    return {text(Text::WirePrefix), text(Text::DeviceError1), text(Text::DeviceError2),
+            text(Text::DeviceError4), text(Text::DeviceError5)};
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/live_display.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -106,6 +108,8 @@ public:
     // The error label's text for a transmitter error number; empty for
     // numbers without a text.
     QString deviceErrorText(int errorNumber) const;
+    // The entries the live display puts on its texts.
+    LiveDisplay::Texts liveDisplayTexts() const;
 
 private:
     std::array<QString, CaptionRowCount> m_captions;

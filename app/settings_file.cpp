@@ -122,20 +122,20 @@ SettingsFile::Loaded SettingsFile::parse(const IniFile& ini, TDeviceModel model)
 }
 
 bool SettingsFile::write(const QString& path, TDeviceModel model, const SettingsFileValues& values,
-                         const QString& date, QString* error)
+                         const QString& date, QString* error, Parts parts)
 {
     IniFile ini{QString()};
     ini.setPath(path);
     // A file that is there but cannot be read keeps what it holds.
     if (!ini.load(error))
         return false;
-    store(ini, model, values, date);
+    store(ini, model, values, date, parts);
     // The whole file at once: never some keys old and some new.
     return ini.save(error);
 }
 
 void SettingsFile::store(IniFile& ini, TDeviceModel model, const SettingsFileValues& values,
-                         const QString& date)
+                         const QString& date, Parts parts)
 {
     // The header first, so that a new file starts with it.
     ini.writeString(kHeaderSection, kHeaderKey, modelName(model));
@@ -147,14 +147,16 @@ void SettingsFile::store(IniFile& ini, TDeviceModel model, const SettingsFileVal
     ini.writeInteger(kSettingsSection, kAveragingKey, values.averaging);
     ini.writeString(kSettingsSection, kScaleLowKey, values.scaleLow);
     ini.writeString(kSettingsSection, kScaleHighKey, values.scaleHigh);
-    for (int i = 0; i < SettingsFileValues::LimitOutputCount; ++i) {
-        const LimitKeys keys = limitKeys(i);
-        const LimitOutputValues& limit = values.limits.at(std::size_t(i));
-        ini.writeInteger(kLimitsSection, keys.mode, limit.mode);
-        ini.writeString(kLimitsSection, keys.low, limit.low);
-        ini.writeString(kLimitsSection, keys.high, limit.high);
-        ini.writeString(kLimitsSection, keys.hysteresis, limit.hysteresis);
-        ini.writeInteger(kLimitsSection, keys.holdMode, limit.holdMode);
+    if (parts == Parts::All) {
+        for (int i = 0; i < SettingsFileValues::LimitOutputCount; ++i) {
+            const LimitKeys keys = limitKeys(i);
+            const LimitOutputValues& limit = values.limits.at(std::size_t(i));
+            ini.writeInteger(kLimitsSection, keys.mode, limit.mode);
+            ini.writeString(kLimitsSection, keys.low, limit.low);
+            ini.writeString(kLimitsSection, keys.high, limit.high);
+            ini.writeString(kLimitsSection, keys.hysteresis, limit.hysteresis);
+            ini.writeInteger(kLimitsSection, keys.holdMode, limit.holdMode);
+        }
     }
     ini.writeString(kDateSection, kDateKey, date);
 }

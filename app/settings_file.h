@@ -55,6 +55,14 @@ class SettingsFile
 public:
     static constexpr const char* Extension = "kvb";
 
+    // What a write sets: a file made from a transmitter leaves out the limit
+    // outputs, which only the window holds.
+    enum class Parts
+    {
+        All,
+        WithoutLimitOutputs
+    };
+
     enum class Status
     {
         Loaded,
@@ -87,8 +95,8 @@ public:
     // False, with the system's reason, when the file could not be read or
     // written; the file is then as it was.
     static bool write(const QString& path, TDeviceModel model, const SettingsFileValues& values,
-                      const QString& date, QString* error = nullptr);
-    // Sets every key of the file in ini, in the file's order.
-    static void store(IniFile& ini, TDeviceModel model, const SettingsFileValues& values,
-                      const QString& date);
+                      const QString& date, QString* error = nullptr, Parts parts = Parts::All);
+    // Sets every key of the file in ini (of those parts), in the file's order.
+    static void store(IniFile& ini, TDeviceModel model, const SettingsFileValues& values, const QString& date,
+                      Parts parts = Parts::All);
 };

@@ -312,6 +312,7 @@ void CommunicationTask::sendSettings()
                                                  quint8(settingsmap::indexForInputMode(m_liveValues.uMode)));
     s.Averaging = settingsmap::averagingForIndex(selection.averagingIndex);
     EncodeSettings(m_mb, s);
+    m_writtenSettings = s;
     send(StateWriteSettingsWait);
 }
 

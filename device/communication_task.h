@@ -44,6 +44,13 @@ public:
     // are replaced by the host's selection when the query is built.
     const DeviceSettings& capturedSettings() const { return m_capturedSettings; }
     void setCapturedSettings(const DeviceSettings& settings) { m_capturedSettings = settings; }
+    // The block of the latest write query, as it went out: what a read-back
+    // is to show.
+    const DeviceSettings& writtenSettings() const { return m_writtenSettings; }
+
+    // The status of the latest end of transaction the task took; a late
+    // answer it ignored does not count.
+    TMBStatus lastStatus() const { return m_status; }
 
     void StartCommunicationTask();
     void StopCommunicationTask();
@@ -92,6 +99,7 @@ private:
     DeviceSettings m_capturedSettings;
     // What the request in flight carried, for its acknowledgement.
     CommunicationTaskHost::SentParameter m_sentParameter;
+    DeviceSettings m_writtenSettings;
 
     // A late answer stops the link's answer timer for the query in flight;
     // should the awaited answer never come, this ends the wait as a time-out.

@@ -36,13 +36,18 @@ QString pattern(NumericEdit edit, QStringView valueFormat)
     return edit == neAramL || edit == neAramH ? valueFormat.toString() : LimitFormat.toString();
 }
 
-float value(NumericEdit edit, QStringView text)
+std::optional<float> parsed(QStringView text)
 {
     // A number beyond the float range would go out as infinity.
-    const std::optional<double> parsed = NumberFormat::parse(text);
-    if (!parsed || !std::isfinite(float(*parsed)))
-        return fallback(edit);
-    return float(*parsed);
+    const std::optional<double> number = NumberFormat::parse(text);
+    if (!number || !std::isfinite(float(*number)))
+        return std::nullopt;
+    return float(*number);
+}
+
+float value(NumericEdit edit, QStringView text)
+{
+    return parsed(text).value_or(fallback(edit));
 }
 
 QString normalised(NumericEdit edit, QStringView text, QStringView valueFormat)

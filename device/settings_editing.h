@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
+
 // The rules of the settings group's numeric edits and its factory defaults,
 // free of widgets. Numbers are written and read with NumberFormat's decimal
 // separator.
@@ -27,8 +29,10 @@ float fallback(NumericEdit edit);
 // The scaling edits follow the display's ValueFormat, the limits "0.00".
 QString pattern(NumericEdit edit, QStringView valueFormat);
 
-// The edit's value: its text read as a number, else its fallback, held as a
-// 32-bit float.
+// The text read as a number and held as a 32-bit float; none when it is no
+// number or beyond the float range.
+std::optional<float> parsed(QStringView text);
+// The edit's value: parsed, else its fallback.
 float value(NumericEdit edit, QStringView text);
 // The exit rule: the text the edit shows after it loses the focus.
 QString normalised(NumericEdit edit, QStringView text, QStringView valueFormat);

@@ -3,26 +3,23 @@
 #include "device/device_settings.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace settingsmap {
 
 namespace {
 
-constexpr quint8 kWiresByIndex[] = {4, 3, 2};
-constexpr int kWiresItems = int(std::size(kWiresByIndex));
-constexpr int kAveragingItems = 7;
+constexpr quint8 kWiresByIndex[WiresItemCount] = {4, 3, 2};
 
 } // namespace
 
 quint8 wiresForIndex(int index)
 {
-    return index >= 0 && index < kWiresItems ? kWiresByIndex[index] : WiresWithoutSelection;
+    return index >= 0 && index < WiresItemCount ? kWiresByIndex[index] : WiresWithoutSelection;
 }
 
 std::optional<int> indexForWires(quint8 wires)
 {
-    for (int i = 0; i < kWiresItems; ++i) {
+    for (int i = 0; i < WiresItemCount; ++i) {
         if (kWiresByIndex[i] == wires)
             return i;
     }
@@ -41,12 +38,12 @@ int indexForInputMode(quint8 mode)
 
 quint8 averagingForIndex(int index)
 {
-    return index >= 0 && index < kAveragingItems ? quint8(1u << index) : AveragingWithoutSelection;
+    return index >= 0 && index < AveragingItemCount ? quint8(1u << index) : AveragingWithoutSelection;
 }
 
 int indexForAveraging(quint8 averaging)
 {
-    for (int n = 0; n < kAveragingItems; ++n) {
+    for (int n = 0; n < AveragingItemCount; ++n) {
         if (averaging == (1u << n))
             return n;
     }

@@ -11,6 +11,14 @@ namespace settingsmap {
 inline constexpr quint8 WiresWithoutSelection = 4;
 inline constexpr quint8 AveragingWithoutSelection = 16;
 
+// Items of the groups: RadioGroup_VezetekSzam, RadioGroup_Atlagolas,
+// RadioGroup_AnalogKimTipus and RadioGroup_AnalogKimHibajelzes
+// (RadioGroup_Uzemmod has DeviceInputModeCount).
+inline constexpr int WiresItemCount = 3;
+inline constexpr int AveragingItemCount = 7;
+inline constexpr int OutputTypeItemCount = 2;
+inline constexpr int ErrorLevelItemCount = 2;
+
 // Items "4", "3", "2": index 0 -> 4, 1 -> 3, 2 -> 2; anything else -> 4.
 quint8 wiresForIndex(int index);
 // 4 -> 0, 3 -> 1, 2 -> 2; any other count gives no index (the group stays as it is).
