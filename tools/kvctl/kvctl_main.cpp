@@ -1,0 +1,199 @@
+// kvctl: the configurator's batch tool. Commissions transmitters from a
+// settings file, reads their settings into one, identifies them and logs
+// their live values, on the same core as the window.
+
+#include "app/language_table.h"
+#include "app/settings_file.h"
+#include "device/firmware_version.h"
+#include "platform/serial_port_enumeration.h"
+#include "platform/termination_signals.h"
+#include "tools/kvctl/batch_run.h"
+#include "tools/kvctl/command_line.h"
+#include "tools/kvctl/console.h"
+#include "tools/kvctl/exit_code.h"
+#include "tools/kvctl/live_run.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+#ifndef KV_VERSION
+#define KV_VERSION "0"
+#endif
+
+namespace {
+
+int code(ExitCode exitCode)
+{
+    return int(exitCode);
+}
+
+// The window's refusal, in English.
+QString wrongModelText(TDeviceModel model)
+{
+    using Text = LanguageTable::Text;
+    return LanguageTable::value(model == dmKV4620 ? Text::WrongModelKV4620 : Text::WrongModelKV4820,
+                                Language::English);
+}
+
+// A settings file for the model; the window's refusal for another model's.
+std::optional<SettingsFileValues> readSettingsFile(Console& console, const QString& path, TDeviceModel model)
+{
+    const SettingsFile::Loaded loaded = SettingsFile::read(path, model);
+    switch (loaded.status) {
+    case SettingsFile::Status::Loaded:
+        return loaded.values;
+    case SettingsFile::Status::WrongModel:
+        console.error(QStringLiteral("%1: %2").arg(path, wrongModelText(model)));
+        break;
+    case SettingsFile::Status::Unreadable:
+        console.error(QStringLiteral("%1: cannot read: %2").arg(path, loaded.error));
+        break;
+    }
+    return std::nullopt;
+}
+
+// The model a file names in its header, when it names one of the two.
+std::optional<TDeviceModel> modelOfFile(const QString& path)
+{
+    for (const TDeviceModel model : {dmKV4620, dmKV4820}) {
+        if (SettingsFile::read(path, model).status == SettingsFile::Status::Loaded)
+            return model;
+    }
+    return std::nullopt;
+}
+
+QString deviceKind(const LiveValues& live)
+{
+    return QStringLiteral("%1, %2 output")
+        .arg(live.bPt1000 ? QStringLiteral("Pt1000") : QStringLiteral("Pt100"),
+             live.bVoltageOutput ? QStringLiteral("voltage") : QStringLiteral("current"));
+}
+
+ExitCode runPorts(Console& console)
+{
+    QStringList ports;
+    EnumerateSerialPorts(&ports);
+    for (const QString& port : std::as_const(ports))
+        console.out(port);
+    return ExitCode::Done;
+}
+
+ExitCode runIdentify(Console& console, BatchRun& batch)
+{
+    batch.run([](const TransmitterSession& session) {
+        const quint32 version = session.liveValues().FirmwareVersion;
+        return QStringLiteral("%1 (%2), supported, %3")
+            .arg(firmware::text(version))
+            .arg(version)
+            .arg(deviceKind(session.liveValues()));
+    });
+    if (batch.sessions().size() > 1)
+        console.out(batch.summary(QStringLiteral("identified")));
+    return batch.exitCode();
+}
+
+ExitCode runRead(Console& console, const Invocation& invocation, BatchRun& batch)
+{
+    const TDeviceModel model = *invocation.model;
+    SettingsFile::Parts parts = SettingsFile::Parts::WithoutLimitOutputs;
+    SettingsFileValues templateValues;
+    if (!invocation.templateFile.isEmpty()) {
+        const std::optional<SettingsFileValues> loaded =
+            readSettingsFile(console, invocation.templateFile, model);
+        if (!loaded)
+            return ExitCode::BadUsage;
+        templateValues = *loaded;
+        parts = SettingsFile::Parts::All;
+    }
+    bool written = true;
+    batch.run([&](const TransmitterSession& session) {
+        SettingsFileValues values = session.controls().fileValues();
+        values.limits = templateValues.limits;
+        QString error;
+        written =
+            SettingsFile::write(invocation.settingsFile, model, values, SettingsFile::today(), &error, parts);
+        if (!written)
+            return QStringLiteral("read, but %1 not written: %2").arg(invocation.settingsFile, error);
+        return QStringLiteral("settings read into ") + invocation.settingsFile;
+    });
+    return written ? batch.exitCode() : ExitCode::BadUsage;
+}
+
+ExitCode runWrite(Console& console, const Invocation& invocation, BatchRun& batch)
+{
+    // Without a model named anywhere the file is refused as the window,
+    // working with its default model, refuses it.
+    const std::optional<TDeviceModel> model =
+        invocation.model ? invocation.model : modelOfFile(invocation.settingsFile);
+    const std::optional<SettingsFileValues> values =
+        readSettingsFile(console, invocation.settingsFile, model.value_or(dmKV4820));
+    if (!values)
+        return ExitCode::BadUsage;
+    batch.setFileValues(*values);
+    batch.run([](const TransmitterSession&) { return QStringLiteral("verified"); });
+    console.out(batch.summary(QStringLiteral("verified")));
+    return batch.exitCode();
+}
+
+TransmitterSession::Job jobOf(Invocation::Command command)
+{
+    switch (command) {
+    case Invocation::Command::Read:
+        return TransmitterSession::Job::Read;
+    case Invocation::Command::Write:
+        return TransmitterSession::Job::Write;
+    default:
+        return TransmitterSession::Job::Identify;
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kvctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KV_VERSION));
+    Console console;
+
+    Invocation invocation;
+    QString error;
+    if (!CommandLine::parse(QCoreApplication::arguments(), &invocation, &error)) {
+        console.error(error);
+        const QString command = CommandLine::commandName(invocation.command);
+        console.error(
+            QStringLiteral("Try kvctl %1--help.").arg(command.isEmpty() ? QString() : command + u' '));
+        return code(ExitCode::BadUsage);
+    }
+    switch (invocation.command) {
+    case Invocation::Command::Help:
+        std::fputs(CommandLine::helpText(invocation.helpTopic).toLocal8Bit().constData(), stdout);
+        return code(ExitCode::Done);
+    case Invocation::Command::Version:
+        console.out(QStringLiteral("kvctl ") + QCoreApplication::applicationVersion());
+        return code(ExitCode::Done);
+    case Invocation::Command::Ports:
+        return code(runPorts(console));
+    default:
+        break;
+    }
+
+    // Ctrl+C or SIGTERM ends the work cleanly: ports closed, files whole.
+    TerminationSignals termination;
+    if (invocation.command == Invocation::Command::Live) {
+        LiveRun live(console, invocation);
+        QObject::connect(&termination, &TerminationSignals::terminationRequested, &live, &LiveRun::interrupt);
+        return code(live.run());
+    }
+    BatchRun batch(console, jobOf(invocation.command), invocation.ports, invocation.timeoutMs);
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &batch, &BatchRun::interrupt);
+    switch (invocation.command) {
+    case Invocation::Command::Read:
+        return code(runRead(console, invocation, batch));
+    case Invocation::Command::Write:
+        return code(runWrite(console, invocation, batch));
+    default:
+        return code(runIdentify(console, batch));
+    }
+}

@@ -1,0 +1,161 @@
+#include "tools/kvctl/live_log.h"
+
+#include "app/language_table.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace {
+
+// As many digits as a single-precision value holds: 23.45f prints 23.45.
+constexpr int kFloatDigits = 7;
+
+QString number(float value)
+{
+    return QString::number(double(value), 'g', kFloatDigits);
+}
+
+double jsonNumber(float value)
+{
+    return number(value).toDouble();
+}
+
+QString isoTime(const QDateTime& time)
+{
+    // With the offset, so that rows from either side of a clock change
+    // still sort and subtract.
+    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
+}
+
+QStringList flagNames(const LiveValues& values)
+{
+    QStringList names;
+    for (int bit = 0; bit < StatusBitCount; ++bit) {
+        if (values.hasStatus(StatusBit(bit)))
+            names << statusbits::name(StatusBit(bit));
+    }
+    return names;
+}
+
+QString csvField(const QString& text)
+{
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n'))
+        return text;
+    QString quoted = text;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+} // namespace
+
+LiveLog::LiveLog(Format format) : m_format(format)
+{
+    LanguageTable english;
+    english.apply(Language::English);
+    m_display.setTexts(english.liveDisplayTexts());
+}
+
+bool LiveLog::open(const QString& csvPath, QString* error)
+{
+    if (m_format != Format::Csv) {
+        m_file.open(stdout, QIODevice::WriteOnly);
+        return true;
+    }
+    m_file.setFileName(csvPath);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *error = m_file.errorString();
+        return false;
+    }
+    return put(QByteArray(CsvHeader) + '\n', error);
+}
+
+bool LiveLog::write(const QDateTime& time, const LiveValues& values, QString* error)
+{
+    const LiveDisplay::View& view = m_display.update(values);
+    QByteArray row;
+    switch (m_format) {
+    case Format::Text:
+        row = textRow(time, values, view);
+        break;
+    case Format::Csv:
+        row = csvRow(time, values, view);
+        break;
+    case Format::Json:
+        row = jsonRow(time, values, view);
+        break;
+    }
+    if (!put(row + '\n', error))
+        return false;
+    ++m_rows;
+    return true;
+}
+
+bool LiveLog::put(const QByteArray& bytes, QString* error)
+{
+    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
+        *error = m_file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QByteArray LiveLog::textRow(const QDateTime& time, const LiveValues& v, const LiveDisplay::View& view) const
+{
+    QStringList flags;
+    for (int bit = 0; bit < StatusBitCount; ++bit) {
+        if (v.hasStatus(StatusBit(bit)))
+            flags << statusbits::caption(StatusBit(bit)).trimmed();
+    }
+    QString error = view.uErrorNumber;
+    if (!view.Error.isEmpty())
+        error += QStringLiteral(" (%1)").arg(view.Error);
+    return QStringLiteral("%1  %2  output %3  R %4 ohm  %5  %6-wire  error %7  flags %8")
+        .arg(time.toString(Qt::ISODateWithMs), view.Kijelzo, view.Output, view.fCalculatedR, view.uMode)
+        .arg(v.uWiresSetting)
+        .arg(error, flags.isEmpty() ? QStringLiteral("-") : flags.join(u' '))
+        .toLocal8Bit();
+}
+
+QByteArray LiveLog::csvRow(const QDateTime& time, const LiveValues& v, const LiveDisplay::View& view) const
+{
+    const QStringList fields = {isoTime(time),
+                                number(v.fInput),
+                                m_display.ValueUnit(),
+                                number(v.fOutput),
+                                m_display.OutputUnit(),
+                                number(v.fCalculatedR),
+                                QString::number(v.uMode),
+                                view.uMode,
+                                QString::number(v.uWiresSetting),
+                                QString::number(v.uErrorNumber),
+                                view.Error,
+                                QString::number(v.uStatusBits),
+                                flagNames(v).join(u' ')};
+    QStringList escaped;
+    for (const QString& field : fields)
+        escaped << csvField(field);
+    return escaped.join(u',').toUtf8();
+}
+
+QByteArray LiveLog::jsonRow(const QDateTime& time, const LiveValues& v, const LiveDisplay::View& view) const
+{
+    const QJsonObject row{
+        {QStringLiteral("time"), isoTime(time)},
+        {QStringLiteral("value"), jsonNumber(v.fInput)},
+        {QStringLiteral("unit"), m_display.ValueUnit()},
+        {QStringLiteral("output"), jsonNumber(v.fOutput)},
+        {QStringLiteral("outputUnit"), m_display.OutputUnit()},
+        {QStringLiteral("resistanceOhm"), jsonNumber(v.fCalculatedR)},
+        {QStringLiteral("mode"), int(v.uMode)},
+        {QStringLiteral("modeText"), view.uMode},
+        {QStringLiteral("wires"), int(v.uWiresSetting)},
+        {QStringLiteral("error"), int(v.uErrorNumber)},
+        {QStringLiteral("errorText"), view.Error},
+        {QStringLiteral("statusBits"), int(v.uStatusBits)},
+        {QStringLiteral("statusFlags"), QJsonArray::fromStringList(flagNames(v))},
+    };
+    return QJsonDocument(row).toJson(QJsonDocument::Compact);
+}

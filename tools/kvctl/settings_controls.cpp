@@ -1,0 +1,138 @@
+#include "tools/kvctl/settings_controls.h"
+
+#include "device/settings_editing.h"
+#include "device/settings_mapping.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kNoSelection = -1;
+
+// The radio group's rule for an index the program sets: a negative one
+// selects nothing, one beyond the last item selects the last item.
+int selectable(int index, int itemCount)
+{
+    return index < 0 ? kNoSelection : std::min(index, itemCount - 1);
+}
+
+void select(const char* control, int index, int itemCount, int* shown, QStringList* notes)
+{
+    *shown = selectable(index, itemCount);
+    if (*shown == index)
+        return;
+    if (*shown == kNoSelection)
+        notes->append(QStringLiteral("%1=%2 selects no item").arg(QLatin1StringView(control)).arg(index));
+    else
+        notes->append(QStringLiteral("%1=%2 is beyond the last item: item %3 is selected")
+                          .arg(QLatin1StringView(control))
+                          .arg(index)
+                          .arg(*shown));
+}
+
+QString quoted(const QString& text)
+{
+    return u'"' + text + u'"';
+}
+
+} // namespace
+
+void SettingsControls::applyReadBack(const CommunicationTaskHost::SettingsReadBack& r)
+{
+    if (r.wiresIndex)
+        m_wires = selectable(*r.wiresIndex, settingsmap::WiresItemCount);
+    m_inputMode = selectable(r.inputModeIndex, DeviceInputModeCount);
+    m_averaging = selectable(r.averagingIndex, settingsmap::AveragingItemCount);
+    m_outputType = selectable(r.outputTypeIndex, settingsmap::OutputTypeItemCount);
+    m_errorLevel = selectable(r.errorLevelIndex, settingsmap::ErrorLevelItemCount);
+    m_noErrorOnOverflow = r.noErrorOnOverflow;
+    m_aramL = r.AramL;
+    m_aramH = r.AramH;
+    m_aramLLimit = r.AramLLimit;
+    m_aramHLimit = r.AramHLimit;
+}
+
+void SettingsControls::applyFile(const SettingsFileValues& v, QStringList* notes)
+{
+    select("RadioGroup_VezetekSzam", v.wires, settingsmap::WiresItemCount, &m_wires, notes);
+    select("RadioGroup_Uzemmod", v.inputMode, DeviceInputModeCount, &m_inputMode, notes);
+    select("RadioGroup_AnalogKimTipus", v.outputType, settingsmap::OutputTypeItemCount, &m_outputType, notes);
+    select("RadioGroup_AnalogKimHibajelzes", v.errorLevel, settingsmap::ErrorLevelItemCount, &m_errorLevel,
+           notes);
+    m_noErrorOnOverflow = v.noErrorOnOverflow;
+    select("RadioGroup_Atlagolas", v.averaging, settingsmap::AveragingItemCount, &m_averaging, notes);
+    m_aramL = v.scaleLow;
+    m_aramH = v.scaleHigh;
+}
+
+DeviceSettings SettingsControls::pressWrite(QStringView valueFormat, QStringList* notes)
+{
+    struct Edit
+    {
+        settingsedit::NumericEdit edit;
+        const char* name;
+        QString* text;
+    };
+    // The order in which the write request runs the exit rules.
+    const Edit edits[] = {
+        {settingsedit::neAramL, "LabeledEdit_AramL", &m_aramL},
+        {settingsedit::neAramH, "LabeledEdit_AramH", &m_aramH},
+        {settingsedit::neAramLLimit, "LabeledEdit_AramLLimit", &m_aramLLimit},
+        {settingsedit::neAramHLimit, "LabeledEdit_AramHLimit", &m_aramHLimit},
+    };
+    for (const Edit& e : edits) {
+        const QString normalised = settingsedit::normalised(e.edit, *e.text, valueFormat);
+        if (normalised != *e.text) {
+            const QString name = QLatin1StringView(e.name);
+            if (!settingsedit::parsed(*e.text))
+                notes->append(QStringLiteral("%1=%2 is no number: its fallback %3 is written")
+                                  .arg(name, quoted(*e.text), normalised));
+            else
+                notes->append(
+                    QStringLiteral("%1=%2 is written as %3 (pattern %4)")
+                        .arg(name, quoted(*e.text), normalised, settingsedit::pattern(e.edit, valueFormat)));
+        }
+        *e.text = normalised;
+    }
+
+    const DeviceSettings captured = settingsedit::captureForWrite(
+        m_outputType, m_errorLevel, m_noErrorOnOverflow, m_aramL, m_aramH, m_aramLLimit, m_aramHLimit);
+    if (m_wires == kNoSelection)
+        notes->append(QStringLiteral("RadioGroup_VezetekSzam selects no item: %1 wires are written")
+                          .arg(settingsmap::WiresWithoutSelection));
+    if (m_inputMode == kNoSelection)
+        notes->append(QStringLiteral("RadioGroup_Uzemmod selects no item: the input mode the transmitter "
+                                     "reports is written"));
+    if (m_averaging == kNoSelection)
+        notes->append(QStringLiteral("RadioGroup_Atlagolas selects no item: averaging %1 is written")
+                          .arg(settingsmap::AveragingWithoutSelection));
+    if (m_outputType == kNoSelection)
+        notes->append(QStringLiteral("RadioGroup_AnalogKimTipus selects no item: the %1 range is written")
+                          .arg(captured.bOutputLiveZero ? QStringLiteral("4-20 mA / 2-10 V")
+                                                        : QStringLiteral("0-20 mA / 0-10 V")));
+    if (m_errorLevel == kNoSelection)
+        notes->append(
+            QStringLiteral("RadioGroup_AnalogKimHibajelzes selects no item: the %1 error level is written")
+                .arg(captured.bErrorLevelHigh ? QStringLiteral("22 mA / 11 V")
+                                              : QStringLiteral("3.2 mA / 1.6 V")));
+    return captured;
+}
+
+CommunicationTaskHost::SettingsSelection SettingsControls::selection() const
+{
+    return {m_wires, m_inputMode, m_averaging};
+}
+
+SettingsFileValues SettingsControls::fileValues() const
+{
+    SettingsFileValues v;
+    v.wires = m_wires;
+    v.inputMode = m_inputMode;
+    v.outputType = m_outputType;
+    v.errorLevel = m_errorLevel;
+    v.noErrorOnOverflow = m_noErrorOnOverflow;
+    v.averaging = m_averaging;
+    v.scaleLow = m_aramL;
+    v.scaleHigh = m_aramH;
+    return v;
+}

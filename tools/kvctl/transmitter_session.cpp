@@ -1,0 +1,221 @@
+#include "tools/kvctl/transmitter_session.h"
+
+#include "device/device_command.h"
+#include "device/live_display.h"
+#include "tools/kvctl/settings_comparison.h"
+
+namespace {
+
+// The status byte of an ASCII answer frame: address, ID, command, status.
+constexpr int AnswerStatusOffset = 3;
+
+// Task states whose queries make up a step worth telling.
+constexpr int StateIdentify = 1;
+constexpr int StateIdentifyWait = 2;
+constexpr int StateReadSettings = 90;
+constexpr int StateReadSettingsWait = 91;
+constexpr int StateWriteSettings = 100;
+constexpr int StateWriteSettingsWait = 101;
+
+} // namespace
+
+TransmitterSession::TransmitterSession(const QString& port, Job job, int answerTimeoutMs, QObject* parent)
+    : QObject(parent), m_port(port), m_job(job), m_answerTimeoutMs(answerTimeoutMs)
+{}
+
+void TransmitterSession::start()
+{
+    // The window's line: 19200 baud, ASCII master framing.
+    m_mb.setMBBaud(baud019200);
+    m_mb.setMBMasterTimeOut(quint16(m_answerTimeoutMs));
+    emit progress(QStringLiteral("opening"));
+    QString error;
+    if (!m_mb.openAction(m_port, &error)) {
+        // "TMB : cannot open <port>\r<system text>": the port is named anyway.
+        finish(Outcome::PortError, QStringLiteral("cannot open: ") + error.section(u'\r', -1));
+    }
+}
+
+void TransmitterSession::stop()
+{
+    finish(Outcome::Done);
+}
+
+void TransmitterSession::interrupt()
+{
+    finish(Outcome::Interrupted, QStringLiteral("interrupted"));
+}
+
+void TransmitterSession::finish(Outcome outcome, const QString& reason)
+{
+    if (m_outcome != Outcome::Running)
+        return;
+    m_outcome = outcome;
+    m_reason = reason;
+    m_task.StopCommunicationTask();
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_mb.MBClosePort();
+            emit finished();
+        },
+        Qt::QueuedConnection);
+}
+
+// --- Host: request buttons and the values the queries carry ---------------
+
+bool TransmitterSession::isRequestDown(RequestButton button) const
+{
+    return m_down.at(button);
+}
+
+void TransmitterSession::setRequestDown(RequestButton button, bool down)
+{
+    m_down.at(button) = down;
+}
+
+void TransmitterSession::setRequestEnabled(RequestButton, bool)
+{
+    // No one to keep from pressing another button.
+}
+
+quint8 TransmitterSession::calibrationPage() const
+{
+    return cpNone;
+}
+
+quint16 TransmitterSession::pwmSetpoint() const
+{
+    return 0;
+}
+
+CommunicationTaskHost::CommandParameters TransmitterSession::commandParameters() const
+{
+    return {};
+}
+
+CommunicationTaskHost::SettingsSelection TransmitterSession::settingsSelection() const
+{
+    return m_controls.selection();
+}
+
+// --- Host: what the task shows --------------------------------------------
+
+void TransmitterSession::showITP(int iTP)
+{
+    QString step;
+    switch (iTP) {
+    case StateIdentify:
+    case StateIdentifyWait:
+        step = QStringLiteral("identifying");
+        break;
+    case StateReadSettings:
+    case StateReadSettingsWait:
+        step = m_writePressed ? QStringLiteral("reading back") : QStringLiteral("reading settings");
+        break;
+    case StateWriteSettings:
+    case StateWriteSettingsWait:
+        step = QStringLiteral("writing settings");
+        break;
+    default:
+        return;
+    }
+    if (step != m_step && m_outcome == Outcome::Running) {
+        m_step = step;
+        emit progress(step);
+    }
+}
+
+void TransmitterSession::showTransactionResult(bool ok)
+{
+    if (ok)
+        return;
+    // The window would identify the transmitter again and again; a batch
+    // tool reports the failure once the link has used up its tries.
+    finish(m_task.lastStatus() == stClosedPort ? Outcome::PortError : Outcome::Failed, failedTransaction());
+}
+
+QString TransmitterSession::failedTransaction() const
+{
+    const QString command = devicecmd::name(m_mb.MBMasterCommandToSlave());
+    switch (m_task.lastStatus()) {
+    case stTimeOut:
+        return QStringLiteral("%1: no answer after %2 tries").arg(command).arg(m_mb.MBMasterMaxTryNumber());
+    case stSlaveError: {
+        const QByteArray frame = m_mb.rxFrame();
+        const int status = frame.size() > AnswerStatusOffset ? quint8(frame.at(AnswerStatusOffset)) : -1;
+        return QStringLiteral("%1: refused (status %2)").arg(command).arg(status);
+    }
+    case stClosedPort:
+        return QStringLiteral("%1: the port closed (unplugged or hung up)").arg(command);
+    case stOK:
+        break;
+    }
+    return command;
+}
+
+void TransmitterSession::hideDeviceViews()
+{
+    // The port closed without the session closing it.
+    finish(Outcome::PortError, QStringLiteral("the port closed"));
+}
+
+void TransmitterSession::showFirmware(const QString&) {}
+
+void TransmitterSession::firmwareRejected(quint32 version)
+{
+    finish(Outcome::Failed, QStringLiteral("firmware %1 not supported").arg(version));
+}
+
+void TransmitterSession::liveValuesArrived(const LiveValues& values)
+{
+    if (m_outcome != Outcome::Running)
+        return;
+    if (m_job == Job::Identify)
+        finish(Outcome::Done);
+    else if (m_job == Job::Live)
+        emit liveBlock(values);
+}
+
+void TransmitterSession::applySettingsReadBack(const SettingsReadBack& readBack)
+{
+    if (m_outcome != Outcome::Running)
+        return;
+    m_controls.applyReadBack(readBack);
+    switch (m_job) {
+    case Job::Read:
+        finish(Outcome::Done);
+        return;
+    case Job::Write:
+        if (m_writePressed)
+            verify(readBack);
+        else
+            pressWrite();
+        return;
+    case Job::Identify:
+    case Job::Live:
+        return;
+    }
+}
+
+void TransmitterSession::pressWrite()
+{
+    // The window's Open, then its write button.
+    m_controls.applyFile(m_fileValues, &m_notes);
+    const LiveValues& live = m_task.liveValues();
+    m_task.setCapturedSettings(
+        m_controls.pressWrite(LiveDisplay::valueFormatFor(live.uMode, live.bPt1000), &m_notes));
+    setRequestDown(rbBeallitasokAKVbe, true);
+    m_task.UpdateCommandButtons(rbBeallitasokAKVbe);
+    m_writePressed = true;
+}
+
+void TransmitterSession::verify(const SettingsReadBack& readBack)
+{
+    const QStringList differences = settingscompare::differences(m_task.writtenSettings(), readBack.settings);
+    if (differences.isEmpty())
+        finish(Outcome::Done);
+    else
+        finish(Outcome::NotVerified,
+               QStringLiteral("read back differs: ") + differences.join(QStringLiteral("; ")));
+}
