@@ -1,0 +1,629 @@
+// kvctl as a program against kvsim programs over real pseudo-terminals:
+// what it prints, what it writes, what it sends and how it exits.
+
+#include "app/settings_file.h"
+#include "platform/ini_file.h"
+#include "platform/pseudo_terminal.h"
+#include "platform/serial_port_enumeration.h"
+#include "tests/support/test_files.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+#ifndef KVCTL_PATH
+#define KVCTL_PATH ""
+#endif
+#ifndef KVSIM_PATH
+#define KVSIM_PATH ""
+#endif
+
+namespace {
+
+constexpr int WaitMs = 30000;
+// Short enough that a silent transmitter is given up on quickly.
+const QString FastTimeout = QStringLiteral("150");
+
+// A kvsim program logging its traffic (-v) to its standard error.
+class Sim
+{
+public:
+    explicit Sim(const QStringList& arguments = {})
+    {
+        m_process.start(QStringLiteral(KVSIM_PATH), QStringList{QStringLiteral("-v")} + arguments);
+        if (!m_process.waitForStarted(WaitMs))
+            return;
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(WaitMs)) {
+        }
+        m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    ~Sim()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(WaitMs);
+    }
+
+    const QString& path() const { return m_path; }
+
+    // Stops the program and gives the command code of every query it got.
+    QList<int> stopAndTakeQueries()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(WaitMs);
+        QList<int> commands;
+        for (const QByteArray& line : m_process.readAllStandardError().split('\n')) {
+            // "<- 01 22 F9 00 ...": address, ID, command.
+            const QList<QByteArray> bytes = line.split(' ');
+            if (bytes.size() > 3 && bytes.at(0) == "<-")
+                commands << bytes.at(3).toInt(nullptr, 16);
+        }
+        return commands;
+    }
+
+private:
+    QProcess m_process;
+    QString m_path;
+};
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run kvctl(const QStringList& arguments, const QProcessEnvironment& environment = {})
+{
+    QProcess process;
+    if (!environment.isEmpty())
+        process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(KVCTL_PATH), arguments);
+    Run run;
+    if (!process.waitForFinished(WaitMs) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+QString describe(const Run& run)
+{
+    return QStringLiteral("exit %1\nout: %2\nerr: %3").arg(run.exitCode).arg(run.out, run.err);
+}
+
+QStringList csvFields(const QString& line)
+{
+    return line.split(u',');
+}
+
+// A settings file for the KV4620 unlike the factory settings in every key.
+// The scales need no more than one decimal: the write normalises them with the
+// pattern of the mode the transmitter reports before it (temperature), the
+// read shows them with the resistance mode's two.
+SettingsFileValues distinctValues()
+{
+    SettingsFileValues v;
+    v.wires = 1;
+    v.inputMode = 2;
+    v.outputType = 1;
+    v.errorLevel = 1;
+    v.noErrorOnOverflow = true;
+    v.averaging = 6;
+    v.scaleLow = QStringLiteral("10.50");
+    v.scaleHigh = QStringLiteral("150.50");
+    return v;
+}
+
+} // namespace
+
+class tst_Kvctl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void usageErrors_data();
+    void usageErrors();
+    void helpPerCommand_data();
+    void helpPerCommand();
+    void portsAsTheWindowEnumerates();
+
+    void identify_data();
+    void identify();
+    void liveRows_data();
+    void liveRows();
+    void liveEndsCleanlyOnSignal_data();
+    void liveEndsCleanlyOnSignal();
+
+    void readWriteReadGivesTheSameFile_data();
+    void readWriteReadGivesTheSameFile();
+    void otherModelIsRefusedBeforeSending_data();
+    void otherModelIsRefusedBeforeSending();
+    void writeNormalisesAsTheWindow_data();
+    void writeNormalisesAsTheWindow();
+    void writeInParallelOneRefusing();
+
+    void progressOnlyOnATerminal_data();
+    void progressOnlyOnATerminal();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void tst_Kvctl::initTestCase()
+{
+    QVERIFY2(QFileInfo(QStringLiteral(KVCTL_PATH)).isExecutable(), KVCTL_PATH);
+    QVERIFY2(QFileInfo(QStringLiteral(KVSIM_PATH)).isExecutable(), KVSIM_PATH);
+    QVERIFY(m_dir.isValid());
+}
+
+void tst_Kvctl::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no command") << QStringList{} << "no command given";
+    QTest::newRow("unknown command") << QStringList{"frob"} << "unknown command: frob";
+    QTest::newRow("no port") << QStringList{"identify"} << "--port is missing";
+    QTest::newRow("same port twice") << QStringList{"identify", "--port", "/dev/x", "--port", "/dev/x"}
+                                     << "--port /dev/x is given twice";
+    QTest::newRow("live on two ports")
+        << QStringList{"live", "--port", "/dev/x", "--port", "/dev/y"} << "live works on one --port";
+    QTest::newRow("csv and json") << QStringList{"live", "--port", "/dev/x", "--csv", "f", "--json"}
+                                  << "--csv and --json exclude each other";
+    QTest::newRow("count 0") << QStringList{"live", "--port", "/dev/x", "--count", "0"} << "--count takes";
+    QTest::newRow("another command's option")
+        << QStringList{"identify", "--port", "/dev/x", "--count", "3"} << "identify takes no --count";
+    QTest::newRow("read without model")
+        << QStringList{"read", "--port", "/dev/x", "--out", "f.kvb"} << "--model is missing";
+    QTest::newRow("unknown model") << QStringList{"read", "--port", "/dev/x", "--model", "KV9", "--out", "f"}
+                                   << "--model takes KV4620 or KV4820";
+    QTest::newRow("write without file")
+        << QStringList{"write", "--port", "/dev/x"} << "write takes one settings file";
+    QTest::newRow("timeout too short")
+        << QStringList{"identify", "--port", "/dev/x", "--timeout", "1"} << "--timeout takes milliseconds";
+}
+
+void tst_Kvctl::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const Run run = kvctl(arguments);
+    QVERIFY2(run.exitCode == 2, qPrintable(describe(run)));
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.startsWith(QStringLiteral("kvctl: ") + message), qPrintable(run.err));
+    QVERIFY2(run.err.contains(QStringLiteral("--help")), qPrintable(run.err));
+}
+
+void tst_Kvctl::helpPerCommand_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("overview") << ""
+                              << QStringList{"ports", "identify", "live", "read", "write", "Exit status"};
+    QTest::newRow("ports") << "ports" << QStringList{"KV_EXTRA_PORTS"};
+    QTest::newRow("identify") << "identify" << QStringList{"--port", "--timeout"};
+    QTest::newRow("live") << "live" << QStringList{"--port", "--count", "--interval", "--csv", "--json"};
+    QTest::newRow("read") << "read" << QStringList{"--port", "--model", "--out", "--template"};
+    QTest::newRow("write") << "write" << QStringList{"--port", "--model", "--timeout"};
+}
+
+void tst_Kvctl::helpPerCommand()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, options);
+    const Run run = kvctl(command.isEmpty() ? QStringList{"--help"} : QStringList{command, "--help"});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.err.isEmpty());
+    for (const QString& option : options)
+        QVERIFY2(run.out.contains(option), qPrintable(option));
+}
+
+void tst_Kvctl::portsAsTheWindowEnumerates()
+{
+    Sim sim;
+    QVERIFY(!sim.path().isEmpty());
+    const QString missing = m_dir.filePath(QStringLiteral("no-such-port"));
+    const QString extra = sim.path() + u':' + missing;
+    qputenv("KV_EXTRA_PORTS", extra.toLocal8Bit());
+    QStringList enumerated;
+    EnumerateSerialPorts(&enumerated);
+    qunsetenv("KV_EXTRA_PORTS");
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KV_EXTRA_PORTS"), extra);
+    const Run run = kvctl({"ports"}, environment);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out.split(u'\n', Qt::SkipEmptyParts), enumerated);
+    QVERIFY(enumerated.contains(sim.path()));
+    QVERIFY(!enumerated.contains(missing));
+}
+
+void tst_Kvctl::identify_data()
+{
+    QTest::addColumn<QStringList>("simArguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("supported") << QStringList{} << 0
+                               << ": Firmware: v2015-03-25 (20150325), supported, Pt100, current output";
+    QTest::newRow("first supported, Pt1000, voltage")
+        << QStringList{"--firmware", "20150324", "--pt1000", "--voltage"} << 0
+        << ": Firmware: v2015-03-24 (20150324), supported, Pt1000, voltage output";
+    QTest::newRow("firmware too old")
+        << QStringList{"--firmware", "20120101"} << 1 << ": failed: firmware 20120101 not supported";
+    QTest::newRow("silent") << QStringList{"--drop-every", "1"} << 1
+                            << ": failed: CmdIdentify: no answer after 5 tries";
+    QTest::newRow("refusing") << QStringList{"--refuse", "249"} << 1
+                              << ": failed: CmdIdentify: refused (status 254)";
+}
+
+void tst_Kvctl::identify()
+{
+    QFETCH(QStringList, simArguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, line);
+    Sim sim(simArguments);
+    QVERIFY(!sim.path().isEmpty());
+    const Run run = kvctl({"identify", "--port", sim.path(), "--timeout", FastTimeout});
+    QVERIFY2(run.exitCode == exitCode, qPrintable(describe(run)));
+    QCOMPARE(run.out, sim.path() + line + u'\n');
+}
+
+void tst_Kvctl::liveRows_data()
+{
+    QTest::addColumn<bool>("json");
+    QTest::newRow("csv") << false;
+    QTest::newRow("json") << true;
+}
+
+void tst_Kvctl::liveRows()
+{
+    QFETCH(bool, json);
+    Sim sim({"--open-sensor"});
+    const QString csv = m_dir.filePath(QStringLiteral("live.csv"));
+    QStringList arguments{"live", "--port", sim.path(), "--count", "5", "--interval", "0"};
+    arguments << (json ? QStringList{"--json"} : QStringList{"--csv", csv});
+    const Run run = kvctl(arguments);
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+
+    // Time, measured value with its unit, and the open sensor's error and flag.
+    struct Row
+    {
+        QString time;
+        QString unit;
+        double value = 0;
+        int error = 0;
+        QString flags;
+    };
+    QList<Row> rows;
+    if (json) {
+        for (const QString& line : run.out.split(u'\n', Qt::SkipEmptyParts)) {
+            QJsonParseError error;
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8(), &error).object();
+            QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(line));
+            rows << Row{o.value("time").toString(), o.value("unit").toString(), o.value("value").toDouble(),
+                        o.value("error").toInt(),
+                        o.value("statusFlags").toVariant().toStringList().join(u' ')};
+        }
+    } else {
+        QVERIFY(run.out.isEmpty());
+        const QStringList lines = fileLines(csv);
+        QVERIFY(!lines.isEmpty());
+        const QStringList header = csvFields(lines.constFirst());
+        QCOMPARE(header.constFirst(), QStringLiteral("time"));
+        for (const QString& line : lines.mid(1)) {
+            const QStringList f = csvFields(line);
+            QCOMPARE(f.size(), header.size());
+            bool ok = false;
+            rows << Row{f.at(header.indexOf("time")), f.at(header.indexOf("unit")),
+                        f.at(header.indexOf("value")).toDouble(&ok), f.at(header.indexOf("error")).toInt(),
+                        f.at(header.indexOf("status_flags"))};
+            QVERIFY2(ok, qPrintable(line));
+        }
+    }
+    QCOMPARE(rows.size(), 5);
+    // ISO 8601 to the millisecond, with the offset from UTC.
+    const QRegularExpression iso(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d)$"));
+    QDateTime previous;
+    for (const Row& row : std::as_const(rows)) {
+        QVERIFY2(iso.match(row.time).hasMatch(), qPrintable(row.time));
+        const QDateTime time = QDateTime::fromString(row.time, Qt::ISODateWithMs);
+        QVERIFY(time.isValid());
+        QVERIFY2(!previous.isValid() || time > previous, qPrintable(row.time));
+        previous = time;
+        QCOMPARE(row.unit, QStringLiteral("°C"));
+        QCOMPARE(row.error, 2);
+        QVERIFY2(row.flags.contains(QStringLiteral("bOpenError")), qPrintable(row.flags));
+    }
+}
+
+void tst_Kvctl::liveEndsCleanlyOnSignal_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+}
+
+void tst_Kvctl::liveEndsCleanlyOnSignal()
+{
+    QFETCH(int, signalNumber);
+    Sim sim;
+    const QString csv = m_dir.filePath(QStringLiteral("until-interrupted.csv"));
+    QFile::remove(csv);
+    QProcess process;
+    process.start(QStringLiteral(KVCTL_PATH),
+                  {"live", "--port", sim.path(), "--interval", "0", "--csv", csv});
+    QVERIFY(process.waitForStarted(WaitMs));
+    QTRY_VERIFY_WITH_TIMEOUT(fileLines(csv).size() >= 4, WaitMs);
+    ::kill(pid_t(process.processId()), signalNumber);
+    QVERIFY(process.waitForFinished(WaitMs));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+
+    const QByteArray bytes = readAll(csv);
+    QVERIFY(bytes.endsWith('\n'));
+    const QStringList lines = fileLines(csv);
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("stopped after %1 rows").arg(lines.size() - 1)), qPrintable(err));
+    for (const QString& line : lines)
+        QCOMPARE(csvFields(line).size(), csvFields(lines.constFirst()).size());
+}
+
+void tst_Kvctl::readWriteReadGivesTheSameFile_data()
+{
+    QTest::addColumn<bool>("withTemplate");
+    QTest::newRow("limit outputs left out") << false;
+    QTest::newRow("limit outputs from a template") << true;
+}
+
+void tst_Kvctl::readWriteReadGivesTheSameFile()
+{
+    QFETCH(bool, withTemplate);
+    const QString setUp = m_dir.filePath(QStringLiteral("set-up.kvb"));
+    SettingsFileValues templateValues = distinctValues();
+    templateValues.limits.at(2) = {3, QStringLiteral("1.5"), QStringLiteral("9"), QStringLiteral("0.5"), 1};
+    QVERIFY(SettingsFile::write(setUp, dmKV4620, templateValues, QStringLiteral("1.1.2020")));
+
+    // One transmitter set up unlike the factory, one from the factory.
+    Sim first;
+    Sim second;
+    Run run = kvctl({"write", "--port", first.path(), setUp});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+
+    const QString read1 = m_dir.filePath(QStringLiteral("read1.kvb"));
+    const QString read2 = m_dir.filePath(QStringLiteral("read2.kvb"));
+    const QString factory = m_dir.filePath(QStringLiteral("factory.kvb"));
+    QStringList options{"--model", "KV4620"};
+    if (withTemplate)
+        options << "--template" << setUp;
+    for (const QString& file : {read1, read2, factory})
+        QFile::remove(file);
+    run = kvctl(QStringList{"read", "--port", first.path(), "--out", read1} + options);
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QCOMPARE(run.out, first.path() + QStringLiteral(": settings read into ") + read1 + u'\n');
+    run = kvctl(QStringList{"read", "--port", second.path(), "--out", factory} + options);
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    run = kvctl({"write", "--port", second.path(), read1});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    run = kvctl(QStringList{"read", "--port", second.path(), "--out", read2} + options);
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+
+    const SettingsFile::Loaded a = SettingsFile::read(read1, dmKV4620);
+    const SettingsFile::Loaded b = SettingsFile::read(read2, dmKV4620);
+    const SettingsFile::Loaded before = SettingsFile::read(factory, dmKV4620);
+    QCOMPARE(a.status, SettingsFile::Status::Loaded);
+    QCOMPARE(b.status, SettingsFile::Status::Loaded);
+    QVERIFY(a.values == b.values);
+    QVERIFY(!(a.values == before.values));
+    QCOMPARE(a.values.wires, templateValues.wires);
+    QCOMPARE(a.values.averaging, templateValues.averaging);
+    QCOMPARE(a.values.scaleHigh, templateValues.scaleHigh);
+    QCOMPARE(readAll(read1), readAll(read2));
+
+    // The window's sections, in its order.
+    const IniFile ini(read1);
+    QStringList sections{"Fejlec", "Beallitas", "Date"};
+    if (withTemplate)
+        sections.insert(2, QStringLiteral("Limits"));
+    QCOMPARE(ini.sections(), sections);
+    if (withTemplate)
+        QVERIFY(a.values.limits == templateValues.limits);
+}
+
+void tst_Kvctl::otherModelIsRefusedBeforeSending_data()
+{
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QStringList>("modelOption");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("KV4620 file, KV4820 asked")
+        << "KV4620" << QStringList{"--model", "KV4820"} << "This file is not a KV4820 settings.";
+    QTest::newRow("KV4820 file, KV4620 asked")
+        << "KV4820" << QStringList{"--model", "kv4620"} << "This file is not a KV4620 settings.";
+    QTest::newRow("header in lower case")
+        << "kv4820" << QStringList{} << "This file is not a KV4820 settings.";
+}
+
+void tst_Kvctl::otherModelIsRefusedBeforeSending()
+{
+    QFETCH(QString, header);
+    QFETCH(QStringList, modelOption);
+    QFETCH(QString, message);
+    const QString file = m_dir.filePath(QStringLiteral("other-model.kvb"));
+    QVERIFY(writeAll(
+        file,
+        QStringLiteral("[Fejlec]\nKV=%1\n[Beallitas]\nRadioGroup_VezetekSzam=2\n").arg(header).toLatin1()));
+    Sim sim;
+    Run run = kvctl(QStringList{"write", "--port", sim.path()} + modelOption + QStringList{file});
+    QVERIFY2(run.exitCode == 2, qPrintable(describe(run)));
+    QCOMPARE(run.err, QStringLiteral("kvctl: %1: %2\n").arg(file, message));
+    QVERIFY(run.out.isEmpty());
+
+    // The log shows what an identification sends, and nothing before it.
+    run = kvctl({"identify", "--port", sim.path()});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(sim.stopAndTakeQueries(), (QList<int>{0xF9, 0x01}));
+}
+
+void tst_Kvctl::writeNormalisesAsTheWindow_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value"); // empty: the key is left out
+    QTest::addColumn<QString>("readKey");
+    QTest::addColumn<QString>("readValue");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<int>("notes");
+    QTest::newRow("scale text") << "LabeledEdit_AramL"
+                                << "abc"
+                                << "LabeledEdit_AramL"
+                                << "-200.0"
+                                << "LabeledEdit_AramL=\"abc\" is no number: its fallback -200.0 is written"
+                                << 1;
+    QTest::newRow("scale rounded") << "LabeledEdit_AramH"
+                                   << "12.345"
+                                   << "LabeledEdit_AramH"
+                                   << "12.3"
+                                   << "LabeledEdit_AramH=\"12.345\" is written as 12.3 (pattern 0.0)" << 1;
+    QTest::newRow("wires beyond") << "RadioGroup_VezetekSzam"
+                                  << "7"
+                                  << "RadioGroup_VezetekSzam"
+                                  << "2"
+                                  << "RadioGroup_VezetekSzam=7 is beyond the last item: item 2 is selected"
+                                  << 1;
+    QTest::newRow("averaging missing")
+        << "RadioGroup_Atlagolas"
+        << ""
+        << "RadioGroup_Atlagolas"
+        << "4"
+        << "RadioGroup_Atlagolas selects no item: averaging 16 is written" << 1;
+    QTest::newRow("output range missing")
+        << "RadioGroup_AnalogKimTipus"
+        << ""
+        << "RadioGroup_AnalogKimTipus"
+        << "1"
+        << "RadioGroup_AnalogKimTipus selects no item: the 0-20 mA / 0-10 V range is written" << 1;
+    QTest::newRow("wires negative") << "RadioGroup_VezetekSzam"
+                                    << "-3"
+                                    << "RadioGroup_VezetekSzam"
+                                    << "0"
+                                    << "RadioGroup_VezetekSzam=-3 selects no item" << 2;
+}
+
+void tst_Kvctl::writeNormalisesAsTheWindow()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QString, readKey);
+    QFETCH(QString, readValue);
+    QFETCH(QString, note);
+    QFETCH(int, notes);
+    // Temperature mode throughout, so the scale keeps one decimal.
+    SettingsFileValues base;
+    base.wires = 1;
+    base.inputMode = 0;
+    base.outputType = 0;
+    base.errorLevel = 1;
+    base.averaging = 2;
+    base.scaleLow = QStringLiteral("-50.0");
+    base.scaleHigh = QStringLiteral("250.0");
+    IniFile ini{QString()};
+    SettingsFile::store(ini, dmKV4620, base, QStringLiteral("1.1.2020"),
+                        SettingsFile::Parts::WithoutLimitOutputs);
+    const QString file = m_dir.filePath(QStringLiteral("normalise.kvb"));
+    QByteArray content = ini.content();
+    const QRegularExpression line(QStringLiteral("^%1=.*\\n").arg(key), QRegularExpression::MultilineOption);
+    const QString replaced = QString::fromUtf8(content).replace(
+        line, value.isEmpty() ? QString() : QStringLiteral("%1=%2\n").arg(key, value));
+    QVERIFY(writeAll(file, replaced.toUtf8()));
+
+    Sim sim;
+    Run run = kvctl({"write", "--port", sim.path(), file});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QVERIFY2(run.err.contains(sim.path() + QStringLiteral(": normalised as the window does: ") + note),
+             qPrintable(run.err));
+    // The other values go out as they are.
+    QCOMPARE(run.err.count(QStringLiteral("normalised")), notes);
+
+    const QString read = m_dir.filePath(QStringLiteral("normalised-read.kvb"));
+    QFile::remove(read);
+    run = kvctl({"read", "--port", sim.path(), "--model", "KV4620", "--out", read});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QCOMPARE(IniFile(read).readString(QStringLiteral("Beallitas"), readKey), readValue);
+}
+
+void tst_Kvctl::writeInParallelOneRefusing()
+{
+    Sim a;
+    Sim b;
+    Sim refusing({"--refuse", "9"});
+    Sim c;
+    const QString file = m_dir.filePath(QStringLiteral("parallel.kvb"));
+    QVERIFY(SettingsFile::write(file, dmKV4620, distinctValues(), QStringLiteral("1.1.2020")));
+    const Run run = kvctl({"write", "--port", a.path(), "--port", b.path(), "--port", refusing.path(),
+                           "--port", c.path(), file});
+    QVERIFY2(run.exitCode == 1, qPrintable(describe(run)));
+    QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines.takeLast(), QStringLiteral("3 verified, 1 failed"));
+    lines.sort();
+    QStringList expected{a.path() + ": verified", b.path() + ": verified", c.path() + ": verified",
+                         refusing.path() + ": failed: CmdWriteSettings: refused (status 254)"};
+    expected.sort();
+    QCOMPARE(lines, expected);
+
+    // Verified means stored: each transmitter reads back as the file says.
+    for (const Sim* sim : {&a, &b, &c}) {
+        const QString read = m_dir.filePath(QStringLiteral("parallel-read.kvb"));
+        QFile::remove(read);
+        const Run check = kvctl({"read", "--port", sim->path(), "--model", "KV4620", "--out", read});
+        QVERIFY2(check.exitCode == 0, qPrintable(describe(check)));
+        QVERIFY(SettingsFile::read(read, dmKV4620).values == SettingsFile::read(file, dmKV4620).values);
+    }
+}
+
+void tst_Kvctl::progressOnlyOnATerminal_data()
+{
+    QTest::addColumn<bool>("terminal");
+    QTest::newRow("terminal") << true;
+    QTest::newRow("pipe") << false;
+}
+
+void tst_Kvctl::progressOnlyOnATerminal()
+{
+    QFETCH(bool, terminal);
+    Sim sim;
+    std::unique_ptr<PseudoTerminal> pty = PseudoTerminal::open();
+    QVERIFY(pty);
+    const QByteArray ptyPath = pty->devicePath().toLocal8Bit();
+    QProcess process;
+    if (terminal) {
+        process.setChildProcessModifier([&ptyPath] {
+            const int fd = ::open(ptyPath.constData(), O_WRONLY | O_NOCTTY);
+            if (fd >= 0)
+                ::dup2(fd, STDERR_FILENO);
+        });
+    }
+    process.start(QStringLiteral(KVCTL_PATH), {"identify", "--port", sim.path()});
+    QVERIFY(process.waitForFinished(WaitMs));
+    QCOMPARE(process.exitCode(), 0);
+    QByteArray shown = process.readAllStandardError();
+    if (terminal)
+        QTRY_VERIFY_WITH_TIMEOUT((shown += pty->readAvailable()).contains("\r\x1b[K"), WaitMs);
+    QCOMPARE(shown.contains(sim.path().toLocal8Bit() + ": identifying"), terminal);
+    QCOMPARE(shown.contains('\r'), terminal);
+    QVERIFY(process.readAllStandardOutput().startsWith(sim.path().toLocal8Bit()));
+}
+
+QTEST_GUILESS_MAIN(tst_Kvctl)
+#include "tst_kvctl.moc"
