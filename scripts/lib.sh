@@ -12,10 +12,15 @@ KV_PACKAGES=(
   fonts-liberation fonts-dejavu-core
 )
 
+# What scripts/package needs on top: dpkg-shlibdeps (dpkg-dev), file (which
+# CPack uses to find the programs), lintian.
+KV_PACKAGING_PACKAGES=(dpkg-dev file lintian)
+
+# kv_install_packages [more packages...]: KV_PACKAGES and those given.
 kv_install_packages() {
   local missing=()
   local pkg
-  for pkg in "${KV_PACKAGES[@]}"; do
+  for pkg in "${KV_PACKAGES[@]}" "$@"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$pkg")
     fi
