@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVariantMap>
 
 #include <csignal>
 #include <fcntl.h>
@@ -41,13 +42,12 @@ public:
     explicit Sim(const QStringList& arguments = {})
     {
         m_process.start(QStringLiteral(KVSIM_PATH), QStringList{QStringLiteral("-v")} + arguments);
-        if (!m_process.waitForStarted(WaitMs))
-            return;
         while (!m_process.canReadLine() && m_process.waitForReadyRead(WaitMs)) {
         }
         m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
     }
-    ~Sim()
+    ~Sim() { stop(); }
+    void stop()
     {
         m_process.terminate();
         m_process.waitForFinished(WaitMs);
@@ -58,8 +58,7 @@ public:
     // Stops the program and gives the command code of every query it got.
     QList<int> stopAndTakeQueries()
     {
-        m_process.terminate();
-        m_process.waitForFinished(WaitMs);
+        stop();
         QList<int> commands;
         for (const QByteArray& line : m_process.readAllStandardError().split('\n')) {
             // "<- 01 22 F9 00 ...": address, ID, command.
@@ -88,13 +87,9 @@ Run kvctl(const QStringList& arguments, const QProcessEnvironment& environment =
     if (!environment.isEmpty())
         process.setProcessEnvironment(environment);
     process.start(QStringLiteral(KVCTL_PATH), arguments);
-    Run run;
-    if (!process.waitForFinished(WaitMs) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
+    const bool ended = process.waitForFinished(WaitMs) && process.exitStatus() == QProcess::NormalExit;
+    return {ended ? process.exitCode() : -1, QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
 QString describe(const Run& run)
@@ -102,28 +97,19 @@ QString describe(const Run& run)
     return QStringLiteral("exit %1\nout: %2\nerr: %3").arg(run.exitCode).arg(run.out, run.err);
 }
 
-QStringList csvFields(const QString& line)
-{
-    return line.split(u',');
-}
-
 // A settings file for the KV4620 unlike the factory settings in every key.
-// The scales need no more than one decimal: the write normalises them with the
-// pattern of the mode the transmitter reports before it (temperature), the
-// read shows them with the resistance mode's two.
-SettingsFileValues distinctValues()
-{
-    SettingsFileValues v;
-    v.wires = 1;
-    v.inputMode = 2;
-    v.outputType = 1;
-    v.errorLevel = 1;
-    v.noErrorOnOverflow = true;
-    v.averaging = 6;
-    v.scaleLow = QStringLiteral("10.50");
-    v.scaleHigh = QStringLiteral("150.50");
-    return v;
-}
+// The scales need no more than one decimal: the write normalises them with
+// the pattern of the mode the transmitter reports before it (temperature),
+// the read shows them with the resistance mode's two.
+const SettingsFileValues Distinct{.wires = 1,
+                                  .inputMode = 2,
+                                  .outputType = 1,
+                                  .errorLevel = 1,
+                                  .noErrorOnOverflow = true,
+                                  .averaging = 6,
+                                  .scaleLow = QStringLiteral("10.50"),
+                                  .scaleHigh = QStringLiteral("150.50"),
+                                  .limits = {}};
 
 } // namespace
 
@@ -154,6 +140,8 @@ private slots:
     void writeNormalisesAsTheWindow_data();
     void writeNormalisesAsTheWindow();
     void writeInParallelOneRefusing();
+    void portErrorOutranksFailure();
+    void transmitterGoneIsPortError();
 
     void progressOnlyOnATerminal_data();
     void progressOnlyOnATerminal();
@@ -180,19 +168,19 @@ void tst_Kvctl::usageErrors_data()
                                      << "--port /dev/x is given twice";
     QTest::newRow("live on two ports")
         << QStringList{"live", "--port", "/dev/x", "--port", "/dev/y"} << "live works on one --port";
+    QTest::newRow("count 0") << QStringList{"live", "--port", "/dev/x", "--count", "0"} << "--count takes";
+    QTest::newRow("unknown model") << QStringList{"read", "--port", "/dev/x", "--model", "KV9", "--out", "f"}
+                                   << "--model takes KV4620 or KV4820";
+    QTest::newRow("timeout too short")
+        << QStringList{"identify", "--port", "/dev/x", "--timeout", "1"} << "--timeout takes milliseconds";
     QTest::newRow("csv and json") << QStringList{"live", "--port", "/dev/x", "--csv", "f", "--json"}
                                   << "--csv and --json exclude each other";
-    QTest::newRow("count 0") << QStringList{"live", "--port", "/dev/x", "--count", "0"} << "--count takes";
     QTest::newRow("another command's option")
         << QStringList{"identify", "--port", "/dev/x", "--count", "3"} << "identify takes no --count";
     QTest::newRow("read without model")
         << QStringList{"read", "--port", "/dev/x", "--out", "f.kvb"} << "--model is missing";
-    QTest::newRow("unknown model") << QStringList{"read", "--port", "/dev/x", "--model", "KV9", "--out", "f"}
-                                   << "--model takes KV4620 or KV4820";
     QTest::newRow("write without file")
         << QStringList{"write", "--port", "/dev/x"} << "write takes one settings file";
-    QTest::newRow("timeout too short")
-        << QStringList{"identify", "--port", "/dev/x", "--timeout", "1"} << "--timeout takes milliseconds";
 }
 
 void tst_Kvctl::usageErrors()
@@ -297,55 +285,42 @@ void tst_Kvctl::liveRows()
     const Run run = kvctl(arguments);
     QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
 
-    // Time, measured value with its unit, and the open sensor's error and flag.
-    struct Row
-    {
-        QString time;
-        QString unit;
-        double value = 0;
-        int error = 0;
-        QString flags;
-    };
-    QList<Row> rows;
-    if (json) {
-        for (const QString& line : run.out.split(u'\n', Qt::SkipEmptyParts)) {
-            QJsonParseError error;
-            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8(), &error).object();
-            QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(line));
-            rows << Row{o.value("time").toString(), o.value("unit").toString(), o.value("value").toDouble(),
-                        o.value("error").toInt(),
-                        o.value("statusFlags").toVariant().toStringList().join(u' ')};
+    // Each row by its field names; the flags as one text.
+    QList<QVariantMap> rows;
+    const QStringList lines = json ? run.out.split(u'\n', Qt::SkipEmptyParts) : fileLines(csv);
+    QVERIFY(!lines.isEmpty());
+    const QStringList header = lines.constFirst().split(u',');
+    for (const QString& line : lines.mid(json ? 0 : 1)) {
+        QVariantMap row;
+        if (json) {
+            row = QJsonDocument::fromJson(line.toUtf8()).object().toVariantMap();
+            row[QStringLiteral("status_flags")] =
+                row.value(QStringLiteral("statusFlags")).toStringList().join(u' ');
+        } else {
+            const QStringList fields = line.split(u',');
+            QCOMPARE(fields.size(), header.size());
+            for (qsizetype i = 0; i < fields.size(); ++i)
+                row.insert(header.at(i), fields.at(i));
         }
-    } else {
-        QVERIFY(run.out.isEmpty());
-        const QStringList lines = fileLines(csv);
-        QVERIFY(!lines.isEmpty());
-        const QStringList header = csvFields(lines.constFirst());
-        QCOMPARE(header.constFirst(), QStringLiteral("time"));
-        for (const QString& line : lines.mid(1)) {
-            const QStringList f = csvFields(line);
-            QCOMPARE(f.size(), header.size());
-            bool ok = false;
-            rows << Row{f.at(header.indexOf("time")), f.at(header.indexOf("unit")),
-                        f.at(header.indexOf("value")).toDouble(&ok), f.at(header.indexOf("error")).toInt(),
-                        f.at(header.indexOf("status_flags"))};
-            QVERIFY2(ok, qPrintable(line));
-        }
+        rows << row;
     }
     QCOMPARE(rows.size(), 5);
     // ISO 8601 to the millisecond, with the offset from UTC.
     const QRegularExpression iso(
         QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d)$"));
     QDateTime previous;
-    for (const Row& row : std::as_const(rows)) {
-        QVERIFY2(iso.match(row.time).hasMatch(), qPrintable(row.time));
-        const QDateTime time = QDateTime::fromString(row.time, Qt::ISODateWithMs);
-        QVERIFY(time.isValid());
-        QVERIFY2(!previous.isValid() || time > previous, qPrintable(row.time));
+    for (const QVariantMap& row : std::as_const(rows)) {
+        const QString text = row.value(QStringLiteral("time")).toString();
+        QVERIFY2(iso.match(text).hasMatch(), qPrintable(text));
+        const QDateTime time = QDateTime::fromString(text, Qt::ISODateWithMs);
+        QVERIFY2(time.isValid() && (!previous.isValid() || time > previous), qPrintable(text));
         previous = time;
-        QCOMPARE(row.unit, QStringLiteral("°C"));
-        QCOMPARE(row.error, 2);
-        QVERIFY2(row.flags.contains(QStringLiteral("bOpenError")), qPrintable(row.flags));
+        bool number = false;
+        row.value(QStringLiteral("value")).toString().toDouble(&number);
+        QVERIFY(number);
+        QCOMPARE(row.value(QStringLiteral("unit")).toString(), QStringLiteral("°C"));
+        QCOMPARE(row.value(QStringLiteral("error")).toInt(), 2);
+        QVERIFY(row.value(QStringLiteral("status_flags")).toString().contains(QStringLiteral("bOpenError")));
     }
 }
 
@@ -378,7 +353,7 @@ void tst_Kvctl::liveEndsCleanlyOnSignal()
     const QString err = QString::fromLocal8Bit(process.readAllStandardError());
     QVERIFY2(err.contains(QStringLiteral("stopped after %1 rows").arg(lines.size() - 1)), qPrintable(err));
     for (const QString& line : lines)
-        QCOMPARE(csvFields(line).size(), csvFields(lines.constFirst()).size());
+        QCOMPARE(line.split(u',').size(), lines.constFirst().split(u',').size());
 }
 
 void tst_Kvctl::readWriteReadGivesTheSameFile_data()
@@ -392,7 +367,7 @@ void tst_Kvctl::readWriteReadGivesTheSameFile()
 {
     QFETCH(bool, withTemplate);
     const QString setUp = m_dir.filePath(QStringLiteral("set-up.kvb"));
-    SettingsFileValues templateValues = distinctValues();
+    SettingsFileValues templateValues = Distinct;
     templateValues.limits.at(2) = {3, QStringLiteral("1.5"), QStringLiteral("9"), QStringLiteral("0.5"), 1};
     QVERIFY(SettingsFile::write(setUp, dmKV4620, templateValues, QStringLiteral("1.1.2020")));
 
@@ -420,17 +395,11 @@ void tst_Kvctl::readWriteReadGivesTheSameFile()
     run = kvctl(QStringList{"read", "--port", second.path(), "--out", read2} + options);
     QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
 
-    const SettingsFile::Loaded a = SettingsFile::read(read1, dmKV4620);
-    const SettingsFile::Loaded b = SettingsFile::read(read2, dmKV4620);
-    const SettingsFile::Loaded before = SettingsFile::read(factory, dmKV4620);
-    QCOMPARE(a.status, SettingsFile::Status::Loaded);
-    QCOMPARE(b.status, SettingsFile::Status::Loaded);
-    QVERIFY(a.values == b.values);
-    QVERIFY(!(a.values == before.values));
-    QCOMPARE(a.values.wires, templateValues.wires);
-    QCOMPARE(a.values.averaging, templateValues.averaging);
-    QCOMPARE(a.values.scaleHigh, templateValues.scaleHigh);
-    QCOMPARE(readAll(read1), readAll(read2));
+    // The same settings, those set up, not what the factory gives.
+    const SettingsFileValues a = SettingsFile::read(read1, dmKV4620).values;
+    QVERIFY(a == SettingsFile::read(read2, dmKV4620).values);
+    QVERIFY(a.scaleHigh == templateValues.scaleHigh && a.averaging == templateValues.averaging);
+    QVERIFY(!(a == SettingsFile::read(factory, dmKV4620).values));
 
     // The window's sections, in its order.
     const IniFile ini(read1);
@@ -439,7 +408,7 @@ void tst_Kvctl::readWriteReadGivesTheSameFile()
         sections.insert(2, QStringLiteral("Limits"));
     QCOMPARE(ini.sections(), sections);
     if (withTemplate)
-        QVERIFY(a.values.limits == templateValues.limits);
+        QVERIFY(a.limits == templateValues.limits);
 }
 
 void tst_Kvctl::otherModelIsRefusedBeforeSending_data()
@@ -480,72 +449,52 @@ void tst_Kvctl::writeNormalisesAsTheWindow_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value"); // empty: the key is left out
-    QTest::addColumn<QString>("readKey");
     QTest::addColumn<QString>("readValue");
     QTest::addColumn<QString>("note");
     QTest::addColumn<int>("notes");
-    QTest::newRow("scale text") << "LabeledEdit_AramL"
-                                << "abc"
-                                << "LabeledEdit_AramL"
-                                << "-200.0"
-                                << "LabeledEdit_AramL=\"abc\" is no number: its fallback -200.0 is written"
-                                << 1;
-    QTest::newRow("scale rounded") << "LabeledEdit_AramH"
-                                   << "12.345"
-                                   << "LabeledEdit_AramH"
-                                   << "12.3"
-                                   << "LabeledEdit_AramH=\"12.345\" is written as 12.3 (pattern 0.0)" << 1;
-    QTest::newRow("wires beyond") << "RadioGroup_VezetekSzam"
-                                  << "7"
-                                  << "RadioGroup_VezetekSzam"
-                                  << "2"
-                                  << "RadioGroup_VezetekSzam=7 is beyond the last item: item 2 is selected"
-                                  << 1;
-    QTest::newRow("averaging missing")
-        << "RadioGroup_Atlagolas"
-        << ""
-        << "RadioGroup_Atlagolas"
-        << "4"
-        << "RadioGroup_Atlagolas selects no item: averaging 16 is written" << 1;
-    QTest::newRow("output range missing")
-        << "RadioGroup_AnalogKimTipus"
-        << ""
-        << "RadioGroup_AnalogKimTipus"
-        << "1"
-        << "RadioGroup_AnalogKimTipus selects no item: the 0-20 mA / 0-10 V range is written" << 1;
-    QTest::newRow("wires negative") << "RadioGroup_VezetekSzam"
-                                    << "-3"
-                                    << "RadioGroup_VezetekSzam"
-                                    << "0"
-                                    << "RadioGroup_VezetekSzam=-3 selects no item" << 2;
+    const auto row = [](const char* name, const char* key, const char* value, const char* readValue,
+                        const char* note, int notes) {
+        QTest::newRow(name) << key << value << readValue << QString::fromUtf8(note) << notes;
+    };
+    row("scale text", "LabeledEdit_AramL", "abc", "-200.0",
+        "LabeledEdit_AramL=\"abc\" is no number: its fallback -200.0 is written", 1);
+    row("scale rounded", "LabeledEdit_AramH", "12.345", "12.3",
+        "LabeledEdit_AramH=\"12.345\" is written as 12.3 (pattern 0.0)", 1);
+    row("wires beyond", "RadioGroup_VezetekSzam", "7", "2",
+        "RadioGroup_VezetekSzam=7 is beyond the last item: item 2 is selected", 1);
+    row("wires negative", "RadioGroup_VezetekSzam", "-3", "0", "RadioGroup_VezetekSzam=-3 selects no item",
+        2);
+    row("averaging missing", "RadioGroup_Atlagolas", "", "4",
+        "RadioGroup_Atlagolas selects no item: averaging 16 is written", 1);
+    row("output range missing", "RadioGroup_AnalogKimTipus", "", "1",
+        "RadioGroup_AnalogKimTipus selects no item: the 0-20 mA / 0-10 V range is written", 1);
 }
 
 void tst_Kvctl::writeNormalisesAsTheWindow()
 {
     QFETCH(QString, key);
     QFETCH(QString, value);
-    QFETCH(QString, readKey);
     QFETCH(QString, readValue);
     QFETCH(QString, note);
     QFETCH(int, notes);
-    // Temperature mode throughout, so the scale keeps one decimal.
-    SettingsFileValues base;
-    base.wires = 1;
-    base.inputMode = 0;
-    base.outputType = 0;
-    base.errorLevel = 1;
-    base.averaging = 2;
-    base.scaleLow = QStringLiteral("-50.0");
-    base.scaleHigh = QStringLiteral("250.0");
+    // Temperature mode throughout, so the scales keep one decimal.
+    const SettingsFileValues base{.wires = 1,
+                                  .inputMode = 0,
+                                  .outputType = 0,
+                                  .errorLevel = 1,
+                                  .averaging = 2,
+                                  .scaleLow = QStringLiteral("-50.0"),
+                                  .scaleHigh = QStringLiteral("250.0"),
+                                  .limits = {}};
     IniFile ini{QString()};
     SettingsFile::store(ini, dmKV4620, base, QStringLiteral("1.1.2020"),
                         SettingsFile::Parts::WithoutLimitOutputs);
-    const QString file = m_dir.filePath(QStringLiteral("normalise.kvb"));
-    QByteArray content = ini.content();
     const QRegularExpression line(QStringLiteral("^%1=.*\\n").arg(key), QRegularExpression::MultilineOption);
-    const QString replaced = QString::fromUtf8(content).replace(
-        line, value.isEmpty() ? QString() : QStringLiteral("%1=%2\n").arg(key, value));
-    QVERIFY(writeAll(file, replaced.toUtf8()));
+    const QString content =
+        QString::fromUtf8(ini.content())
+            .replace(line, value.isEmpty() ? QString() : QStringLiteral("%1=%2\n").arg(key, value));
+    const QString file = m_dir.filePath(QStringLiteral("normalise.kvb"));
+    QVERIFY(writeAll(file, content.toUtf8()));
 
     Sim sim;
     Run run = kvctl({"write", "--port", sim.path(), file});
@@ -559,7 +508,33 @@ void tst_Kvctl::writeNormalisesAsTheWindow()
     QFile::remove(read);
     run = kvctl({"read", "--port", sim.path(), "--model", "KV4620", "--out", read});
     QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
-    QCOMPARE(IniFile(read).readString(QStringLiteral("Beallitas"), readKey), readValue);
+    QCOMPARE(IniFile(read).readString(QStringLiteral("Beallitas"), key), readValue);
+}
+
+void tst_Kvctl::portErrorOutranksFailure()
+{
+    Sim silent({"--drop-every", "1"});
+    const QString missing = m_dir.filePath(QStringLiteral("no-such-port"));
+    const Run run = kvctl({"identify", "--port", silent.path(), "--port", missing, "--timeout", FastTimeout});
+    QVERIFY2(run.exitCode == 3, qPrintable(describe(run)));
+    QVERIFY(
+        run.out.contains(missing + QStringLiteral(": port error: cannot open: No such file or directory\n")));
+    QVERIFY(
+        run.out.contains(silent.path() + QStringLiteral(": failed: CmdIdentify: no answer after 5 tries\n")));
+    QVERIFY(run.out.endsWith(QStringLiteral("0 identified, 1 failed, 1 port error\n")));
+}
+
+void tst_Kvctl::transmitterGoneIsPortError()
+{
+    auto sim = std::make_unique<Sim>();
+    QProcess live;
+    live.start(QStringLiteral(KVCTL_PATH), {"live", "--port", sim->path(), "--interval", "0", "--json"});
+    QTRY_VERIFY_WITH_TIMEOUT(live.canReadLine(), WaitMs);
+    sim.reset();
+    QVERIFY(live.waitForFinished(WaitMs));
+    QCOMPARE(live.exitCode(), 3);
+    const QString err = QString::fromLocal8Bit(live.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral(": port error: ")), qPrintable(err));
 }
 
 void tst_Kvctl::writeInParallelOneRefusing()
@@ -569,7 +544,7 @@ void tst_Kvctl::writeInParallelOneRefusing()
     Sim refusing({"--refuse", "9"});
     Sim c;
     const QString file = m_dir.filePath(QStringLiteral("parallel.kvb"));
-    QVERIFY(SettingsFile::write(file, dmKV4620, distinctValues(), QStringLiteral("1.1.2020")));
+    QVERIFY(SettingsFile::write(file, dmKV4620, Distinct, QStringLiteral("1.1.2020")));
     const Run run = kvctl({"write", "--port", a.path(), "--port", b.path(), "--port", refusing.path(),
                            "--port", c.path(), file});
     QVERIFY2(run.exitCode == 1, qPrintable(describe(run)));
