@@ -162,6 +162,12 @@ void TransmitterSession::hideDeviceViews()
 
 void TransmitterSession::showFirmware(const QString&) {}
 
+void TransmitterSession::commandAcknowledged(RequestButton, const SentParameter&)
+{
+    // The tool presses no calibration or service button, so nothing of this
+    // kind is ever in flight.
+}
+
 void TransmitterSession::firmwareRejected(quint32 version)
 {
     finish(Outcome::Failed, QStringLiteral("firmware %1 not supported").arg(version));

@@ -96,6 +96,7 @@ private:
     void firmwareRejected(quint32 version) override;
     void liveValuesArrived(const LiveValues& values) override;
     void applySettingsReadBack(const SettingsReadBack& readBack) override;
+    void commandAcknowledged(RequestButton button, const SentParameter& sent) override;
 
     void pressWrite();
     void verify(const SettingsReadBack& readBack);
