@@ -7,10 +7,12 @@ KV_BUILD_DIR="$KV_ROOT/build"
 KV_PACKAGES=(
   g++ cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libbenchmark-dev
+  libbenchmark-dev valgrind
   clang libclang-rt-dev
   fonts-liberation fonts-dejavu-core
 )
+# What scripts/bench needs on top: a real X server for bench_main_window --xvfb.
+KV_BENCH_PACKAGES=(xvfb xauth)
 
 # What scripts/package needs on top: dpkg-shlibdeps (dpkg-dev), file (which
 # CPack uses to find the programs), lintian.
