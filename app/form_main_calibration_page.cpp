@@ -5,6 +5,7 @@
 #include "device/calibration_rules.h"
 #include "device/communication_task.h"
 #include "link/tmb.h"
+#include "widgets/live_label.h"
 #include "widgets/speed_button.h"
 
 #include <QGroupBox>
@@ -19,8 +20,8 @@ using namespace formcontrols;
 
 void TForm_Main::createCalibrationPage()
 {
-    Label_KVSubType = makeLabel(TabSheet_Kalibralas, "Label_KVSubType", QStringLiteral("???"),
-                                QRect(4, 4, 526, 46), Qt::AlignCenter);
+    Label_KVSubType = makeLiveLabel(TabSheet_Kalibralas, "Label_KVSubType", QStringLiteral("???"),
+                                    QRect(4, 4, 526, 46), Qt::AlignCenter);
     Label_KVSubType->setFont(pixelFont(Label_KVSubType->font(), SubTypeFontPixels));
 
     PageControl_KalibralasTipus = new QTabWidget(TabSheet_Kalibralas);
@@ -47,8 +48,8 @@ void TForm_Main::createCalibrationPage()
 void TForm_Main::createAdCalibrationSheet()
 {
     QWidget* page = TabSheet_ADKalibralas;
-    Label_ADAveragedBig = makeLabel(page, "Label_ADAveragedBig", QStringLiteral("AD = 0 000 000"),
-                                    QRect(8, 8, 500, 48), Qt::AlignCenter);
+    Label_ADAveragedBig = makeLiveLabel(page, "Label_ADAveragedBig", QStringLiteral("AD = 0 000 000"),
+                                        QRect(8, 8, 500, 48), Qt::AlignCenter);
     Label_ADAveragedBig->setFont(pixelFont(Label_ADAveragedBig->font(), CalibrationValueFontPixels));
 
     GroupBox8 =
@@ -73,8 +74,8 @@ void TForm_Main::createThreeWireSheet()
 {
     QWidget* page = TabSheet_3VezKalibralas;
     Label_3VezKalibralashozRMert =
-        makeLabel(page, "Label_3VezKalibralashozRMert", QStringLiteral("R = ? ohm"), QRect(8, 8, 500, 48),
-                  Qt::AlignCenter);
+        makeLiveLabel(page, "Label_3VezKalibralashozRMert", QStringLiteral("R = ? ohm"), QRect(8, 8, 500, 48),
+                      Qt::AlignCenter);
     Label_3VezKalibralashozRMert->setFont(
         pixelFont(Label_3VezKalibralashozRMert->font(), CalibrationValueFontPixels));
 

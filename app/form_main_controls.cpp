@@ -1,6 +1,7 @@
 #include "app/form_main_controls.h"
 
 #include "widgets/labeled_edit.h"
+#include "widgets/live_label.h"
 #include "widgets/radio_group.h"
 #include "widgets/speed_button.h"
 
@@ -46,6 +47,19 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
     return label;
 }
 
+TLiveLabel* makeLiveLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
+                          Qt::Alignment alignment)
+{
+    auto* label = new TLiveLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setAlignment(alignment);
+    if (geometry.isValid()) {
+        label->setFixedSize(geometry.size());
+        label->move(geometry.topLeft());
+    }
+    return label;
+}
+
 QLabel* makeAlarmLabel(QWidget* parent, const char* name, const QRect& geometry)
 {
     QLabel* label = makeLabel(parent, name, QStringLiteral("???"), geometry, Qt::AlignCenter);
@@ -59,6 +73,7 @@ QLabel* makeAlarmLabel(QWidget* parent, const char* name, const QRect& geometry)
 QLabel* makeDisplayLabel(QWidget* parent, const char* name, const QRect& geometry)
 {
     QLabel* label = makeLabel(parent, name, QString(), geometry, Qt::AlignCenter);
+    label->setFixedSize(geometry.size());
     label->setFont(pixelFont(label->font(), DisplayFontPixels));
     setColours(label, DisplayColour, Qt::black);
     return label;

@@ -18,6 +18,7 @@ class QPushButton;
 class QTabWidget;
 class QWidget;
 class TLabeledEdit;
+class TLiveLabel;
 class TRadioGroup;
 class TSpeedButton;
 
@@ -48,6 +49,11 @@ void setColours(QWidget* widget, const QColor& background, const QColor& text);
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
                   Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
+// A label that each live block rewrites: opaque and of a fixed size, so a new
+// text repaints the label alone and re-lays out nothing. Without a geometry
+// the caller fixes the size (TLiveLabel::fitTexts).
+TLiveLabel* makeLiveLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
+                          Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
 // The red alarm look shared by the communication and device error labels.
 QLabel* makeAlarmLabel(QWidget* parent, const char* name, const QRect& geometry);
 QLabel* makeDisplayLabel(QWidget* parent, const char* name, const QRect& geometry);

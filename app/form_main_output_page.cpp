@@ -4,6 +4,7 @@
 #include "device/calibration_rules.h"
 #include "device/live_values.h"
 #include "device/pwm_setpoint.h"
+#include "widgets/live_label.h"
 #include "widgets/speed_button.h"
 
 #include <QGroupBox>
@@ -19,8 +20,8 @@ using namespace formcontrols;
 void TForm_Main::createAnalogOutputSheet()
 {
     QWidget* page = TabSheet_AnalogKimenetKalibralas;
-    Label_PWMNagy = makeLabel(page, "Label_PWMNagy", QStringLiteral("PWM = 00 000"), QRect(8, 4, 330, 44),
-                              Qt::AlignCenter);
+    Label_PWMNagy = makeLiveLabel(page, "Label_PWMNagy", QStringLiteral("PWM = 00 000"), QRect(8, 4, 330, 44),
+                                  Qt::AlignCenter);
     Label_PWMNagy->setFont(pixelFont(Label_PWMNagy->font(), CalibrationValueFontPixels));
     Label_PWMToInstrumentCaption = makeLabel(page, "Label_PWMToInstrumentCaption", QStringLiteral("PWM ="),
                                              QRect(350, 18, 44, 16), Qt::AlignRight | Qt::AlignVCenter);

@@ -3,6 +3,7 @@
 #include "app/form_main_controls.h"
 #include "device/communication_task.h"
 #include "widgets/labeled_edit.h"
+#include "widgets/live_label.h"
 #include "widgets/radio_group.h"
 #include "widgets/speed_button.h"
 
@@ -29,8 +30,8 @@ void TForm_Main::createSettingsPage()
     GroupBox_Output = makeGroup(page, "GroupBox_Output", QStringLiteral("Output"), QRect(270, 2, 260, 68));
     Label_Output = makeDisplayLabel(GroupBox_Output, "Label_Output", QRect(8, 18, 244, 44));
 
-    Label_KVSubType2 =
-        makeLabel(page, "Label_KVSubType2", QStringLiteral("???"), QRect(4, 72, 526, 24), Qt::AlignCenter);
+    Label_KVSubType2 = makeLiveLabel(page, "Label_KVSubType2", QStringLiteral("???"), QRect(4, 72, 526, 24),
+                                     Qt::AlignCenter);
     Label_KVSubType2->setFont(pixelFont(Label_KVSubType2->font(), SubType2FontPixels));
 
     Label_Error = makeAlarmLabel(page, "Label_Error", QRect(4, 98, 526, 18));
@@ -97,16 +98,17 @@ void TForm_Main::createSettingsPage()
                                            QStringLiteral("???"), QRect(8, 34, 106, 40));
     SpeedButton_PotiCal100 = makeSpeedButton(GroupBox_PotenciometerKalibralas, "SpeedButton_PotiCal100",
                                              QStringLiteral("???"), QRect(122, 34, 106, 40));
-    Label_PotiModRMert = makeLabel(GroupBox_PotenciometerUzemmod, "Label_PotiModRMert",
-                                   QStringLiteral("R = ??? ohm"), QRect(8, 112, 236, 24), Qt::AlignCenter);
+    Label_PotiModRMert =
+        makeLiveLabel(GroupBox_PotenciometerUzemmod, "Label_PotiModRMert", QStringLiteral("R = ??? ohm"),
+                      QRect(8, 112, 236, 24), Qt::AlignCenter);
 
     GroupBox_2Wire =
         makeGroup(settings, "GroupBox_2Wire", QStringLiteral("2 wire zeroing"), QRect(266, 242, 252, 150));
     GroupBox_2Wire->setVisible(false);
     SpeedButton_2VezRKiejtes = makeSpeedButton(GroupBox_2Wire, "SpeedButton_2VezRKiejtes",
                                                QStringLiteral("R = xxx,xx ohm"), QRect(8, 22, 236, 34));
-    Label_2VezModRMert = makeLabel(GroupBox_2Wire, "Label_2VezModRMert", QStringLiteral("R = ??? ohm"),
-                                   QRect(8, 62, 236, 24), Qt::AlignCenter);
+    Label_2VezModRMert = makeLiveLabel(GroupBox_2Wire, "Label_2VezModRMert", QStringLiteral("R = ??? ohm"),
+                                       QRect(8, 62, 236, 24), Qt::AlignCenter);
     SpeedButton_R2Wires0Ohm = makeSpeedButton(GroupBox_2Wire, "SpeedButton_R2Wires0Ohm",
                                               QStringLiteral("2W = 0 ohm"), QRect(8, 94, 236, 34));
     // Measuring the lead resistance and zeroing it exclude each other.

@@ -3,6 +3,7 @@
 #include "app/form_main_controls.h"
 #include "link/tmb.h"
 #include "link/tmb_panel.h"
+#include "widgets/live_label.h"
 #include "widgets/speed_button.h"
 #include "widgets/tmbar_graph.h"
 
@@ -91,42 +92,56 @@ void TForm_Main::createSystemGroup()
     MBarGraph_ADRaw = makeBarGraph(GroupBox_System, "MBarGraph_ADRaw", modeSigned);
     column->addWidget(MBarGraph_ADRaw, 0, Qt::AlignHCenter);
 
-    // Two columns of caption/value pairs; the write counters stand beside
-    // the read counters of the same block.
+    // Two columns of caption/value pairs: the wide values (converter counts,
+    // resistances, PWM) on the left, the counters with their long captions on
+    // the right, so both fit the group; the write flags stand beside the read
+    // flags of the same block. Each value label is as wide as the widest text
+    // its field can give ('|' between alternatives, a digit standing for any
+    // digit), so a new value never re-lays out the group.
     struct Pair
     {
         const char* caption;
         QLabel** value;
         const char* name;
         const char* initial;
+        const char* widest;
     };
+    constexpr const char* Counts = "-0 000 000";
+    // A resistance or measured value: Pt100 patterns keep two decimals,
+    // Pt1000 one; full-scale converter counts give some -5700 ohm.
+    constexpr const char* Measured = "-000.00|-0000.0";
+    // A one-byte number in decimal, and in hexadecimal.
+    constexpr const char* Byte = "000";
+    constexpr const char* HexByte = "00|AA|BB|CC|DD|EE|FF";
     const Pair left[] = {
-        {"AD RAW =", &Label_ADRaw, "Label_ADRaw", "0 000 000"},
-        {"AD ave. =", &Label_ADAveraged, "Label_ADAveraged", "0 000 000"},
-        {"AD ave. 2 =", &Label_ADAveraged2, "Label_ADAveraged2", "0 000 000"},
-        {"SpS =", &Label_ADSpS, "Label_ADSpS", "00"},
-        {" W =", &Label_uWires, "Label_uWires", "0"},
-        {"Mode =", &Label16_uMode, "Label16_uMode", "???"},
-        {"Out =", &Label_bVoltageOutput, "Label_bVoltageOutput", "?"},
-        {"Cal.M =", &Label_enuCalMode, "Label_enuCalMode", "0"},
-        {"Pt =", &Label_PtType, "Label_PtType", "???"},
-        {"Error =", &Label_uErrorNumber, "Label_uErrorNumber", "0"},
-        {"DR1 =", &Label_uCRCOKbits1, "Label_uCRCOKbits1", "0"},
-        {"DR2 =", &Label_uCRCOKbits2, "Label_uCRCOKbits2", "0"},
+        {"AD RAW =", &Label_ADRaw, "Label_ADRaw", "0 000 000", Counts},
+        {"AD ave. =", &Label_ADAveraged, "Label_ADAveraged", "0 000 000", Counts},
+        {"AD ave. 2 =", &Label_ADAveraged2, "Label_ADAveraged2", "0 000 000", Counts},
+        {"R =", &Label_fCalculatedRWithoutCompensation, "Label_fCalculatedRWithoutCompensation", "000",
+         Measured},
+        {"RC =", &Label_fCalculatedR, "Label_fCalculatedR", "000", Measured},
+        {"In =", &Label_fInput, "Label_fInput", "000", Measured},
+        {"PWM =", &Label_PWM, "Label_PWM", "00 000", "00 000"},
+        {"Mode =", &Label16_uMode, "Label16_uMode", "???", "Temp|Pot %|Res|???"},
+        {"Pt =", &Label_PtType, "Label_PtType", "???", "1000|???"},
+        {"Out =", &Label_bVoltageOutput, "Label_bVoltageOutput", "?", "V|C|?"},
+        {"DR1 =", &Label_uCRCOKbits1, "Label_uCRCOKbits1", "0", HexByte},
+        {"DR2 =", &Label_uCRCOKbits2, "Label_uCRCOKbits2", "0", HexByte},
     };
     const Pair right[] = {
-        {"AD Restart =", &Label_uADCRestartNumber, "Label_uADCRestartNumber", "0"},
-        {"Com =", &Label_iTP, "Label_iTP", "00"},
-        {"PWMpS = ", &Label_uPWMITPerSec, "Label_uPWMITPerSec", "000"},
-        {"sAfterReset = ", &Label_uCounterSecAfterReset, "Label_uCounterSecAfterReset", "000"},
-        {"R =", &Label_fCalculatedRWithoutCompensation, "Label_fCalculatedRWithoutCompensation", "000"},
-        {"RC =", &Label_fCalculatedR, "Label_fCalculatedR", "000"},
-        {"In =", &Label_fInput, "Label_fInput", "000"},
-        {"InCount =", &Label_uCountOfNewInputValue, "Label_uCountOfNewInputValue", "000"},
-        {"PWM =", &Label_PWM, "Label_PWM", "00 000"},
-        {nullptr, nullptr, nullptr, nullptr},
-        {"DW1 =", &Label_uAfterWriteOKbits1, "Label_uAfterWriteOKbits1", "0"},
-        {"DW2 =", &Label_uAfterWriteOKbits2, "Label_uAfterWriteOKbits2", "0"},
+        {"AD Restart =", &Label_uADCRestartNumber, "Label_uADCRestartNumber", "0", Byte},
+        // The task's state number, 0 to 141.
+        {"Com =", &Label_iTP, "Label_iTP", "00", Byte},
+        {"PWMpS = ", &Label_uPWMITPerSec, "Label_uPWMITPerSec", "000", Byte},
+        {"sAfterReset = ", &Label_uCounterSecAfterReset, "Label_uCounterSecAfterReset", "000", Byte},
+        {"InCount =", &Label_uCountOfNewInputValue, "Label_uCountOfNewInputValue", "000", Byte},
+        {"SpS =", &Label_ADSpS, "Label_ADSpS", "00", Byte},
+        {" W =", &Label_uWires, "Label_uWires", "0", Byte},
+        {"Cal.M =", &Label_enuCalMode, "Label_enuCalMode", "0", Byte},
+        {"Error =", &Label_uErrorNumber, "Label_uErrorNumber", "0", Byte},
+        {nullptr, nullptr, nullptr, nullptr, nullptr},
+        {"DW1 =", &Label_uAfterWriteOKbits1, "Label_uAfterWriteOKbits1", "0", HexByte},
+        {"DW2 =", &Label_uAfterWriteOKbits2, "Label_uAfterWriteOKbits2", "0", HexByte},
     };
     auto* values = new QGridLayout;
     values->setHorizontalSpacing(3);
@@ -136,8 +151,14 @@ void TForm_Main::createSystemGroup()
             return;
         values->addWidget(new QLabel(QString::fromLatin1(pair.caption), GroupBox_System), row, column,
                           Qt::AlignRight | Qt::AlignVCenter);
-        *pair.value = makeLabel(GroupBox_System, pair.name, QString::fromLatin1(pair.initial), QRect());
-        values->addWidget(*pair.value, row, column + 1);
+        TLiveLabel* value =
+            makeLiveLabel(GroupBox_System, pair.name, QString::fromLatin1(pair.initial), QRect());
+        // The mode's words may have kerned pairs ("Temp"); the rest are numbers.
+        if (pair.value != &Label16_uMode)
+            value->skipShaping();
+        value->fitTexts(QString::fromLatin1(pair.widest).split(u'|'));
+        *pair.value = value;
+        values->addWidget(value, row, column + 1);
     };
     for (int row = 0; row < 12; ++row) {
         place(left[row], row, 0);

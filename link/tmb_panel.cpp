@@ -3,6 +3,7 @@
 #include "link/tmb.h"
 #include "platform/number_format.h"
 #include "platform/serial_port_enumeration.h"
+#include "widgets/live_label.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -149,14 +150,20 @@ void TMBPanel::createControls()
     m_tryNumberMark->hide();
     m_tryNumberMark->installEventFilter(this);
 
-    m_txCounter =
-        makeLabel(this, QStringLiteral("TxCounter"), QRect(20, 13, 110, 13), QStringLiteral("0 frames"));
-    m_rxCounter =
-        makeLabel(this, QStringLiteral("RxCounter"), QRect(20, 26, 110, 13), QStringLiteral("0 frames"));
-    for (QLabel* counter : {m_txCounter, m_rxCounter}) {
+    // Rewritten with every frame: opaque and of a fixed size, so that the
+    // panel is neither repainted beneath them nor asked for a layout.
+    auto makeCounter = [this](const QString& name, const QRect& geometry) {
+        auto* counter = new TLiveLabel(QStringLiteral("0 frames"), this);
+        counter->setObjectName(name);
         counter->setFont(arial());
+        counter->skipShaping();
         counter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
+        counter->setFixedSize(geometry.size());
+        counter->move(geometry.topLeft());
+        return counter;
+    };
+    m_txCounter = makeCounter(QStringLiteral("TxCounter"), QRect(20, 13, 110, 13));
+    m_rxCounter = makeCounter(QStringLiteral("RxCounter"), QRect(20, 26, 110, 13));
 
     m_lastStatus = makeLabel(this, QStringLiteral("LastStatus"), QRect(6, 103, 13, 13),
                              QStringLiteral("Last status: ") + mb::statusText(stClosedPort));

@@ -117,7 +117,7 @@ void tst_FormMain::controlTree_data()
     row("Label_Kijelzo", "QLabel", "GroupBox_KijelzoEsHibauzenet", any);
     row("GroupBox_Output", "QGroupBox", "TabSheet_Beallitasok", any);
     row("Label_Output", "QLabel", "GroupBox_Output", any);
-    row("Label_KVSubType2", "QLabel", "TabSheet_Beallitasok", "???");
+    row("Label_KVSubType2", "TLiveLabel", "TabSheet_Beallitasok", "???");
     row("Label_Error", "QLabel", "TabSheet_Beallitasok", "???", true);
     row("GroupBox_Beallitasok", "QGroupBox", "TabSheet_Beallitasok", any);
     for (const char* name : {"RadioGroup_VezetekSzam", "RadioGroup_Uzemmod", "RadioGroup_Atlagolas",
@@ -134,10 +134,10 @@ void tst_FormMain::controlTree_data()
     row("GroupBox_PotenciometerKalibralas", "QGroupBox", "GroupBox_PotenciometerUzemmod", any);
     row("SpeedButton_PotiCal0", "TSpeedButton", "GroupBox_PotenciometerKalibralas", "???");
     row("SpeedButton_PotiCal100", "TSpeedButton", "GroupBox_PotenciometerKalibralas", "???");
-    row("Label_PotiModRMert", "QLabel", "GroupBox_PotenciometerUzemmod", "R = ??? ohm");
+    row("Label_PotiModRMert", "TLiveLabel", "GroupBox_PotenciometerUzemmod", "R = ??? ohm");
     row("GroupBox_2Wire", "QGroupBox", "GroupBox_Beallitasok", any, true);
     row("SpeedButton_2VezRKiejtes", "TSpeedButton", "GroupBox_2Wire", "R = xxx,xx ohm");
-    row("Label_2VezModRMert", "QLabel", "GroupBox_2Wire", "R = ??? ohm");
+    row("Label_2VezModRMert", "TLiveLabel", "GroupBox_2Wire", "R = ??? ohm");
     row("SpeedButton_R2Wires0Ohm", "TSpeedButton", "GroupBox_2Wire", "2W = 0 ohm");
 
     row("TabSheet_DO", "QWidget", "PageControl_Main", any);
@@ -162,21 +162,21 @@ void tst_FormMain::controlTree_data()
     row("SpeedButton_HoldMegszuntetes", "TSpeedButton", "TabSheet_DO", any);
 
     row("TabSheet_Kalibralas", "QWidget", "PageControl_Main", "Kalibrálás", true);
-    row("Label_KVSubType", "QLabel", "TabSheet_Kalibralas", "???");
+    row("Label_KVSubType", "TLiveLabel", "TabSheet_Kalibralas", "???");
     row("PageControl_KalibralasTipus", "QTabWidget", "TabSheet_Kalibralas", any);
     row("TabSheet_ADKalibralas", "QWidget", "PageControl_KalibralasTipus", "AD kalibrálás");
-    row("Label_ADAveragedBig", "QLabel", "TabSheet_ADKalibralas", "AD = 0 000 000");
+    row("Label_ADAveragedBig", "TLiveLabel", "TabSheet_ADKalibralas", "AD = 0 000 000");
     row("GroupBox8", "QGroupBox", "TabSheet_ADKalibralas", "Kalibrálás 0 ohm ellenállásra");
     row("SpeedButton_ADCal0Ohm", "TSpeedButton", "GroupBox8", any);
     row("GroupBoxCal490", "QGroupBox", "TabSheet_ADKalibralas", "Kalibrálás 490 ohm ellenállásra");
     row("SpeedButton_ADCal490Ohm", "TSpeedButton", "GroupBoxCal490", any);
     row("TabSheet_3VezKalibralas", "QWidget", "PageControl_KalibralasTipus", "3 vezetékes mérés kalibrálás");
-    row("Label_3VezKalibralashozRMert", "QLabel", "TabSheet_3VezKalibralas", "R = ? ohm");
+    row("Label_3VezKalibralashozRMert", "TLiveLabel", "TabSheet_3VezKalibralas", "R = ? ohm");
     row("GroupBox_Cal249", "QGroupBox", "TabSheet_3VezKalibralas", "Kalibrálás 249 ohm ellenállásra");
     row("SpeedButton_R3WOffszet", "TSpeedButton", "GroupBox_Cal249", any);
     row("TabSheet_AnalogKimenetKalibralas", "QWidget", "PageControl_KalibralasTipus",
         "Analóg kimenet kalibrálás és teszt");
-    row("Label_PWMNagy", "QLabel", "TabSheet_AnalogKimenetKalibralas", "PWM = 00 000");
+    row("Label_PWMNagy", "TLiveLabel", "TabSheet_AnalogKimenetKalibralas", "PWM = 00 000");
     row("Label_PWMToInstrumentCaption", "QLabel", "TabSheet_AnalogKimenetKalibralas", "PWM =");
     row("Label_PWMToInstrument", "QLabel", "TabSheet_AnalogKimenetKalibralas", "00 000");
     row("GroupBox_PWMErtekValtoztatas", "QGroupBox", "TabSheet_AnalogKimenetKalibralas",
@@ -236,19 +236,18 @@ void tst_FormMain::controlTree_data()
         {"Label_fInput", "000"},
         {"Label_uCountOfNewInputValue", "000"},
         {"Label_PWM", "00 000"},
-        {"Label_ADUnderFlow", " Un.F "},
-        {"Label_ADOverFlow", " Ov.F "},
-        {"Label_ADNoDRDY", "No.DY"},
-        {"Label_ADNoChange", "No.Chg."},
-        {"Label_RestartADC", " Restart ADC "},
-        {"Label_bUncalInput", "Uncal Inp."},
-        {"Label_bUncal3WOffset", "Uncal 3W"},
-        {"Label_bUncalOutput", "Uncal Out."},
-        {"Label_bOpenError", "Open Err."},
-        {"Label_bRAM1BadWrite", "EEPROM WEr."},
-        {"Label_bPWMITNotOK", "PWM Err"},
     };
     for (const auto& [name, caption] : values)
+        row(name, "TLiveLabel", "GroupBox_System", QString::fromLatin1(caption));
+    const std::pair<const char*, const char*> flags[] = {
+        {"Label_ADUnderFlow", " Un.F "},       {"Label_ADOverFlow", " Ov.F "},
+        {"Label_ADNoDRDY", "No.DY"},           {"Label_ADNoChange", "No.Chg."},
+        {"Label_RestartADC", " Restart ADC "}, {"Label_bUncalInput", "Uncal Inp."},
+        {"Label_bUncal3WOffset", "Uncal 3W"},  {"Label_bUncalOutput", "Uncal Out."},
+        {"Label_bOpenError", "Open Err."},     {"Label_bRAM1BadWrite", "EEPROM WEr."},
+        {"Label_bPWMITNotOK", "PWM Err"},
+    };
+    for (const auto& [name, caption] : flags)
         row(name, "QLabel", "GroupBox_System", QString::fromLatin1(caption));
 
     row("GroupBox_FajlMuveletek", "QGroupBox", "Form_Main", any);

@@ -10,6 +10,8 @@
 #include "app/live_view_writer.h"
 #include "platform/number_format.h"
 #include "tests/support/device_records.h"
+#include "tests/support/event_counter.h"
+#include "tests/support/test_files.h"
 #include "widgets/labeled_edit.h"
 #include "widgets/radio_group.h"
 #include "widgets/tmbar_graph.h"
@@ -97,6 +99,9 @@ private slots:
     void factoryDefaults();
     void changeHandlersOnlyMark_data();
     void changeHandlersOnlyMark();
+    void extremeValuesFit_data();
+    void extremeValuesFit();
+    void pollsRepaintOnlyTheLabels();
 };
 
 void tst_MainDisplay::initTestCase()
@@ -363,6 +368,145 @@ void tst_MainDisplay::changeHandlersOnlyMark()
     QVERIFY(form.GroupBox_PotenciometerUzemmod->isHidden());
     QVERIFY(allGroupEnabled(form));
     QVERIFY(!form.SpeedButton_KVKiolvasas->Down() && !form.SpeedButton_BeallitasokAKVbe->Down());
+}
+
+// What a label shows that it has no room for: empty when all fits in the
+// label, and the label in its parent.
+QString clipped(const QLabel* label)
+{
+    const int needed = label->fontMetrics().horizontalAdvance(label->text());
+    if (needed > label->contentsRect().width())
+        return QStringLiteral("%1 \"%2\" needs %3 px, has %4")
+            .arg(label->objectName(), label->text())
+            .arg(needed)
+            .arg(label->contentsRect().width());
+    if (!label->parentWidget()->rect().contains(label->geometry()))
+        return QStringLiteral("%1 \"%2\" reaches out of its parent").arg(label->objectName(), label->text());
+    return {};
+}
+
+void tst_MainDisplay::extremeValuesFit_data()
+{
+    QTest::addColumn<LiveValues>("live");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("adRaw"); // shown once the block arrived
+
+    // Negative full scale on a Pt1000 in resistance mode: the widest
+    // counts, resistances of both signs, every byte at its widest.
+    LiveValues v;
+    v.ADRaw = v.ADAveraged = v.ADAveraged2 = -2097152;
+    v.ADSpS = v.uWires = v.enuCalMode = v.uErrorNumber = v.uADCRestartNumber = 255;
+    v.uCountOfNewInputValue = v.uPWMITPerSec = v.uCounterSecAfterReset = 255;
+    v.uCRCOKbits1 = v.uCRCOKbits2 = v.uAfterWriteOKbits1 = v.uAfterWriteOKbits2 = 0xDD;
+    v.uStatusBits = 0x07FF;
+    v.uWiresSetting = 2;
+    v.uMode = 2;
+    v.bPt1000 = true;
+    v.bVoltageOutput = true;
+    v.fCalculatedRWithoutCompensation = -5705.1f;
+    v.fCalculatedR = -5708.8f;
+    v.fInput = 5705.1f;
+    v.PWM = 65535;
+    v.fPotCal0R = v.fPotCal100R = v.f2WireR = -5705.1f;
+    v.fOutput = 11.5f;
+    QTest::newRow("Pt1000 resistance, English") << v << "English"
+                                                << "-2 097 152";
+    QTest::newRow("Pt1000 resistance, Magyar") << v << "Magyar"
+                                               << "-2 097 152";
+
+    // Positive full scale on a Pt100 measuring temperature.
+    v.ADRaw = v.ADAveraged = v.ADAveraged2 = 2097151;
+    v.uMode = 0;
+    v.bPt1000 = false;
+    v.fCalculatedRWithoutCompensation = v.fCalculatedR = 570.51f;
+    v.fInput = 1500.04f;
+    QTest::newRow("Pt100 temperature, Magyar") << v << "Magyar"
+                                               << "2 097 151";
+
+    v.uMode = 1;
+    v.fInput = -100.4f;
+    QTest::newRow("potentiometer, English") << v << "English"
+                                            << "2 097 151";
+}
+
+// Every caption and value of System info, and every live label of the pages,
+// holds its widest texts; pictures of every page go to the test output.
+void tst_MainDisplay::extremeValuesFit()
+{
+    QFETCH(LiveValues, live);
+    QFETCH(QString, language);
+    QFETCH(QString, adRaw);
+    Rig rig(live, language);
+    TForm_Main& f = rig.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QVERIFY(rig.open());
+    QTRY_COMPARE_WITH_TIMEOUT(f.Label_ADRaw->text(), adRaw, WaitMs);
+
+    QStringList faults;
+    const QList<QLabel*> system = f.GroupBox_System->findChildren<QLabel*>();
+    for (const QLabel* label : system) {
+        faults << clipped(label);
+        for (const QLabel* other : system) {
+            if (other != label && other->geometry().intersects(label->geometry()))
+                faults << label->text() + QStringLiteral(" overlaps ") + other->text();
+        }
+    }
+    for (const QLabel* label : {f.Label_Kijelzo, f.Label_Output, f.Label_KVSubType2, f.Label_Error,
+                                f.Label_PotiModRMert, f.Label_2VezModRMert, f.Label_KVSubType,
+                                f.Label_ADAveragedBig, f.Label_3VezKalibralashozRMert, f.Label_PWMNagy})
+        faults << clipped(label);
+    faults.removeAll(QString());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+
+    for (int i = 0; i < f.PageControl_Main->count(); ++i)
+        f.PageControl_Main->setTabVisible(i, true);
+    const QString base = outputDir() + QStringLiteral("/main_display_") +
+                         QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_').remove(u',');
+    for (QWidget* page : {f.TabSheet_Beallitasok, f.TabSheet_DO}) {
+        f.PageControl_Main->setCurrentWidget(page);
+        QVERIFY(f.grab().save(base + u'_' + page->objectName() + QStringLiteral(".png")));
+    }
+    f.PageControl_Main->setCurrentWidget(f.TabSheet_Kalibralas);
+    for (int i = 0; i < f.PageControl_KalibralasTipus->count(); ++i) {
+        f.PageControl_KalibralasTipus->setCurrentIndex(i);
+        const QString sheet = f.PageControl_KalibralasTipus->currentWidget()->objectName();
+        QVERIFY(f.grab().save(base + u'_' + sheet + QStringLiteral(".png")));
+    }
+}
+
+// Polls with new values every time repaint the value labels, not the group
+// beneath them, and re-lay out nothing.
+void tst_MainDisplay::pollsRepaintOnlyTheLabels()
+{
+    Rig rig(LiveValues{});
+    TForm_Main& f = rig.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QVERIFY(rig.open());
+    QTRY_VERIFY_WITH_TIMEOUT(f.GroupBox_System->isVisible() && !f.SpeedButton_KVKiolvasas->Down(), WaitMs);
+    // The labels copy what lies beneath them once they are shown.
+    QTRY_VERIFY(f.Label_ADRaw->autoFillBackground() && f.Label_iTP->autoFillBackground());
+
+    // Values of new widths each time; the bar graphs stay where they are.
+    QObject::connect(f.MB1, &TMB::OnMBMasterEndOfEvent, &f, [&rig] {
+        LiveValues& v = rig.t.live;
+        v.ADRaw = v.ADRaw == 7 ? -1234567 : 7;
+        v.ADAveraged = v.ADRaw / 3;
+        v.uCountOfNewInputValue = quint8(v.uCountOfNewInputValue * 10 + 1);
+        v.fCalculatedR = v.fCalculatedR > 100.0f ? 2.5f : 1234.56f;
+    });
+    EventCounter paints(QEvent::Paint);
+    EventCounter layoutRequests(QEvent::LayoutRequest);
+    for (QObject* watched : {static_cast<QObject*>(f.GroupBox_System), static_cast<QObject*>(f.Label_ADRaw),
+                             static_cast<QObject*>(f.Label_fCalculatedR)}) {
+        paints.watch(watched);
+        layoutRequests.watch(watched);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(paints.count(f.Label_ADRaw) >= 5 && paints.count(f.Label_fCalculatedR) >= 5,
+                             WaitMs);
+    QCOMPARE(paints.count(f.GroupBox_System), 0);
+    QCOMPARE(layoutRequests.count(f.GroupBox_System), 0);
 }
 
 QTEST_MAIN(tst_MainDisplay)
