@@ -70,8 +70,16 @@ TForm_KVTipusValasztas::TForm_KVTipusValasztas(QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
+void TForm_KVTipusValasztas::setStoredSelections(int modelIndex, int languageIndex)
+{
+    RadioGroup_KVValasztas->setItemIndex(modelIndex);
+    RadioGroup_NyelvValasztas->setItemIndex(languageIndex);
+}
+
 void TForm_KVTipusValasztas::Button_OKClick()
 {
+    if (!m_mainForm && m_buildMainForm)
+        m_buildMainForm();
     if (m_mainForm) {
         m_mainForm->show();
         m_mainForm->activateWindow();

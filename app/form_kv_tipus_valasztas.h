@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QPushButton;
 class TRadioGroup;
 
@@ -23,6 +25,13 @@ public:
     // The configurator window that OK brings up.
     void setMainForm(QWidget* form) { m_mainForm = form; }
     QWidget* mainForm() const { return m_mainForm; }
+    // Builds the configurator window when OK comes before it exists; the
+    // window registers itself with setMainForm.
+    void setMainFormBuilder(std::function<void()> build) { m_buildMainForm = std::move(build); }
+
+    // The item indexes of the model and language groups, as the
+    // configuration file keeps them.
+    void setStoredSelections(int modelIndex, int languageIndex);
 
     // Shows the configurator window, then leaves the stage to it.
     void Button_OKClick();
@@ -44,4 +53,5 @@ protected:
 
 private:
     QWidget* m_mainForm = nullptr;
+    std::function<void()> m_buildMainForm;
 };

@@ -104,10 +104,8 @@ void TForm_Main::FormCreate()
         m_config->load();
         MB1->setMBLastUsedPort(m_config->lastUsedPort());
         sUtolsoFileUtvonal = m_config->settingsFolder();
-        if (m_startForm) {
-            m_startForm->RadioGroup_KVValasztas->setItemIndex(m_config->modelIndex());
-            m_startForm->RadioGroup_NyelvValasztas->setItemIndex(m_config->languageIndex());
-        }
+        if (m_startForm)
+            m_startForm->setStoredSelections(m_config->modelIndex(), m_config->languageIndex());
     }
     m_task->StopCommunicationTask();
 

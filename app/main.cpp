@@ -13,6 +13,7 @@
 #include "app/form_kv_tipus_valasztas.h"
 #include "app/form_main.h"
 #include "app/simulated_transmitter.h"
+#include "app/start_sequence.h"
 #include "device/calibration_journal.h"
 #include "platform/termination_signals.h"
 
@@ -62,16 +63,20 @@ int main(int argc, char* argv[])
 
     TForm_KVTipusValasztas startForm;
     QObject::connect(&startForm, &TForm_KVTipusValasztas::formClosed, &app, &QCoreApplication::quit);
-    TForm_Main mainForm(&startForm, AppContext{arguments, QCoreApplication::applicationFilePath(),
-                                               CalibrationJournal::defaultPath()});
-    // Shows itself beside the main window when that is first shown.
+    StartSequence sequence(startForm, AppContext{arguments, QCoreApplication::applicationFilePath(),
+                                                 CalibrationJournal::defaultPath()});
+    // Shows itself beside the main window when that is first shown; goes
+    // before the main window, which it watches.
     std::unique_ptr<BenchWindow> bench;
-    if (simulated.isRunning())
-        bench = std::make_unique<BenchWindow>(simulated, &mainForm);
-    // A transmitter this program does not support: end at once. exit(), not
-    // quit(), which would close the windows and so run the shutdown steps.
-    QObject::connect(&mainForm, &TForm_Main::applicationTerminationRequested, &app,
-                     [] { QCoreApplication::exit(0); });
-    startForm.show();
+    QObject::connect(&sequence, &StartSequence::mainFormBuilt, &app, [&](TForm_Main* mainForm) {
+        if (simulated.isRunning())
+            bench = std::make_unique<BenchWindow>(simulated, mainForm);
+        // A transmitter this program does not support: end at once. exit(),
+        // not quit(), which would close the windows and so run the shutdown
+        // steps.
+        QObject::connect(mainForm, &TForm_Main::applicationTerminationRequested, mainForm,
+                         [] { QCoreApplication::exit(0); });
+    });
+    sequence.start();
     return app.exec();
 }
