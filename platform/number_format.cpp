@@ -4,7 +4,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -67,8 +67,11 @@ Pattern parsePattern(QStringView pattern)
 // that 12.345 (stored as 12.34499...) rounds the way it reads.
 std::string roundedDigits(double magnitude, int decimals)
 {
+    // What printf's "%.14e" gives, at a fraction of its cost (every live
+    // block formats a score of numbers).
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", magnitude);
+    *std::to_chars(buffer, buffer + sizeof buffer - 1, magnitude, std::chars_format::scientific, 14).ptr =
+        '\0';
     // buffer: d.dddddddddddddde[+-]xx
     std::string mantissa;
     mantissa.push_back(buffer[0]);
