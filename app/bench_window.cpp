@@ -42,6 +42,8 @@ BenchWindow::BenchWindow(SimulatedTransmitter& transmitter, QWidget* anchor, QWi
     resistorChoice->addItems({QStringLiteral("0"), QStringLiteral("249"), QStringLiteral("490"),
                               QStringLiteral("2490"), QStringLiteral("4900")});
     resistorChoice->setInsertPolicy(QComboBox::NoInsert);
+    // Inline completion would turn a typed "24" into 249 ohm.
+    resistorChoice->setCompleter(nullptr);
     connectResistor = new QPushButton(QStringLiteral("Connect"), input);
     connectResistor->setObjectName(QStringLiteral("connectResistor"));
     connectSensor = new QPushButton(QStringLiteral("Sensor"), input);

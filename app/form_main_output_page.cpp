@@ -161,7 +161,10 @@ void TForm_Main::ShowPwmSetpoint()
 void TForm_Main::TrackBar_PWMChange()
 {
     if (TrackBar_PWM->hasFocus())
-        changePwmSetpoint(pwmsetpoint::fromTrackBar(TrackBar_PWM->value()));
+        PwmSetpoint = pwmsetpoint::fromTrackBar(TrackBar_PWM->value());
+    // A bar moved without the focus (the mouse wheel over it) goes back to
+    // the setpoint, which it did not change.
+    ShowPwmSetpoint();
 }
 
 void TForm_Main::Button_IM10000Click()

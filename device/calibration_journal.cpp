@@ -61,8 +61,9 @@ QString CalibrationJournal::line(const Entry& e)
     const LiveValues& r = e.reading;
     const QString sensor =
         QLatin1StringView(r.bPt1000 ? "Pt1000" : "Pt100") + QLatin1StringView(r.bVoltageOutput ? " U" : " I");
-    return e.time.toString(Qt::ISODateWithMs) + field("port", e.port) + field("model", e.model) +
-           field("sensor", sensor) + field("firmware", QString::number(r.FirmwareVersion)) +
+    return e.time.toOffsetFromUtc(e.time.offsetFromUtc()).toString(Qt::ISODateWithMs) +
+           field("port", e.port) + field("model", e.model) + field("sensor", sensor) +
+           field("firmware", QString::number(r.FirmwareVersion)) +
            field("command", QString::number(e.command) + u' ' + devicecmd::name(e.command)) +
            field("sent", text(e.sent)) + field("ADAveraged", QString::number(r.ADAveraged)) +
            field("fCalculatedR", exact(r.fCalculatedR)) +

@@ -12,6 +12,7 @@
 #include "tests/support/test_files.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
@@ -121,6 +122,8 @@ private slots:
     void initTestCase();
     void converterAndOutputSession();
     void threeWireOffsetAgainst249Ohm();
+    void resistanceCaptures_data();
+    void resistanceCaptures();
     void offsetBeyondLimitIsRefused();
     void pwmSentIsTheSetpointAtQueryTime();
     void eraseFollowsPendingConverterPoint();
@@ -241,6 +244,46 @@ void tst_CalibrationWindow::threeWireOffsetAgainst249Ohm()
     QCOMPARE(s.journal("command"), QStringList{"5 CmdStore3WireOffset"});
 }
 
+void tst_CalibrationWindow::resistanceCaptures_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("capturedField"); // empty: 0 is sent
+    QTest::newRow("potentiometer 0 %") << "SpeedButton_PotiCal0"
+                                       << "fCalculatedR";
+    QTest::newRow("potentiometer 100 %") << "SpeedButton_PotiCal100"
+                                         << "fCalculatedR";
+    QTest::newRow("two-wire lead") << "SpeedButton_2VezRKiejtes"
+                                   << "fCalculatedRWithoutCompensation";
+    QTest::newRow("two-wire lead 0 ohm") << "SpeedButton_R2Wires0Ohm"
+                                         << "";
+}
+
+// With three wires and a drifted offset the compensated and uncompensated
+// resistances differ, so a button sending the wrong one shows.
+void tst_CalibrationWindow::resistanceCaptures()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, capturedField);
+    Session s(outOfCalibration());
+    DeviceSettings threeWires;
+    threeWires.Wires = 3;
+    QVERIFY(s.t.sim.model().writeSettings(threeWires));
+    QVERIFY(s.open());
+    QVERIFY(s.bench(QStringLiteral("resistor 100")) && s.settled());
+    auto* speedButton = s.form.findChild<TSpeedButton*>(button);
+    QVERIFY(speedButton);
+    QVERIFY(s.pressUntilStored(speedButton));
+
+    const double sent = s.journal("sent").value(0).toDouble();
+    const double compensated = s.journal("fCalculatedR").value(0).toDouble();
+    const double uncompensated = s.journal("fCalculatedRWithoutCompensation").value(0).toDouble();
+    QVERIFY2(std::abs(compensated - uncompensated) > 0.5, qPrintable(QString::number(uncompensated)));
+    if (capturedField.isEmpty())
+        QCOMPARE(sent, 0.0);
+    else
+        QCOMPARE(sent, s.journal(capturedField).value(0).toDouble());
+}
+
 void tst_CalibrationWindow::offsetBeyondLimitIsRefused()
 {
     ScriptedDialogs dialogs;
@@ -352,6 +395,10 @@ void tst_CalibrationWindow::trackBarFollowsUnlessMovedByHand()
     form.Button_IM10000->click();
     QCOMPARE(form.PwmSetpoint, quint16(0));
     QCOMPARE(bar->value(), 0);
+    // The mouse wheel moves a bar without the focus: it goes back.
+    bar->setValue(40);
+    QCOMPARE(form.PwmSetpoint, quint16(0));
+    QCOMPARE(bar->value(), 0);
 }
 
 // What was journaled is on the disk when the program dies without warning.
@@ -371,6 +418,10 @@ void tst_CalibrationWindow::journalSurvivesKill()
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines.constFirst().contains(QLatin1String("\tcommand=2 CmdStoreAD0Ohm\tsent=")),
              qPrintable(lines.constFirst()));
+    // The time says its offset from UTC, so the hour that repeats when the
+    // clocks go back stays in order.
+    const QDateTime time = QDateTime::fromString(lines.constFirst().section(u'\t', 0, 0), Qt::ISODateWithMs);
+    QVERIFY2(time.isValid() && time.timeSpec() != Qt::LocalTime, qPrintable(lines.constFirst()));
 }
 
 // A full disk: the store is done all the same, and the user is told that
