@@ -12,16 +12,6 @@
 
 namespace {
 
-constexpr int StateStopped = 0;
-constexpr int StateIdentify = 1;
-constexpr int StateIdentifyWait = 2;
-constexpr int StateLivePoll = 10;
-constexpr int StateLivePollWait = 11;
-constexpr int StateReadSettings = 90;
-constexpr int StateReadSettingsWait = 91;
-constexpr int StateWriteSettings = 100;
-constexpr int StateWriteSettingsWait = 101;
-
 // Byte of the command in an ASCII answer frame: address, ID, command, status.
 constexpr int AnswerCommandOffset = 2;
 

@@ -28,6 +28,18 @@ public:
     static constexpr int TickIntervalMs = 100;
     static constexpr quint16 SendDelayMs = 50;
 
+    // The task's states (iTP), for hosts that tell the user what step a
+    // failure ended.
+    static constexpr int StateStopped = 0;
+    static constexpr int StateIdentify = 1;
+    static constexpr int StateIdentifyWait = 2;
+    static constexpr int StateLivePoll = 10;
+    static constexpr int StateLivePollWait = 11;
+    static constexpr int StateReadSettings = 90;
+    static constexpr int StateReadSettingsWait = 91;
+    static constexpr int StateWriteSettings = 100;
+    static constexpr int StateWriteSettingsWait = 101;
+
     // Connects itself to the link's events. Drives `timer` (the window's
     // Timer_CommunicationTask) when one is given, else a timer of its own.
     CommunicationTask(TMB& mb, CommunicationTaskHost& host, QTimer* timer = nullptr,

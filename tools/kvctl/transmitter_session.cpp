@@ -9,14 +9,6 @@ namespace {
 // The status byte of an ASCII answer frame: address, ID, command, status.
 constexpr int AnswerStatusOffset = 3;
 
-// Task states whose queries make up a step worth telling.
-constexpr int StateIdentify = 1;
-constexpr int StateIdentifyWait = 2;
-constexpr int StateReadSettings = 90;
-constexpr int StateReadSettingsWait = 91;
-constexpr int StateWriteSettings = 100;
-constexpr int StateWriteSettingsWait = 101;
-
 } // namespace
 
 TransmitterSession::TransmitterSession(const QString& port, Job job, int answerTimeoutMs, QObject* parent)
@@ -105,16 +97,16 @@ void TransmitterSession::showITP(int iTP)
 {
     QString step;
     switch (iTP) {
-    case StateIdentify:
-    case StateIdentifyWait:
+    case CommunicationTask::StateIdentify:
+    case CommunicationTask::StateIdentifyWait:
         step = QStringLiteral("identifying");
         break;
-    case StateReadSettings:
-    case StateReadSettingsWait:
+    case CommunicationTask::StateReadSettings:
+    case CommunicationTask::StateReadSettingsWait:
         step = m_writePressed ? QStringLiteral("reading back") : QStringLiteral("reading settings");
         break;
-    case StateWriteSettings:
-    case StateWriteSettingsWait:
+    case CommunicationTask::StateWriteSettings:
+    case CommunicationTask::StateWriteSettingsWait:
         step = QStringLiteral("writing settings");
         break;
     default:
