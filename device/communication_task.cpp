@@ -363,7 +363,14 @@ void CommunicationTask::MBMasterEndOfEvent(TMBStatus status)
         }
         return;
     }
-    takeEndOfTransaction(status);
+    // Failed as a time-out fails: the read stays pending and is sent again.
+    takeEndOfTransaction(settingsAnswerShort(status) ? stTimeOut : status);
+}
+
+bool CommunicationTask::settingsAnswerShort(TMBStatus status) const
+{
+    return status == stOK && m_awaitedCommand == CmdReadSettings &&
+           m_mb.MBReceivedDataNumber() < SettingsReadBlockSize;
 }
 
 void CommunicationTask::takeEndOfTransaction(TMBStatus status)

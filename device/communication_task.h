@@ -88,6 +88,10 @@ private:
     static bool isWaitState(int state);
     // True when the event's answer belongs to the query the task waits for.
     bool answerIsAwaited() const;
+    // An acknowledged settings read without its whole block: read field by
+    // field it would put zeros into the window, and a later write would
+    // send them to the transmitter.
+    bool settingsAnswerShort(TMBStatus status) const;
     void takeEndOfTransaction(TMBStatus status);
     void chooseAfterLivePoll();
     bool withdrawn(RequestButton button);

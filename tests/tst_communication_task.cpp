@@ -3,6 +3,7 @@
 #include "device/settings_editing.h"
 #include "link/tmb.h"
 #include "platform/number_format.h"
+#include "sim/slave_blocks.h"
 #include "tests/support/device_records.h"
 #include "tests/support/peer_transmitter.h"
 #include "tests/support/sent_query.h"
@@ -116,6 +117,8 @@ private slots:
     void lateAnswerIsIgnored_data();
     void lateAnswerIsIgnored();
     void queryEndingAfterCloseShowsNothing();
+    void shortSettingsAnswerFailsTheRead_data();
+    void shortSettingsAnswerFailsTheRead();
 
 private:
     void startSim(const SimulatorOptions& options = {}, const DeviceSettings& stored = {});
@@ -492,6 +495,36 @@ void tst_CommunicationTask::queryEndingAfterCloseShowsNothing()
     QCOMPARE(ends.constLast().at(0).value<TMBStatus>(), stClosedPort);
     QVERIFY(!m_host->commErrorVisible && !m_host->viewsVisible);
     QCOMPARE(m_task->iTP(), 0);
+}
+
+void tst_CommunicationTask::shortSettingsAnswerFailsTheRead_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::newRow("no data") << 0;
+    QTest::newRow("one byte short") << SettingsReadBlockSize - 1;
+}
+
+// Acknowledged, but without the whole block: shown as a failure, nothing
+// applied, and the read goes out again for the real values.
+void tst_CommunicationTask::shortSettingsAnswerFailsTheRead()
+{
+    QFETCH(int, length);
+    m_peer = std::make_unique<PeerTransmitter>();
+    PeerTransmitter* peer = m_peer.get();
+    peer->stored = testrecords::distinctSettings();
+    peer->answers = [](quint8 command, int n) { return !(command == CmdReadSettings && n == 1); };
+    peer->before = [=](quint8 command, int n) {
+        const QByteArray block = slaveblocks::encodeSettingsReadBlock(peer->stored).left(length);
+        return command == CmdReadSettings && n == 1
+                   ? slaveblocks::encodeAnswer(DeviceAddress, DeviceFunctionId, command, 0, block)
+                   : QByteArray();
+    };
+    openAndReadBack(peer->peer.devicePath(), m_timer.get());
+
+    QCOMPARE(m_host->failures, 1);
+    QCOMPARE(requestsOf(peer->sent), (QList<quint8>{CmdReadSettings, CmdReadSettings}));
+    QCOMPARE(m_host->readBacks.size(), 1);
+    QCOMPARE(m_host->readBacks.constFirst().settings.fScaleHigh, peer->stored.fScaleHigh);
 }
 
 QTEST_GUILESS_MAIN(tst_CommunicationTask)
