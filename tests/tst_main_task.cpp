@@ -48,6 +48,7 @@ private slots:
 void tst_MainTask::initTestCase()
 {
     QApplication::setQuitOnLastWindowClosed(false);
+    void readAndWriteAfterRefusedReads();
     qRegisterMetaType<TMBStatus>();
     NumberFormat::setDecimalSeparator(u'.');
 }
@@ -232,6 +233,47 @@ void tst_MainTask::incompatibleFirmwareEndsProgram_data()
     QTest::newRow("Magyar")
         << 1
         << "Ez a beállító program verzió nem kompatibilis az eszközzel! Kérjük, használja "
+// A transmitter that refuses the first settings reads and then answers: the
+// read stays pending until it is answered, and later clicks on Read and
+// Write each send their command.
+void tst_MainTask::readAndWriteAfterRefusedReads()
+{
+    constexpr int Refusals = 3;
+    PeerTransmitter t;
+    t.answers = [](quint8 command, int n) { return command != CmdReadSettings || n > Refusals; };
+    t.before = [](quint8 command, int n) {
+        return command == CmdReadSettings && n <= Refusals
+                   ? slaveblocks::encodeAnswer(DeviceAddress, DeviceFunctionId, command,
+                                               mb::AsciiRefusalStatus, {})
+                   : QByteArray();
+    };
+    TForm_Main form;
+    shortenTimeOuts(form);
+    WindowRecorder seen(form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(openPort(form, t.peer.devicePath()));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_KVKiolvasas->Down(), WaitMs);
+    QCOMPARE(requestsOf(t.sent), QList<quint8>(Refusals + 1, CmdReadSettings));
+    QCOMPARE(seen.failuresShown, Refusals);
+    QTRY_VERIFY_WITH_TIMEOUT(form.GroupBox_KeszulekOlvasasIras->isVisible() && allGroupEnabled(form), WaitMs);
+
+    qsizetype from = t.sent.size();
+    QTest::mouseClick(form.SpeedButton_KVKiolvasas, Qt::LeftButton);
+    QVERIFY(form.SpeedButton_KVKiolvasas->Down());
+    QVERIFY(form.GroupBox_KeszulekOlvasasIras->grab().save(outputDir() +
+                                                           QStringLiteral("/main_window_read_pending.png")));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_KVKiolvasas->Down(), WaitMs);
+    QCOMPARE(requestsOf(t.sent, from), QList<quint8>{CmdReadSettings});
+
+    from = t.sent.size();
+    QTest::mouseClick(form.SpeedButton_BeallitasokAKVbe, Qt::LeftButton);
+    QVERIFY(form.SpeedButton_BeallitasokAKVbe->Down());
+    QTRY_VERIFY_WITH_TIMEOUT(requestsOf(t.sent, from).size() == 2 && allGroupEnabled(form), WaitMs);
+    QCOMPARE(requestsOf(t.sent, from), (QList<quint8>{CmdWriteSettings, CmdReadSettings}));
+    QVERIFY(!form.SpeedButton_BeallitasokAKVbe->Down() && !form.SpeedButton_KVKiolvasas->Down());
+}
+
            "a megfelelő verziójú beállító programot.";
 }
 

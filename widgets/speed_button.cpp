@@ -6,6 +6,19 @@ TSpeedButton::TSpeedButton(QWidget* parent) : QToolButton(parent)
     setToolButtonStyle(Qt::ToolButtonTextOnly);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     connect(this, &QToolButton::clicked, this, &TSpeedButton::OnClick);
+    connect(this, &QToolButton::toggled, this, &TSpeedButton::showDownState);
+}
+
+void TSpeedButton::showDownState(bool down)
+{
+    if (!down) {
+        // Back to the colours the parent passes on.
+        setPalette(QPalette());
+        return;
+    }
+    QPalette face = palette();
+    face.setColor(QPalette::Button, downFace());
+    setPalette(face);
 }
 
 bool TSpeedButton::Down() const

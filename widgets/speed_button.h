@@ -11,11 +11,16 @@
 // OnClick fires after a user's click has changed the down state (or, in an
 // exactly-one group, after a click on the down button). setDownState() is the
 // program's way and fires nothing.
+//
+// A button that is down has a face of its own colour: a request waiting to
+// be served must not pass for an idle button, nor for a disabled one.
 class TSpeedButton : public QToolButton
 {
     Q_OBJECT
 
 public:
+    static QColor downFace() { return QColor(255, 196, 84); }
+
     explicit TSpeedButton(QWidget* parent = nullptr);
 
     bool Down() const;
@@ -39,6 +44,7 @@ protected:
 
 private:
     void releaseSiblings();
+    void showDownState(bool down);
 
     int m_groupIndex = 0;
     bool m_allowAllUp = true;
