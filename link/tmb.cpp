@@ -80,8 +80,7 @@ void TMB::onReceive()
 {
     if (!m_running)
         return;
-    const QByteArray batch = m_thread->port()->readAll();
-    feed(batch);
+    feed(m_thread->port()->read(m_receiveBatchLimit));
 }
 
 void TMB::onHangUp()

@@ -37,6 +37,11 @@ public:
     static constexpr quint8 MaxTries = 5;
     static constexpr int SecondMs = 1000;
 
+    // Most bytes one hand-over of the receive thread takes; the rest waits
+    // for the next one, so a peer that never stops sending cannot hold the
+    // thread that decodes.
+    static constexpr qsizetype ReceiveBatchLimit = 64 * 1024;
+
     // The component's version date: the panel's caption and the slave's
     // identification answer carry it.
     static constexpr quint16 VersionYear = 2015;
@@ -96,6 +101,8 @@ public:
     void closeAction();
     // Close when open; nothing otherwise.
     void MBClosePort();
+    // Most bytes one hand-over takes (ReceiveBatchLimit); for benchmarks.
+    void setReceiveBatchLimit(qsizetype bytes) { m_receiveBatchLimit = qMax<qsizetype>(1, bytes); }
 
     // --- Mode and query ------------------------------------------------
     TMBMode MBMode() const { return m_mode; }
@@ -319,6 +326,7 @@ private:
     bool m_thereWasOpenEvent = false;
     bool m_running = false;
     bool m_portFailed = false;
+    qsizetype m_receiveBatchLimit = ReceiveBatchLimit;
     // Counts openings, so a batch being decoded across a close and reopen
     // is not fed into the new session.
     quint32 m_openGeneration = 0;

@@ -175,19 +175,20 @@ bool SerialPort::write(const QByteArray& bytes)
     return true;
 }
 
-QByteArray SerialPort::readAll()
+QByteArray SerialPort::read(qsizetype maxBytes)
 {
     QByteArray result;
-    if (m_fd < 0)
+    if (m_fd < 0 || maxBytes <= 0)
         return result;
     int waiting = 0;
     if (::ioctl(m_fd, FIONREAD, &waiting) != 0 || waiting < 0)
         waiting = 0;
-    result.resize(qMax(waiting, 256));
+    constexpr qsizetype MinimumBuffer = 256;
+    result.resize(qMin(qMax(qsizetype(waiting), MinimumBuffer), maxBytes));
     qsizetype total = 0;
-    for (;;) {
+    while (total < maxBytes) {
         if (total == result.size())
-            result.resize(result.size() * 2);
+            result.resize(result.size() > maxBytes / 2 ? maxBytes : result.size() * 2);
         const ssize_t n = ::read(m_fd, result.data() + total, size_t(result.size() - total));
         if (n > 0) {
             total += n;

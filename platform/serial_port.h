@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <limits>
 #include <memory>
 
 // One open serial device, owned exclusively: TIOCEXCL keeps out ordinary
@@ -40,8 +41,11 @@ public:
     // driver queue is full. False only on a device error (unplugged, hung up).
     bool write(const QByteArray& bytes);
 
-    // Everything waiting in the receive queue, in one piece.
-    QByteArray readAll();
+    // What is waiting in the receive queue, at most maxBytes of it: a peer
+    // that never stops sending cannot keep the caller reading.
+    QByteArray read(qsizetype maxBytes);
+    // Everything waiting, however much that is.
+    QByteArray readAll() { return read(std::numeric_limits<qsizetype>::max()); }
 
 private:
     SerialPort(int fd, QString path, quint32 baudRate);

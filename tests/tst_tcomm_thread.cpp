@@ -10,12 +10,20 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
+#include <atomic>
+#include <cerrno>
+#include <poll.h>
 #include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kWaitMs = 5000;
+// How long a babbling peer goes on at most.
+constexpr int kBabbleMs = 10000;
 
 // The id of the one thread that appeared since `before` was taken, or 0.
 int newThread(const QList<int>& before)
@@ -146,6 +154,48 @@ private slots:
         QCOMPARE(hangUps, 1);
         thread.stop();
         QCOMPARE(hangUps, 1);
+    }
+
+    // A peer that sends without pause: each hand-over takes a bounded batch
+    // and leaves the rest to the next, so timers keep ticking in between.
+    void babblingPeer()
+    {
+        auto pty = PseudoTerminal::open();
+        QVERIFY(pty);
+        TMB link;
+        link.setMBMode(modeByte);
+        QVERIFY(link.openAction(pty->devicePath()));
+        std::atomic<bool> stop = false;
+        std::atomic<bool> babbling = true;
+        std::thread babbler([&] {
+            const QByteArray noise(TMB::ReceiveBatchLimit, 'x');
+            const QDeadlineTimer deadline(kBabbleMs);
+            while (!stop && !deadline.hasExpired()) {
+                pollfd writable{pty->farFd(), POLLOUT, 0};
+                if (::poll(&writable, 1, 100) > 0 &&
+                    ::write(pty->farFd(), noise.constData(), size_t(noise.size())) < 0 && errno != EAGAIN)
+                    break;
+            }
+            babbling = false;
+        });
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] { ticks += babbling ? 1 : 0; });
+        timer.start(10);
+        quint32 counted = 0;
+        quint32 largest = 0;
+        int batches = 0;
+        connect(&link, &TMB::OnMBReceivedAByte, this, [&] {
+            largest = qMax(largest, link.MBNumberOfRxFrames() - counted);
+            counted = link.MBNumberOfRxFrames();
+            ++batches;
+        });
+        const bool served = QTest::qWaitFor([&] { return ticks >= 50; }, 2 * kBabbleMs);
+        stop = true;
+        babbler.join();
+        QVERIFY(served);
+        QVERIFY(batches > 1);
+        QVERIFY(largest <= quint32(TMB::ReceiveBatchLimit));
     }
 
     void neverStarted()
