@@ -58,9 +58,9 @@ bool TMB::startPort(std::unique_ptr<SerialPort> port, QString* systemError)
 
 void TMB::closePort()
 {
-    if (!m_running)
-        return;
     m_running = false;
+    if (!m_thread)
+        return;
     std::unique_ptr<TCommThread> thread = std::move(m_thread);
     thread->stop();
     // The thread object's destruction closes the port handle.
@@ -112,6 +112,10 @@ bool TMB::openFor(const QString& port, std::unique_ptr<SerialPort> adopted, QStr
 {
     if (m_running)
         return true;
+    // Opened from a handler of the closing's events: the close under way
+    // would take the new port down with it.
+    if (m_closing)
+        return false;
     const bool wasOpen = m_portOpen;
     const bool openHere = !adopted;
 
@@ -143,12 +147,23 @@ bool TMB::openFor(const QString& port, std::unique_ptr<SerialPort> adopted, QStr
 
 void TMB::closeAction()
 {
+    if (m_closing)
+        return;
     const bool wasOpen = m_portOpen;
+    m_closing = true;
+    // From here on nothing reaches the line, whatever the handlers of the
+    // events below start.
+    m_running = false;
     closingSteps();
     closePort();
+    m_closing = false;
     emit portActionFinished(false);
     if (m_portOpen != wasOpen)
         emit OnMBPortOpenedOrClosed(m_portOpen);
+    if (m_sentWhileClosing) {
+        m_sentWhileClosing = false;
+        endTransaction(stClosedPort);
+    }
 }
 
 void TMB::MBClosePort()
@@ -282,6 +297,12 @@ QByteArray TMB::sealTxFrame(int headerSize)
 
 void TMB::sendNow()
 {
+    // From a handler of the closing's end event: ending this transaction
+    // now would nest a second end event inside the first.
+    if (m_closing) {
+        m_sentWhileClosing = true;
+        return;
+    }
     if (!mb::isMasterMode(m_mode)) {
         sendWithoutAnswer();
         return;

@@ -98,6 +98,8 @@ public:
     bool openAction(std::unique_ptr<SerialPort> port, QString* errorMessage = nullptr);
     // The panel's Close. Fires OnMBMasterEndOfEvent(stClosedPort) when a
     // master transaction was under way, then OnMBPortOpenedOrClosed(false).
+    // Nothing is written from its start on: an MBSend from a handler of its
+    // events ends with its own stClosedPort after the close, not inside it.
     void closeAction();
     // Close when open; nothing otherwise.
     void MBClosePort();
@@ -326,6 +328,9 @@ private:
     bool m_thereWasOpenEvent = false;
     bool m_running = false;
     bool m_portFailed = false;
+    bool m_closing = false;
+    // A handler sent while the close ran: its end event follows the close.
+    bool m_sentWhileClosing = false;
     qsizetype m_receiveBatchLimit = ReceiveBatchLimit;
     // Counts openings, so a batch being decoded across a close and reopen
     // is not fed into the new session.

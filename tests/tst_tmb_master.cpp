@@ -481,6 +481,37 @@ private slots:
         QVERIFY(other.openAction(rig.peer.devicePath()));
     }
 
+    // A handler of the closing's end event that sends again: nothing more
+    // reaches the line, and that transaction's own end event follows the
+    // close instead of nesting inside the first.
+    void sendDuringClose()
+    {
+        Rig rig;
+        QVERIFY(rig.open());
+        rig.link.MBSend(0);
+        QVERIFY(rig.peer.waitForQueries(1));
+        int depth = 0;
+        int deepest = 0;
+        QObject::connect(&rig.link, &TMB::OnMBMasterEndOfEvent, &rig.link, [&] {
+            deepest = qMax(deepest, ++depth);
+            if (rig.log.endCount() == 1)
+                rig.link.MBSend(0);
+            --depth;
+        });
+        rig.log.clear();
+        rig.link.MBClosePort();
+        QCOMPARE(rig.log.entries(),
+                 QStringList({"now Port Error", "end Closed Port", "port 0", "end Closed Port"}));
+        QCOMPARE(deepest, 1);
+
+        // Whatever the close wrote would arrive before this query.
+        QVERIFY(rig.link.openAction(rig.peer.devicePath()));
+        rig.link.setMBMasterCommandToSlave(2);
+        rig.link.MBSend(0);
+        QVERIFY(rig.peer.waitForQueries(2));
+        QCOMPARE(rig.peer.received(), asciiQuery(1, 34, 1) + asciiQuery(1, 34, 2));
+    }
+
     // The next query can be started from the end event itself.
     void sendFromEndEvent()
     {
