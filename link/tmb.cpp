@@ -126,9 +126,11 @@ bool TMB::openFor(const QString& port, std::unique_ptr<SerialPort> adopted, QStr
     showResult(stOK);
 
     QString systemError;
+    QString reason;
     std::unique_ptr<SerialPort> serial =
-        openHere ? SerialPort::open(m_port, m_baudRate, &systemError) : std::move(adopted);
+        openHere ? SerialPort::open(m_port, m_baudRate, &systemError, &reason) : std::move(adopted);
     if (!startPort(std::move(serial), &systemError)) {
+        m_portErrorText = reason.isEmpty() ? systemError : reason;
         closingSteps();
         closePort();
         if (errorMessage)
@@ -136,6 +138,7 @@ bool TMB::openFor(const QString& port, std::unique_ptr<SerialPort> adopted, QStr
         emit portActionFinished(false);
         return false;
     }
+    m_portErrorText.clear();
     m_thereWasOpenEvent = true;
     restartSpeedSecond();
 

@@ -103,6 +103,10 @@ public:
     void closeAction();
     // Close when open; nothing otherwise.
     void MBClosePort();
+    // Why the last opening failed, as the user is told it (InUseText when
+    // another program holds the port; the system's text otherwise). Empty
+    // once an opening succeeded.
+    QString portErrorText() const { return m_portErrorText; }
     // Most bytes one hand-over takes (ReceiveBatchLimit); for benchmarks.
     void setReceiveBatchLimit(qsizetype bytes) { m_receiveBatchLimit = qMax<qsizetype>(1, bytes); }
 
@@ -331,6 +335,7 @@ private:
     bool m_closing = false;
     // A handler sent while the close ran: its end event follows the close.
     bool m_sentWhileClosing = false;
+    QString m_portErrorText;
     qsizetype m_receiveBatchLimit = ReceiveBatchLimit;
     // Counts openings, so a batch being decoded across a close and reopen
     // is not fed into the new session.

@@ -389,14 +389,30 @@ void TMBPanel::openPort()
     const QString port = selected ? selected->text() : mb->Port();
     m_openButton->setText(QStringLiteral("Close"));
 
-    // The error text is not for the user: the red indicator says it all.
     if (mb->openAction(port))
         return;
     // The engine's portActionFinished(false) has re-enabled the controls.
     m_openButton->setChecked(false);
     setFill(m_portIndicator, red());
+    // The port drops out of the list below; the reason must not go with it.
+    const QString reason = mb->portErrorText();
+    showPortProblem(reason, QStringLiteral("Cannot open ") + port + QStringLiteral(": ") + reason);
     refreshPortList();
     m_openButton->setText(QStringLiteral("Open"));
+}
+
+void TMBPanel::showPortProblem(const QString& statusLine, const QString& lampTip)
+{
+    m_portIndicator->setToolTip(lampTip);
+    m_portProblem = statusLine;
+    if (!m_portProblem.isEmpty())
+        m_portProblem[0] = m_portProblem[0].toUpper();
+    m_lastStatus->setToolTip(m_portProblem);
+    if (m_portProblem.isEmpty())
+        return;
+    const int room = width() - 2 * m_lastStatus->x();
+    m_lastStatus->setText(m_lastStatus->fontMetrics().elidedText(m_portProblem, Qt::ElideRight, room));
+    m_lastStatus->adjustSize();
 }
 
 void TMBPanel::closePort()
@@ -409,6 +425,8 @@ void TMBPanel::closePort()
 
 void TMBPanel::onPortActionFinished(bool open)
 {
+    if (open)
+        showPortProblem(QString(), QString());
     m_openButton->setChecked(open);
     m_openButton->setText(open ? QStringLiteral("Close") : QStringLiteral("Open"));
     m_refreshButton->setEnabled(!open);
@@ -479,8 +497,12 @@ void TMBPanel::showTryNumber(int tryNumber)
 
 void TMBPanel::showResult(TMBStatus status, const QString& text)
 {
-    m_lastStatus->setText(QStringLiteral("Last status: ") + text);
-    m_lastStatus->adjustSize();
+    // A query that comes due on the closed port must not wipe out why it
+    // is closed.
+    if (status != stClosedPort || m_portProblem.isEmpty()) {
+        m_lastStatus->setText(QStringLiteral("Last status: ") + text);
+        m_lastStatus->adjustSize();
+    }
     switch (status) {
     case stOK:
         setFill(m_statusIndicator, green());

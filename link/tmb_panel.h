@@ -103,6 +103,9 @@ private:
     void applyBaudEditVisible(bool visible);
     void updateTryMarkVisibility(TMBMode mode);
     void setRefreshBold(bool bold);
+    // A reason in the last-status line (elided to the panel, whole in its
+    // tool tip) and the port lamp's tool tip; empty texts clear both.
+    void showPortProblem(const QString& statusLine, const QString& lampTip);
 
     static void setFill(QWidget* widget, const QColor& colour);
 
@@ -110,6 +113,8 @@ private:
     QString m_unitWord = QStringLiteral("frames");
     bool m_deferredSetUpPending = true;
     bool m_refreshing = false;
+    // Why the port is closed, while the last-status line shows it.
+    QString m_portProblem;
 
     QFrame* m_statusIndicator = nullptr;
     QLabel* m_txIndicator = nullptr;

@@ -20,10 +20,12 @@ QString systemErrorText(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-std::unique_ptr<SerialPort> failure(int error, QString* errorText)
+std::unique_ptr<SerialPort> failure(int error, QString* errorText, QString* reason = nullptr)
 {
     if (errorText)
         *errorText = systemErrorText(error);
+    if (reason)
+        *reason = error == EBUSY ? QString::fromLatin1(SerialPort::InUseText) : systemErrorText(error);
     return nullptr;
 }
 
@@ -88,11 +90,12 @@ SerialPort::~SerialPort()
         closeExclusive(m_fd);
 }
 
-std::unique_ptr<SerialPort> SerialPort::open(const QString& path, quint32 baudRate, QString* errorText)
+std::unique_ptr<SerialPort> SerialPort::open(const QString& path, quint32 baudRate, QString* errorText,
+                                             QString* reason)
 {
     const int fd = openExclusive(path);
     if (fd < 0)
-        return failure(errno, errorText);
+        return failure(errno, errorText, reason);
     return setUp(fd, path, baudRate, errorText);
 }
 

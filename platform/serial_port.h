@@ -13,15 +13,20 @@ class SerialPort
 {
 public:
     static constexpr qint64 WriteMarginMs = 20;
+    // The reason given when another program holds the device: the system's
+    // own text for it ("Device or resource busy") says nothing to a user.
+    static constexpr const char* InUseText = "in use by another program";
 
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
     // Opens and configures the device. On failure returns null and, if
-    // errorText is given, the system's text for the error.
+    // errorText is given, the system's text for the error; `reason` gets
+    // what a user is told: InUseText when another holder keeps the device,
+    // the system's text otherwise.
     static std::unique_ptr<SerialPort> open(const QString& path, quint32 baudRate,
-                                            QString* errorText = nullptr);
+                                            QString* errorText = nullptr, QString* reason = nullptr);
 
     // A terminal descriptor opened elsewhere (inherited from a parent, or the
     // far end of a pseudo-terminal, which has no path to open): a duplicate

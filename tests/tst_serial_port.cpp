@@ -142,9 +142,11 @@ private slots:
 
         // Held: a second opener fails, root included.
         QVERIFY(!SerialPort::isAvailable(pty->devicePath()));
-        auto second = SerialPort::open(pty->devicePath(), 19200, &error);
+        QString reason;
+        auto second = SerialPort::open(pty->devicePath(), 19200, &error, &reason);
         QVERIFY(!second);
         QCOMPARE(error, errorText(EBUSY));
+        QCOMPARE(reason, QString::fromLatin1(SerialPort::InUseText));
 
         first.reset();
         QVERIFY(SerialPort::isAvailable(pty->devicePath()));
@@ -165,8 +167,10 @@ private slots:
 
         QVERIFY(!SerialPort::isAvailable(pty->devicePath()));
         QString error;
-        QVERIFY(!SerialPort::open(pty->devicePath(), 19200, &error));
+        QString reason;
+        QVERIFY(!SerialPort::open(pty->devicePath(), 19200, &error, &reason));
         QCOMPARE(error, errorText(EBUSY));
+        QCOMPARE(reason, QString::fromLatin1(SerialPort::InUseText));
         int stillHeld = 0;
         QCOMPARE(::ioctl(foreign, TIOCGEXCL, &stillHeld), 0);
         QCOMPARE(stillHeld, 1);
@@ -300,10 +304,12 @@ private slots:
         QVERIFY(!second.openAction(pty->devicePath(), &message));
         QCOMPARE(message,
                  QStringLiteral("TMB : cannot open ") + pty->devicePath() + QChar(13) + errorText(EBUSY));
+        QCOMPARE(second.portErrorText(), QString::fromLatin1(SerialPort::InUseText));
         QVERIFY(!second.MBPortOpen());
 
         QVERIFY(!second.openAction(QStringLiteral("/dev/kv-no-such-port"), &message));
         QCOMPARE(message, QStringLiteral("TMB : cannot open /dev/kv-no-such-port\r") + errorText(ENOENT));
+        QCOMPARE(second.portErrorText(), errorText(ENOENT));
 
         // The holder is unaffected and the port is free once it lets go.
         QVERIFY(holder.MBPortOpen());

@@ -20,6 +20,8 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -333,14 +335,26 @@ private slots:
         QVERIFY(p->portList()->isEnabled());
     }
 
+    // The port drops out of the list; the reason stays in view.
+    void failedOpening_data()
+    {
+        QTest::addColumn<bool>("heldElsewhere");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("held by another program") << true << QString::fromLatin1(SerialPort::InUseText);
+        QTest::newRow("gone since the refresh") << false << QString::fromLocal8Bit(std::strerror(ENOENT));
+    }
     void failedOpening()
     {
+        QFETCH(bool, heldElsewhere);
+        QFETCH(QString, reason);
         makePanel();
         waitForSetUp();
         const QString held = m_peerB->devicePath();
         selectPort(held);
-        std::unique_ptr<SerialPort> other = SerialPort::open(held, 19200);
-        QVERIFY(other);
+        std::unique_ptr<SerialPort> other = heldElsewhere ? SerialPort::open(held, 19200) : nullptr;
+        QCOMPARE(bool(other), heldElsewhere);
+        if (!heldElsewhere)
+            m_peerB.reset();
 
         TMBPanel* p = m_panel.get();
         QSignalSpy openedOrClosed(m_mb.get(), &TMB::OnMBPortOpenedOrClosed);
@@ -351,12 +365,16 @@ private slots:
         QCOMPARE(p->openButton()->text(), QStringLiteral("Open"));
         QCOMPARE(TMBPanel::fillOf(p->portIndicator()), kRed);
         QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), kRed);
-        QCOMPARE(p->lastStatus()->text(), QStringLiteral("Last status: Closed Port"));
+        QCOMPARE(p->portIndicator()->toolTip(),
+                 QStringLiteral("Cannot open ") + held + QStringLiteral(": ") + reason);
+        QCOMPARE(p->lastStatus()->text().toLower(), reason.toLower());
+        QVERIFY(p->lastStatus()->geometry().right() < p->width());
         QVERIFY(p->refreshButton()->isEnabled() && p->portList()->isEnabled() && p->baudList()->isEnabled());
         // Refreshed: the held port is gone and the first entry is taken.
         QVERIFY(!listEntries().contains(held));
         QCOMPARE(m_mb->MBLastUsedPort(), listEntries().value(0));
         QVERIFY(p->openButton()->isEnabled());
+        savePng(QStringLiteral("tmb_panel_refused_%1.png").arg(heldElsewhere ? "held" : "gone"));
     }
 
     void texts_data()
