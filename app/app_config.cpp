@@ -22,6 +22,8 @@ const QString kModelSection = QStringLiteral("KV");
 const QString kModelKey = QStringLiteral("RadioGroup_KVValasztas");
 const QString kLanguageSection = QStringLiteral("Language");
 const QString kLanguageKey = QStringLiteral("RadioGroup_NyelvValasztas");
+const QString kLinkSection = QStringLiteral("Link");
+const QString kReconnectKey = QStringLiteral("MBAutoReconnect");
 
 int indexOrDefault(int index, int defaultIndex)
 {
@@ -83,6 +85,7 @@ void AppConfig::load()
         indexOrDefault(ini.readInteger(kModelSection, kModelKey, DefaultModelIndex), DefaultModelIndex);
     m_languageIndex = indexOrDefault(ini.readInteger(kLanguageSection, kLanguageKey, DefaultLanguageIndex),
                                      DefaultLanguageIndex);
+    m_autoReconnect = ini.readBool(kLinkSection, kReconnectKey, true);
 }
 
 bool AppConfig::save(QString* error) const
@@ -104,6 +107,9 @@ bool AppConfig::save(QString* error) const
     ini.writeString(kPathSection, kPathKey, m_settingsFolder);
     ini.writeInteger(kModelSection, kModelKey, m_modelIndex);
     ini.writeInteger(kLanguageSection, kLanguageKey, m_languageIndex);
+    // Files of users who never switched it stay as they were.
+    if (!m_autoReconnect || ini.hasKey(kLinkSection, kReconnectKey))
+        ini.writeBool(kLinkSection, kReconnectKey, m_autoReconnect);
     return ini.save(error);
 }
 

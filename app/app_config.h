@@ -36,7 +36,7 @@ public:
     // that are not numbers give the defaults. A negative index gives the
     // default too, since both groups need a selected item.
     void load();
-    // Writes Date, Com, Path, KV and Language in this order, updating an
+    // Writes Date, Com, Path, KV, Language (and Link) in this order, updating an
     // existing file in place. False, with the system's reason text, on
     // failure; the file is then as it was.
     bool save(QString* error = nullptr) const;
@@ -49,6 +49,11 @@ public:
     void setModelIndex(int index) { m_modelIndex = index; }
     int languageIndex() const { return m_languageIndex; }
     void setLanguageIndex(int index) { m_languageIndex = index; }
+    // Whether the link reopens a device that went away and came back. A
+    // section of its own after the others, so older files keep their keys
+    // and order; written once it has been switched off.
+    bool autoReconnect() const { return m_autoReconnect; }
+    void setAutoReconnect(bool on) { m_autoReconnect = on; }
 
     // The service access switch among the command-line arguments (without
     // the program's name): "/QELMIR" in any letter case, at any position.
@@ -62,4 +67,5 @@ private:
     QString m_settingsFolder;
     int m_modelIndex = DefaultModelIndex;
     int m_languageIndex = DefaultLanguageIndex;
+    bool m_autoReconnect = true;
 };

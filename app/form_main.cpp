@@ -8,6 +8,7 @@
 #include "device/calibration_journal.h"
 #include "device/communication_task.h"
 #include "device/firmware_version.h"
+#include "link/port_reconnector.h"
 #include "link/tmb.h"
 #include "platform/number_format.h"
 #include "widgets/radio_group.h"
@@ -103,6 +104,7 @@ void TForm_Main::FormCreate()
     if (m_config) {
         m_config->load();
         MB1->setMBLastUsedPort(m_config->lastUsedPort());
+        MB1->reconnector().setEnabled(m_config->autoReconnect());
         sUtolsoFileUtvonal = m_config->settingsFolder();
         if (m_startForm)
             m_startForm->setStoredSelections(m_config->modelIndex(), m_config->languageIndex());
@@ -157,6 +159,7 @@ void TForm_Main::FormClose()
     MB1->MBClosePort();
     if (m_config) {
         m_config->setLastUsedPort(MB1->MBLastUsedPort());
+        m_config->setAutoReconnect(MB1->reconnector().isEnabled());
         m_config->setSettingsFolder(sUtolsoFileUtvonal);
         // The start window's language, not one chosen with the language button.
         if (m_startForm) {

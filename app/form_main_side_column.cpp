@@ -1,6 +1,7 @@
 #include "app/form_main.h"
 
 #include "app/form_main_controls.h"
+#include "link/port_reconnector.h"
 #include "link/tmb.h"
 #include "link/tmb_panel.h"
 #include "widgets/live_label.h"
@@ -68,6 +69,8 @@ void TForm_Main::createLink()
     MB1->setMBDataNumberToSend(0);
     MB1->setMBRefreshListOnStartup(false);
     MB1->setMBBaudEditVisible(false);
+    // The configuration file may switch it off again.
+    MB1->reconnector().setEnabled(true);
 
     MB1Panel = new TMBPanel(MB1, this);
     MB1Panel->setObjectName(QStringLiteral("MB1Panel"));

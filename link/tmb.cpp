@@ -1,13 +1,14 @@
 #include "link/tmb.h"
 
 #include "link/crc16.h"
+#include "link/port_reconnector.h"
 #include "link/tcomm_thread.h"
 #include "platform/serial_port.h"
 
 #include <bit>
 #include <cstring>
 
-TMB::TMB(QObject* parent) : QObject(parent)
+TMB::TMB(QObject* parent) : QObject(parent), m_reconnector(std::make_unique<PortReconnector>(*this))
 {
     for (QTimer* timer : {&m_answerTimer, &m_sendDelayTimer, &m_userTimer}) {
         timer->setSingleShot(true);
@@ -50,7 +51,6 @@ bool TMB::startPort(std::unique_ptr<SerialPort> port, QString* systemError)
         return false;
     }
     m_thread = std::move(thread);
-    m_portFailed = false;
     ++m_openGeneration;
     m_running = true;
     return true;
@@ -70,7 +70,7 @@ bool TMB::writeBytes(const QByteArray& bytes)
 {
     if (!m_running)
         return true;
-    if (m_portFailed || !m_thread->port()->write(bytes))
+    if (!m_thread->port()->write(bytes))
         return false;
     emit txActivity();
     return true;
@@ -85,14 +85,13 @@ void TMB::onReceive()
 
 void TMB::onHangUp()
 {
-    if (!m_running || m_portFailed)
+    if (!m_running)
         return;
-    m_portFailed = true;
-    const bool waiting = m_answerTimer.isActive();
-    m_answerTimer.stop();
-    portError();
-    if (waiting && mb::isMasterMode(m_mode))
-        emit OnMBMasterEndOfEvent(m_status, m_statusString);
+    // A device that is gone cannot come back on this handle: a port left
+    // open would only fail every query from now on.
+    const QString port = m_port;
+    closeAction();
+    emit portWentAway(port);
 }
 
 // --- Open and close actions ------------------------------------------------

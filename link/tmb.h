@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 
+class PortReconnector;
 class SerialPort;
 class TCommThread;
 
@@ -100,6 +101,7 @@ public:
     // master transaction was under way, then OnMBPortOpenedOrClosed(false).
     // Nothing is written from its start on: an MBSend from a handler of its
     // events ends with its own stClosedPort after the close, not inside it.
+    // A hang-up of the device closes the port the same way.
     void closeAction();
     // Close when open; nothing otherwise.
     void MBClosePort();
@@ -107,6 +109,8 @@ public:
     // another program holds the port; the system's text otherwise). Empty
     // once an opening succeeded.
     QString portErrorText() const { return m_portErrorText; }
+    // Reopens the port when its device comes back after going away.
+    PortReconnector& reconnector() { return *m_reconnector; }
     // Most bytes one hand-over takes (ReceiveBatchLimit); for benchmarks.
     void setReceiveBatchLimit(qsizetype bytes) { m_receiveBatchLimit = qMax<qsizetype>(1, bytes); }
 
@@ -265,6 +269,9 @@ signals:
     void baudEditVisibleChanged(bool visible);
     // Open or close has finished its own steps; fires before OnMBPortOpenedOrClosed.
     void portActionFinished(bool open);
+    // The device of the open port hung up (an adapter pulled, the far end
+    // closed); the port has been closed as Close closes it.
+    void portWentAway(const QString& port);
     // Closing starts: the port's controls may be used again.
     void closingBegan();
     // A port error: the Tx lamp goes back to normal at once.
@@ -331,7 +338,6 @@ private:
     bool m_portOpen = false;
     bool m_thereWasOpenEvent = false;
     bool m_running = false;
-    bool m_portFailed = false;
     bool m_closing = false;
     // A handler sent while the close ran: its end event follows the close.
     bool m_sentWhileClosing = false;
@@ -341,6 +347,7 @@ private:
     // is not fed into the new session.
     quint32 m_openGeneration = 0;
     std::unique_ptr<TCommThread> m_thread;
+    std::unique_ptr<PortReconnector> m_reconnector;
 
     // Query
     TMBMode m_mode = modeASCIIMaster;

@@ -1,10 +1,12 @@
 #include "link/tmb_panel.h"
 
+#include "link/port_reconnector.h"
 #include "link/tmb.h"
 #include "platform/number_format.h"
 #include "platform/serial_port_enumeration.h"
 #include "widgets/live_label.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
@@ -173,6 +175,15 @@ void TMBPanel::createControls()
     setTabOrder(m_portList, m_refreshButton);
     setTabOrder(m_refreshButton, m_openButton);
     setTabOrder(m_openButton, m_baudList);
+
+    // A context menu keeps the switch off the fixed layout.
+    m_reconnectAction = new QAction(QStringLiteral("Reconnect automatically"), this);
+    m_reconnectAction->setObjectName(QStringLiteral("ReconnectAction"));
+    m_reconnectAction->setCheckable(true);
+    m_reconnectAction->setChecked(m_engine && m_engine->reconnector().isEnabled());
+    m_reconnectAction->setEnabled(m_engine);
+    addAction(m_reconnectAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void TMBPanel::connectEngine()
@@ -201,6 +212,11 @@ void TMBPanel::connectEngine()
         m_txLampTimer.stop();
         setFill(m_txIndicator, normal());
     });
+    connect(mb, &TMB::portWentAway, this, &TMBPanel::onPortWentAway);
+    PortReconnector* reconnector = &mb->reconnector();
+    connect(reconnector, &PortReconnector::waitingChanged, this, &TMBPanel::onReconnectWaitingChanged);
+    connect(reconnector, &PortReconnector::enabledChanged, m_reconnectAction, &QAction::setChecked);
+    connect(m_reconnectAction, &QAction::toggled, reconnector, &PortReconnector::setEnabled);
 }
 
 // --- Texts -------------------------------------------------------------------
@@ -415,6 +431,24 @@ void TMBPanel::showPortProblem(const QString& statusLine, const QString& lampTip
     m_lastStatus->adjustSize();
 }
 
+void TMBPanel::onPortWentAway(const QString& port)
+{
+    m_wentAwayPort = port;
+    setFill(m_portIndicator, red());
+    onReconnectWaitingChanged(m_engine && m_engine->reconnector().isWaiting());
+}
+
+void TMBPanel::onReconnectWaitingChanged(bool waiting)
+{
+    if (m_wentAwayPort.isEmpty() || !m_engine || m_engine->MBPortOpen())
+        return;
+    QString tip = m_wentAwayPort + QStringLiteral(" went away.");
+    if (waiting)
+        tip += QStringLiteral(" It is opened again when it comes back before ") +
+               m_engine->reconnector().deadline().time().toString(QStringLiteral("HH:mm:ss")) + u'.';
+    showPortProblem(QStringLiteral("Device went away"), tip);
+}
+
 void TMBPanel::closePort()
 {
     if (m_engine)
@@ -425,8 +459,10 @@ void TMBPanel::closePort()
 
 void TMBPanel::onPortActionFinished(bool open)
 {
-    if (open)
+    if (open) {
+        m_wentAwayPort.clear();
         showPortProblem(QString(), QString());
+    }
     m_openButton->setChecked(open);
     m_openButton->setText(open ? QStringLiteral("Close") : QStringLiteral("Open"));
     m_refreshButton->setEnabled(!open);

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 
+class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -74,6 +75,9 @@ public:
     // The Refresh button's action.
     void refreshPortList();
 
+    // The context menu's switch for reopening a device that went away.
+    QAction* reconnectAction() const { return m_reconnectAction; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The caption sits on the frame line, clear of the controls at top 13.
@@ -106,6 +110,8 @@ private:
     // A reason in the last-status line (elided to the panel, whole in its
     // tool tip) and the port lamp's tool tip; empty texts clear both.
     void showPortProblem(const QString& statusLine, const QString& lampTip);
+    void onPortWentAway(const QString& port);
+    void onReconnectWaitingChanged(bool waiting);
 
     static void setFill(QWidget* widget, const QColor& colour);
 
@@ -113,6 +119,8 @@ private:
     QString m_unitWord = QStringLiteral("frames");
     bool m_deferredSetUpPending = true;
     bool m_refreshing = false;
+    // The port whose device went away, while it is not open again.
+    QString m_wentAwayPort;
     // Why the port is closed, while the last-status line shows it.
     QString m_portProblem;
 
@@ -130,6 +138,7 @@ private:
     QLabel* m_txCounter = nullptr;
     QLabel* m_rxCounter = nullptr;
     QLabel* m_lastStatus = nullptr;
+    QAction* m_reconnectAction = nullptr;
 
     // Children, so findChild sees them; members leave the child list first.
     QTimer m_txLampTimer{this};

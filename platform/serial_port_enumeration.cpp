@@ -69,6 +69,21 @@ QStringList serialPortCandidates()
     return candidates;
 }
 
+QStringList aliasesOf(const QString& path, const QString& folder)
+{
+    QStringList aliases;
+    const QString device = QFileInfo(path).canonicalFilePath();
+    if (device.isEmpty())
+        return aliases;
+    const QDir dir(folder);
+    for (const QFileInfo& entry :
+         dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (entry.isSymLink() && entry.canonicalFilePath() == device)
+            aliases.append(entry.filePath());
+    }
+    return aliases;
+}
+
 } // namespace serial
 
 void EnumerateSerialPorts(QStringList* list)

@@ -12,6 +12,14 @@ bool naturalLess(const QString& a, const QString& b);
 // in their given order. Nothing is opened.
 QStringList serialPortCandidates();
 
+// Where udev keeps a name per serial adapter that stays the same whichever
+// ttyUSB or ttyACM number the adapter gets.
+inline constexpr const char* ByIdFolder = "/dev/serial/by-id";
+
+// The links in `folder` that lead to the same device as `path` (which may be
+// a link itself), as paths in that folder. Empty when the device is gone.
+QStringList aliasesOf(const QString& path, const QString& folder = QString::fromLatin1(ByIdFolder));
+
 } // namespace serial
 
 // Appends every serial port that can be opened exclusively now. A port held

@@ -157,6 +157,20 @@ private slots:
                               "RadioGroup_KVValasztas=0", "[Language]", "RadioGroup_NyelvValasztas=0"}));
     }
 
+    // Written once switched off, in a section of its own after the others.
+    void reconnectSwitch()
+    {
+        AppConfig config(program());
+        config.load();
+        QVERIFY(config.autoReconnect());
+        config.setAutoReconnect(false);
+        QVERIFY(config.save());
+        QCOMPARE(fileLines(configPath()).mid(10), (QStringList{"[Link]", "MBAutoReconnect=0"}));
+        AppConfig back(program());
+        back.load();
+        QVERIFY(!back.autoReconnect());
+    }
+
     void existingFileUpdatedInPlace()
     {
         QVERIFY(writeAll(configPath(), "; kept\n[Language]\nRadioGroup_NyelvValasztas=0\nOther=x\n"

@@ -6,7 +6,10 @@
 
 #include "app/form_kv_tipus_valasztas.h"
 #include "device/communication_task.h"
+#include "link/port_reconnector.h"
+#include "link/tmb_panel.h"
 #include "platform/number_format.h"
+#include "platform/pseudo_terminal.h"
 #include "sim/slave_blocks.h"
 #include "tests/support/device_records.h"
 #include "tests/support/scripted_dialogs.h"
@@ -14,18 +17,23 @@
 #include "widgets/labeled_edit.h"
 #include "widgets/radio_group.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
 constexpr int WaitMs = 10000;
+constexpr int ReconnectPollMs = 20;
+constexpr int ShortReconnectWindowMs = 100;
 
 } // namespace
 
@@ -40,15 +48,17 @@ private slots:
     void writeCapturesAtClickAndReadsBack();
     void resetBeforeReadAndWithdrawal();
     void refusedRequestFlashesTheError();
+    void readAndWriteAfterRefusedReads();
     void incompatibleFirmwareEndsProgram_data();
     void incompatibleFirmwareEndsProgram();
     void liveValuesMove();
+    void deviceGoesAwayAndComesBack_data();
+    void deviceGoesAwayAndComesBack();
 };
 
 void tst_MainTask::initTestCase()
 {
     QApplication::setQuitOnLastWindowClosed(false);
-    void readAndWriteAfterRefusedReads();
     qRegisterMetaType<TMBStatus>();
     NumberFormat::setDecimalSeparator(u'.');
 }
@@ -223,16 +233,6 @@ void tst_MainTask::refusedRequestFlashesTheError()
     QVERIFY(form.Label_CommError->isHidden());
 }
 
-void tst_MainTask::incompatibleFirmwareEndsProgram_data()
-{
-    QTest::addColumn<int>("languageIndex");
-    QTest::addColumn<QString>("warning");
-    QTest::newRow("English") << 0
-                             << "This configurator software version is incompatible with this device! Please "
-                                "use the sufficient version.";
-    QTest::newRow("Magyar")
-        << 1
-        << "Ez a beállító program verzió nem kompatibilis az eszközzel! Kérjük, használja "
 // A transmitter that refuses the first settings reads and then answers: the
 // read stays pending until it is answered, and later clicks on Read and
 // Write each send their command.
@@ -274,6 +274,16 @@ void tst_MainTask::readAndWriteAfterRefusedReads()
     QVERIFY(!form.SpeedButton_BeallitasokAKVbe->Down() && !form.SpeedButton_KVKiolvasas->Down());
 }
 
+void tst_MainTask::incompatibleFirmwareEndsProgram_data()
+{
+    QTest::addColumn<int>("languageIndex");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("English") << 0
+                             << "This configurator software version is incompatible with this device! Please "
+                                "use the sufficient version.";
+    QTest::newRow("Magyar")
+        << 1
+        << "Ez a beállító program verzió nem kompatibilis az eszközzel! Kérjük, használja "
            "a megfelelő verziójú beállító programot.";
 }
 
@@ -337,6 +347,67 @@ void tst_MainTask::liveValuesMove()
     }
     QVERIFY2(shots.at(0) != shots.at(1), qPrintable(shots.join(u' ')));
     QCOMPARE(form.LabeledEdit_AramL->text(), QStringLiteral("-200.0"));
+}
+
+void tst_MainTask::deviceGoesAwayAndComesBack_data()
+{
+    QTest::addColumn<bool>("byId");
+    QTest::addColumn<bool>("switchedOff");
+    QTest::addColumn<int>("windowMs");
+    QTest::newRow("same path") << false << false << WaitMs;
+    QTest::newRow("by-id name, another number") << true << false << WaitMs;
+    QTest::newRow("switched off") << false << true << WaitMs;
+    QTest::newRow("back too late") << false << false << ShortReconnectWindowMs;
+}
+
+// The transmitter goes away: the port is closed as Close closes it and the
+// panel says why; back under the same path or its by-id name, the task takes
+// up its work again.
+void tst_MainTask::deviceGoesAwayAndComesBack()
+{
+    QFETCH(bool, byId);
+    QFETCH(bool, switchedOff);
+    QFETCH(int, windowMs);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("usb-KV_Adapter_0001-if00-port0"));
+    auto transmitter = std::make_unique<SimTransmitter>();
+    transmitter->sim.start();
+    QVERIFY(QFile::link(transmitter->sim.devicePath(), link));
+    TForm_Main form;
+    form.MB1->reconnector().setAliasFolder(dir.path());
+    form.MB1->reconnector().setTiming(ReconnectPollMs, windowMs);
+    if (switchedOff)
+        form.MB1Panel->reconnectAction()->trigger();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(openPort(form, byId ? transmitter->sim.devicePath() : link));
+    QTRY_VERIFY_WITH_TIMEOUT(form.GroupBox_KeszulekOlvasasIras->isVisible(), WaitMs);
+
+    QSignalSpy waiting(&form.MB1->reconnector(), &PortReconnector::waitingChanged);
+    transmitter.reset();
+    QVERIFY(QFile::remove(link));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.MB1->MBPortOpen(), WaitMs);
+    QVERIFY(!form.Timer_CommunicationTask->isActive());
+    QVERIFY(form.PageControl_Main->isHidden() && form.Label_CommError->isHidden());
+    QCOMPARE(form.MB1Panel->lastStatus()->text(), QStringLiteral("Device went away"));
+    if (!byId && !switchedOff && windowMs == WaitMs)
+        QVERIFY(form.MB1Panel->grab().save(outputDir() + QStringLiteral("/tmb_panel_device_went_away.png")));
+    QVERIFY(form.MB1Panel->portIndicator()->toolTip().contains(QStringLiteral(" went away.")));
+    QTRY_COMPARE_WITH_TIMEOUT(waiting.count(), switchedOff ? 0 : windowMs == WaitMs ? 1 : 2, WaitMs);
+
+    // Another device may take the freed number; the by-id name follows ours.
+    auto stranger = PseudoTerminal::open();
+    transmitter = std::make_unique<SimTransmitter>();
+    transmitter->sim.start();
+    QVERIFY(QFile::link(transmitter->sim.devicePath(), link));
+    if (switchedOff || windowMs != WaitMs) {
+        QVERIFY(!form.MB1->reconnector().isWaiting());
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(form.GroupBox_KeszulekOlvasasIras->isVisible(), WaitMs);
+    QCOMPARE(form.MB1->Port(), byId ? transmitter->sim.devicePath() : link);
+    QVERIFY(form.Timer_CommunicationTask->isActive() && form.MB1Panel->openButton()->isChecked());
 }
 
 QTEST_MAIN(tst_MainTask)
