@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <QStandardPaths>
 
+#include <array>
+
 namespace {
 
 const QString kDateSection = QStringLiteral("Date");
@@ -24,10 +26,39 @@ const QString kLanguageSection = QStringLiteral("Language");
 const QString kLanguageKey = QStringLiteral("RadioGroup_NyelvValasztas");
 const QString kLinkSection = QStringLiteral("Link");
 const QString kReconnectKey = QStringLiteral("MBAutoReconnect");
+const QString kToolWindowsSection = QStringLiteral("ToolWindows");
+const QString kOpenSuffix = QStringLiteral("Open");
+const QString kGeometrySuffix = QStringLiteral("Geometry");
+constexpr int kGeometryParts = 4;
 
 int indexOrDefault(int index, int defaultIndex)
 {
     return index < 0 ? defaultIndex : index;
+}
+
+QRect geometryFromText(const QString& text)
+{
+    const QStringList parts = text.split(u',');
+    if (parts.size() != kGeometryParts)
+        return {};
+    std::array<int, kGeometryParts> numbers{};
+    for (int i = 0; i < kGeometryParts; ++i) {
+        bool ok = false;
+        numbers[size_t(i)] = parts[i].trimmed().toInt(&ok);
+        if (!ok)
+            return {};
+    }
+    const QRect geometry(numbers[0], numbers[1], numbers[2], numbers[3]);
+    return geometry.width() > 0 && geometry.height() > 0 ? geometry : QRect();
+}
+
+QString geometryText(const QRect& geometry)
+{
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(geometry.x())
+        .arg(geometry.y())
+        .arg(geometry.width())
+        .arg(geometry.height());
 }
 
 } // namespace
@@ -86,6 +117,29 @@ void AppConfig::load()
     m_languageIndex = indexOrDefault(ini.readInteger(kLanguageSection, kLanguageKey, DefaultLanguageIndex),
                                      DefaultLanguageIndex);
     m_autoReconnect = ini.readBool(kLinkSection, kReconnectKey, true);
+    m_toolWindows.clear();
+    for (const QString& key : ini.keys(kToolWindowsSection)) {
+        if (!key.endsWith(kOpenSuffix, Qt::CaseInsensitive) || key.size() == kOpenSuffix.size())
+            continue;
+        const QString name = key.chopped(kOpenSuffix.size());
+        ToolWindowState state;
+        state.open = ini.readBool(kToolWindowsSection, key, false);
+        state.geometry = geometryFromText(ini.readString(kToolWindowsSection, name + kGeometrySuffix));
+        m_toolWindows.insert(name, state);
+    }
+}
+
+std::optional<AppConfig::ToolWindowState> AppConfig::toolWindowState(const QString& name) const
+{
+    const auto found = m_toolWindows.constFind(name);
+    if (found == m_toolWindows.cend())
+        return std::nullopt;
+    return *found;
+}
+
+void AppConfig::setToolWindowState(const QString& name, const ToolWindowState& state)
+{
+    m_toolWindows.insert(name, state);
 }
 
 bool AppConfig::save(QString* error) const
@@ -110,6 +164,12 @@ bool AppConfig::save(QString* error) const
     // Files of users who never switched it stay as they were.
     if (!m_autoReconnect || ini.hasKey(kLinkSection, kReconnectKey))
         ini.writeBool(kLinkSection, kReconnectKey, m_autoReconnect);
+    for (auto it = m_toolWindows.cbegin(); it != m_toolWindows.cend(); ++it) {
+        ini.writeBool(kToolWindowsSection, it.key() + kOpenSuffix, it->open);
+        // A window never placed keeps no geometry rather than a made-up one.
+        if (it->geometry.isValid())
+            ini.writeString(kToolWindowsSection, it.key() + kGeometrySuffix, geometryText(it->geometry));
+    }
     return ini.save(error);
 }
 

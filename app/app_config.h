@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QMap>
+#include <QRect>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // The application configuration file: the serial port last used, the folder
 // the settings-file dialogs start in, and the item indexes of the start
@@ -10,9 +14,22 @@
 // writable (an installed program) it is written to the user's configuration
 // folder, and read from there, or from beside the program until the user's
 // folder holds one: a configuration installed with the program is its start.
+//
+// The tool windows beside the main window are remembered in a section of
+// their own, ToolWindows, after the five sections above: "<name>Open" (1 or
+// 0) and "<name>Geometry" ("x,y,width,height" of the window without its
+// frame, in screen coordinates).
 class AppConfig
 {
 public:
+    struct ToolWindowState
+    {
+        bool open = false;
+        // Invalid when none was remembered.
+        QRect geometry;
+        bool operator==(const ToolWindowState&) const = default;
+    };
+
     static constexpr int DefaultModelIndex = 1;    // KV4820
     static constexpr int DefaultLanguageIndex = 1; // Magyar
 
@@ -36,9 +53,9 @@ public:
     // that are not numbers give the defaults. A negative index gives the
     // default too, since both groups need a selected item.
     void load();
-    // Writes Date, Com, Path, KV, Language (and Link) in this order, updating an
-    // existing file in place. False, with the system's reason text, on
-    // failure; the file is then as it was.
+    // Writes Date, Com, Path, KV, Language (and Link) in this order, then the
+    // tool windows, updating an existing file in place. False, with the
+    // system's reason text, on failure; the file is then as it was.
     bool save(QString* error = nullptr) const;
 
     QString lastUsedPort() const { return m_lastUsedPort; }
@@ -55,6 +72,12 @@ public:
     bool autoReconnect() const { return m_autoReconnect; }
     void setAutoReconnect(bool on) { m_autoReconnect = on; }
 
+    // None for a window the file does not name. A geometry that is not four
+    // numbers with a positive size reads as none.
+    std::optional<ToolWindowState> toolWindowState(const QString& name) const;
+    void setToolWindowState(const QString& name, const ToolWindowState& state);
+    const QMap<QString, ToolWindowState>& toolWindowStates() const { return m_toolWindows; }
+
     // The service access switch among the command-line arguments (without
     // the program's name): "/QELMIR" in any letter case, at any position.
     static bool serviceAccessRequested(const QStringList& arguments);
@@ -68,4 +91,5 @@ private:
     int m_modelIndex = DefaultModelIndex;
     int m_languageIndex = DefaultLanguageIndex;
     bool m_autoReconnect = true;
+    QMap<QString, ToolWindowState> m_toolWindows;
 };

@@ -5,6 +5,7 @@
 #include "app/form_main_controls.h"
 #include "app/live_view_writer.h"
 #include "app/main_window_task_host.h"
+#include "app/tool_window_memory.h"
 #include "device/calibration_journal.h"
 #include "device/communication_task.h"
 #include "device/firmware_version.h"
@@ -33,8 +34,10 @@ TForm_Main::TForm_Main(TForm_KVTipusValasztas* startForm, AppContext context, QW
     QFont windowFont(QStringLiteral("Arial"));
     windowFont.setPointSize(FontPointSize);
     setFont(windowFont);
-    resize(FormWidth, FormHeight);
-    setMinimumSize(FormMinimumSize, FormMinimumSize);
+    // The window's client area below the menu bar. Unnamed: by name, its
+    // controls are the window's own.
+    m_clientArea = new QWidget(this);
+    m_clientArea->resize(FormWidth, FormHeight);
 
     createHeader();
     createSettingsPage();
@@ -46,6 +49,8 @@ TForm_Main::TForm_Main(TForm_KVTipusValasztas* startForm, AppContext context, QW
 
     // Above the page control, so it stays reachable while the pages are hidden.
     Button_Nyelv->raise();
+    // Sizes the window: the client area plus the menu bar above it.
+    createMenuBar();
 
     Timer_CommunicationTask = new QTimer(this);
     Timer_CommunicationTask->setObjectName(QStringLiteral("Timer_CommunicationTask"));
@@ -103,6 +108,7 @@ void TForm_Main::FormCreate()
 {
     if (m_config) {
         m_config->load();
+        m_toolWindows->restoreFrom(*m_config);
         MB1->setMBLastUsedPort(m_config->lastUsedPort());
         MB1->reconnector().setEnabled(m_config->autoReconnect());
         sUtolsoFileUtvonal = m_config->settingsFolder();
@@ -158,6 +164,7 @@ void TForm_Main::FormClose()
 {
     MB1->MBClosePort();
     if (m_config) {
+        m_toolWindows->storeTo(*m_config);
         m_config->setLastUsedPort(MB1->MBLastUsedPort());
         m_config->setAutoReconnect(MB1->reconnector().isEnabled());
         m_config->setSettingsFolder(sUtolsoFileUtvonal);
@@ -195,6 +202,8 @@ void TForm_Main::ApplyLanguage(const QString& language)
     applyItems(LanguageTable::ItemList::InputMode);
     applyCaptions(32, LanguageTable::CaptionRowCount);
     Button_Nyelv->setText(LanguageTable::languageButtonCaption(CurrentLanguage));
+    if (const std::optional<Language> known = LanguageTable::languageOf(language))
+        applyToolTexts(*known);
 
     // The live display puts these on from the next live block on.
     m_liveDisplay.setTexts(m_languageTable.liveDisplayTexts());

@@ -20,6 +20,11 @@
 
 class CalibrationJournal;
 class CommunicationTask;
+class QAction;
+class QMenu;
+class QMenuBar;
+class QMessageBox;
+class ToolWindowMemory;
 class LiveViewWriter;
 class MainWindowTaskHost;
 class QCheckBox;
@@ -110,6 +115,22 @@ public:
     void commandAcknowledged(RequestButton request, const CommunicationTaskHost::SentParameter& sent);
 
     CommunicationTask& communicationTask() { return *m_task; }
+
+    // --- Menu bar and tool windows -----------------------------------------
+    // The menu bar lies above the client area, which holds every control of
+    // the window's own layout at the place that layout gives it; the window
+    // is taller by the menu bar's height.
+    QWidget* clientArea() const { return m_clientArea; }
+    // Remembers `window`, a tool window beside this one, in the
+    // configuration file under `name` (letters only), and lets `viewEntry`
+    // (one of the View menu's entries) open and close it. See
+    // ToolWindowMemory; the window should be a child of this one.
+    void attachToolWindow(QAction* viewEntry, QWidget* window, const QString& name,
+                          bool openByDefault = false);
+    // The language the window's texts are in now, for the tool windows.
+    Language toolLanguage() const { return m_toolLanguage; }
+    void showKeyboardShortcuts();
+    void showAbout();
     const CommunicationTask& communicationTask() const { return *m_task; }
 
     // --- Live display --------------------------------------------------------
@@ -404,9 +425,22 @@ public:
     Dialogs::FileRequest OpenDialog1;
     QTimer* Timer_CommunicationTask = nullptr;
 
+    QMenuBar* menuBar = nullptr;
+    QMenu* viewMenu = nullptr;
+    QAction* viewTrend = nullptr;
+    QAction* viewTrafficLog = nullptr;
+    QAction* viewLinkStatistics = nullptr;
+    // Hidden until the virtual bench is attached (--simulate).
+    QAction* viewVirtualBench = nullptr;
+    QMenu* helpMenu = nullptr;
+    QAction* helpShortcuts = nullptr;
+    QAction* helpAbout = nullptr;
+
 signals:
     // The program is to end now, without the shutdown steps of a close.
     void applicationTerminationRequested();
+    // The window's texts changed language; the tool windows follow.
+    void toolLanguageChanged(Language language);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -457,7 +491,14 @@ private:
     void createLink();
     void createSystemGroup();
     void createFileAndDeviceGroups();
+    void createMenuBar();
+    void applyToolTexts(Language language);
+    void showHelp(const QString& title, const QString& text);
 
+    QWidget* m_clientArea = nullptr;
+    ToolWindowMemory* m_toolWindows = nullptr;
+    Language m_toolLanguage = Language::Hungarian;
+    QPointer<QMessageBox> m_helpBox;
     QPointer<TForm_KVTipusValasztas> m_startForm;
     AppContext m_context;
     std::optional<AppConfig> m_config;

@@ -24,7 +24,7 @@ using namespace formcontrols;
 
 void TForm_Main::createHeader()
 {
-    Panel_KeszulekMegnevezes = makeLabel(this, "Panel_KeszulekMegnevezes", QStringLiteral("KVxxxx"),
+    Panel_KeszulekMegnevezes = makeLabel(m_clientArea, "Panel_KeszulekMegnevezes", QStringLiteral("KVxxxx"),
                                          QRect(Margin, Margin, LeftColumnWidth - Margin, HeaderHeight));
     Panel_KeszulekMegnevezes->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel_KeszulekMegnevezes->setIndent(8);
@@ -36,7 +36,7 @@ void TForm_Main::createHeader()
         Qt::AlignRight | Qt::AlignVCenter);
 
     const int pagesTop = Margin + HeaderHeight + Margin;
-    PageControl_Main = new QTabWidget(this);
+    PageControl_Main = new QTabWidget(m_clientArea);
     PageControl_Main->setObjectName(QStringLiteral("PageControl_Main"));
     PageControl_Main->setGeometry(Margin, pagesTop, LeftColumnWidth - Margin, FormHeight - pagesTop - Margin);
     // Keeps the tabs clear of the language button that lies over this corner.
@@ -52,7 +52,7 @@ void TForm_Main::createHeader()
     PageControl_Main->setTabVisible(PageControl_Main->indexOf(TabSheet_Kalibralas), false);
     PageControl_Main->setCurrentIndex(0);
 
-    Button_Nyelv = makePushButton(this, "Button_Nyelv", QStringLiteral("NYELV VÁLTÁS"),
+    Button_Nyelv = makePushButton(m_clientArea, "Button_Nyelv", QStringLiteral("NYELV VÁLTÁS"),
                                   QRect(LeftColumnWidth - LanguageButtonWidth - 1, pagesTop,
                                         LanguageButtonWidth, LanguageButtonHeight));
 }
@@ -72,19 +72,19 @@ void TForm_Main::createLink()
     // The configuration file may switch it off again.
     MB1->reconnector().setEnabled(true);
 
-    MB1Panel = new TMBPanel(MB1, this);
+    MB1Panel = new TMBPanel(MB1, m_clientArea);
     MB1Panel->setObjectName(QStringLiteral("MB1Panel"));
     MB1Panel->move(LinkPanelLeft, LinkPanelTop);
 
     const int errorTop = LinkPanelTop + TMBPanel::PanelHeight + 5;
-    Label_CommError =
-        makeAlarmLabel(this, "Label_CommError", QRect(RightColumnLeft, errorTop, RightColumnWidth, 20));
+    Label_CommError = makeAlarmLabel(m_clientArea, "Label_CommError",
+                                     QRect(RightColumnLeft, errorTop, RightColumnWidth, 20));
     Label_CommError->setVisible(false);
 }
 
 void TForm_Main::createSystemGroup()
 {
-    GroupBox_System = makeGroup(this, "GroupBox_System", QStringLiteral("System info"),
+    GroupBox_System = makeGroup(m_clientArea, "GroupBox_System", QStringLiteral("System info"),
                                 QRect(RightColumnLeft, 182, RightColumnWidth, 256));
     GroupBox_System->setVisible(false);
 
@@ -221,8 +221,9 @@ void TForm_Main::createFileAndDeviceGroups()
     const int deviceTop = FormHeight - Margin - 106;
     const int fileTop = deviceTop - 4 - 78;
 
-    GroupBox_FajlMuveletek = makeGroup(this, "GroupBox_FajlMuveletek", QStringLiteral("File operations"),
-                                       QRect(RightColumnLeft, fileTop, RightColumnWidth, 78));
+    GroupBox_FajlMuveletek =
+        makeGroup(m_clientArea, "GroupBox_FajlMuveletek", QStringLiteral("File operations"),
+                  QRect(RightColumnLeft, fileTop, RightColumnWidth, 78));
     Button_FileMegnyitas =
         makePushButton(GroupBox_FajlMuveletek, "Button_FileMegnyitas", QStringLiteral("Open settings file"),
                        QRect(8, 20, ButtonWidth, ButtonHeight));
@@ -231,7 +232,7 @@ void TForm_Main::createFileAndDeviceGroups()
                        QRect(8, 48, ButtonWidth, ButtonHeight));
 
     GroupBox_KeszulekOlvasasIras =
-        makeGroup(this, "GroupBox_KeszulekOlvasasIras", QStringLiteral("Read, write device settings"),
+        makeGroup(m_clientArea, "GroupBox_KeszulekOlvasasIras", QStringLiteral("Read, write device settings"),
                   QRect(RightColumnLeft, deviceTop, RightColumnWidth, 106));
     GroupBox_KeszulekOlvasasIras->setVisible(false);
     Button_GyariAlapertekek =

@@ -69,8 +69,11 @@ int main(int argc, char* argv[])
     // before the main window, which it watches.
     std::unique_ptr<BenchWindow> bench;
     QObject::connect(&sequence, &StartSequence::mainFormBuilt, &app, [&](TForm_Main* mainForm) {
-        if (simulated.isRunning())
+        if (simulated.isRunning()) {
             bench = std::make_unique<BenchWindow>(simulated, mainForm);
+            mainForm->attachToolWindow(mainForm->viewVirtualBench, bench.get(),
+                                       QStringLiteral("VirtualBench"), true);
+        }
         // A transmitter this program does not support: end at once. exit(),
         // not quit(), which would close the windows and so run the shutdown
         // steps.

@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -497,8 +498,11 @@ void tst_FormMain::analogTestSetKeepsExactlyOneDown()
 void tst_FormMain::windowGeometry()
 {
     TForm_Main form;
-    QCOMPARE(form.size(), QSize(805, 631));
-    QCOMPARE(form.minimumSize(), QSize(300, 300));
+    // The layout's size is the client area's; the menu bar lies above it.
+    const int menuHeight = form.menuBar->sizeHint().height();
+    QCOMPARE(form.clientArea()->geometry(), QRect(0, menuHeight, 805, 631));
+    QCOMPARE(form.size(), QSize(805, 631 + menuHeight));
+    QCOMPARE(form.minimumSize(), QSize(300, 300 + menuHeight));
     QCOMPARE(form.windowTitle(), QStringLiteral("Form_Main"));
     QCOMPARE(form.font().family(), QStringLiteral("Arial"));
     QCOMPARE(form.font().pointSize(), 8);
@@ -511,7 +515,7 @@ void tst_FormMain::windowGeometry()
     QCOMPARE(form.Panel_KeszulekMegnevezes->height(), 35);
     QVERIFY(form.PageControl_Main->geometry().right() < left);
     QVERIFY(form.PageControl_Main->y() >= form.Panel_KeszulekMegnevezes->geometry().bottom());
-    QVERIFY(form.PageControl_Main->geometry().bottom() < form.height());
+    QVERIFY(form.PageControl_Main->geometry().bottom() < form.clientArea()->height());
     QVERIFY(form.Button_Nyelv->geometry().right() < left);
 
     // Right column, top to bottom, without overlaps.
@@ -520,12 +524,13 @@ void tst_FormMain::windowGeometry()
                                     form.GroupBox_FajlMuveletek, form.GroupBox_KeszulekOlvasasIras};
     for (int i = 0; i < column.size(); ++i) {
         QVERIFY2(column[i]->x() >= left, qPrintable(column[i]->objectName()));
-        QVERIFY2(column[i]->geometry().right() < form.width(), qPrintable(column[i]->objectName()));
+        QVERIFY2(column[i]->geometry().right() < form.clientArea()->width(),
+                 qPrintable(column[i]->objectName()));
         if (i > 0)
             QVERIFY2(column[i]->y() > column[i - 1]->geometry().bottom(),
                      qPrintable(column[i]->objectName()));
     }
-    QVERIFY(form.GroupBox_KeszulekOlvasasIras->geometry().bottom() < form.height());
+    QVERIFY(form.GroupBox_KeszulekOlvasasIras->geometry().bottom() < form.clientArea()->height());
 }
 
 void tst_FormMain::startVisibility()
@@ -540,7 +545,7 @@ void tst_FormMain::startVisibility()
     // Pages shown: the language button stays on top of them.
     form.PageControl_Main->show();
     const QPoint centre = form.Button_Nyelv->geometry().center();
-    QCOMPARE(form.childAt(centre), form.Button_Nyelv);
+    QCOMPARE(form.clientArea()->childAt(centre), form.Button_Nyelv);
 }
 
 void tst_FormMain::languageButtonClearOfTabs()
@@ -557,13 +562,13 @@ void tst_FormMain::languageButtonClearOfTabs()
     QTabBar* bar = pages->tabBar();
     const QRect button = form.Button_Nyelv->geometry();
     for (int i = 0; i < pages->count(); ++i) {
-        const QRect tab(bar->mapTo(&form, bar->tabRect(i).topLeft()), bar->tabRect(i).size());
+        const QRect tab(bar->mapTo(form.clientArea(), bar->tabRect(i).topLeft()), bar->tabRect(i).size());
         QVERIFY2(!tab.intersects(button), qPrintable(pages->tabText(i)));
-        QVERIFY2(bar->mapTo(&form, bar->tabRect(i).topRight()).x() < button.x(),
+        QVERIFY2(bar->mapTo(form.clientArea(), bar->tabRect(i).topRight()).x() < button.x(),
                  "tab hidden under the button");
     }
     QVERIFY(button.top() >= pages->y());
-    QVERIFY(button.bottom() <= bar->mapTo(&form, QPoint(0, bar->height())).y() + 1);
+    QVERIFY(button.bottom() <= bar->mapTo(form.clientArea(), QPoint(0, bar->height())).y() + 1);
 }
 
 void tst_FormMain::linkComponent()
@@ -663,7 +668,7 @@ void tst_FormMain::renderPictures()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const QImage start = form.grab().toImage();
-    QCOMPARE(start.size(), QSize(805, 631));
+    QCOMPARE(start.size(), QSize(805, 631 + form.menuBar->height()));
     QVERIFY(start.save(dir + QStringLiteral("/form_main_start.png")));
 
     // Everything that can be hidden, shown, for a look at the whole layout.

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/app_config.h"
+
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QAction;
+class QWidget;
+
+// The tool windows beside the main window (the anchor): whether each was
+// open when the program last ended and where it stood, kept in the
+// configuration file, and the View menu entry that opens and closes it.
+//
+// A remembered window that was open is shown again when the anchor is first
+// shown, after everything the anchor's own show does. A window is put at its
+// remembered geometry unless that lies on no screen or would cover the
+// anchor; it then keeps its remembered size and goes beside the anchor, as
+// a window without a remembered geometry does. The program never puts a
+// tool window over the main window's controls; the user may.
+//
+// Focus moving to a remembered window counts as leaving the program for the
+// anchor's activation steps (ActivationTracker::treatAsForeign).
+//
+// The windows must outlive neither the anchor nor this object: they are
+// held by QPointer, so a window deleted earlier is simply forgotten.
+class ToolWindowMemory : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ToolWindowMemory(QWidget* anchor);
+
+    // Remembers `window` under `name` (a configuration key prefix: letters
+    // only). A `viewEntry`, when given, becomes a checkable, enabled and
+    // visible entry that shows and hides the window and follows whether it
+    // is shown. `openByDefault` opens a window the file does not name yet.
+    void remember(QWidget* window, const QString& name, QAction* viewEntry = nullptr,
+                  bool openByDefault = false);
+
+    // Takes the states the configuration file held; run before the anchor
+    // is first shown.
+    void restoreFrom(const AppConfig& config);
+    // Puts every remembered window's state into the configuration; run
+    // while the windows are still as the user left them.
+    void storeTo(AppConfig& config) const;
+
+    // Shows `window` where it belongs (see above).
+    void showWindow(QWidget* window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Entry
+    {
+        QPointer<QWidget> window;
+        QString name;
+        QPointer<QAction> viewEntry;
+        bool openByDefault = false;
+        // The window got its place this run: its own geometry is what counts.
+        bool placed = false;
+    };
+
+    Entry* find(const QObject* window);
+    void reopenRemembered();
+    void place(Entry& entry);
+
+    QPointer<QWidget> m_anchor;
+    QList<Entry> m_entries;
+    QMap<QString, AppConfig::ToolWindowState> m_states;
+    bool m_anchorShownBefore = false;
+};
