@@ -51,6 +51,7 @@ TForm_Main::TForm_Main(TForm_KVTipusValasztas* startForm, AppContext context, QW
     Button_Nyelv->raise();
     // Sizes the window: the client area plus the menu bar above it.
     createMenuBar();
+    createToolWindows();
 
     Timer_CommunicationTask = new QTimer(this);
     Timer_CommunicationTask->setObjectName(QStringLiteral("Timer_CommunicationTask"));
@@ -291,6 +292,7 @@ void TForm_Main::endForIncompatibleFirmware()
 void TForm_Main::UpdateLiveDisplay()
 {
     m_liveViewWriter->write(m_liveDisplay.update(m_task->liveValues()));
+    emit liveValuesShown(m_task->liveValues());
 }
 
 void TForm_Main::RelabelOutputRanges()

@@ -25,6 +25,7 @@ class QMenu;
 class QMenuBar;
 class QMessageBox;
 class ToolWindowMemory;
+class TrendWindow;
 class LiveViewWriter;
 class MainWindowTaskHost;
 class QCheckBox;
@@ -129,6 +130,7 @@ public:
                           bool openByDefault = false);
     // The language the window's texts are in now, for the tool windows.
     Language toolLanguage() const { return m_toolLanguage; }
+    TrendWindow* trendWindow() const { return m_trendWindow; }
     void showKeyboardShortcuts();
     void showAbout();
     const CommunicationTask& communicationTask() const { return *m_task; }
@@ -441,6 +443,8 @@ signals:
     void applicationTerminationRequested();
     // The window's texts changed language; the tool windows follow.
     void toolLanguageChanged(Language language);
+    // UpdateLiveDisplay showed a live block.
+    void liveValuesShown(const LiveValues& values);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -492,11 +496,13 @@ private:
     void createSystemGroup();
     void createFileAndDeviceGroups();
     void createMenuBar();
+    void createToolWindows();
     void applyToolTexts(Language language);
     void showHelp(const QString& title, const QString& text);
 
     QWidget* m_clientArea = nullptr;
     ToolWindowMemory* m_toolWindows = nullptr;
+    TrendWindow* m_trendWindow = nullptr;
     Language m_toolLanguage = Language::Hungarian;
     QPointer<QMessageBox> m_helpBox;
     QPointer<TForm_KVTipusValasztas> m_startForm;

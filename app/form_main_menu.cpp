@@ -3,6 +3,7 @@
 #include "app/activation_tracker.h"
 #include "app/tool_texts.h"
 #include "app/tool_window_memory.h"
+#include "app/trend_window.h"
 
 #include <QAction>
 #include <QMenu>
@@ -58,6 +59,15 @@ void TForm_Main::createMenuBar()
     setMinimumSize(FormMinimumSize, FormMinimumSize + menuHeight);
     resize(FormWidth, FormHeight + menuHeight);
     layout->activate();
+}
+
+void TForm_Main::createToolWindows()
+{
+    m_trendWindow = new TrendWindow(this);
+    m_trendWindow->applyLanguage(m_toolLanguage);
+    connect(this, &TForm_Main::toolLanguageChanged, m_trendWindow, &TrendWindow::applyLanguage);
+    connect(this, &TForm_Main::liveValuesShown, m_trendWindow, &TrendWindow::addLiveBlock);
+    attachToolWindow(viewTrend, m_trendWindow, QStringLiteral("Trend"));
 }
 
 void TForm_Main::attachToolWindow(QAction* viewEntry, QWidget* window, const QString& name,

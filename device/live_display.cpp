@@ -80,26 +80,23 @@ const LiveDisplay::View& LiveDisplay::update(const LiveValues& v)
     switch (v.uMode) {
     case imTemperature:
         out.uMode = QStringLiteral("Temp");
-        m_valueUnit = QStringLiteral("°C");
         break;
     case imPotentiometer:
         out.uMode = QStringLiteral("Pot %");
-        m_valueUnit = QStringLiteral("%");
         break;
     case imResistance:
         out.uMode = QStringLiteral("Res");
-        m_valueUnit = QStringLiteral("ohm");
         break;
     default:
         out.uMode = QStringLiteral("???");
-        m_valueUnit = QStringLiteral("???");
         break;
     }
+    m_valueUnit = valueUnitFor(v.uMode);
     m_valueFormat = valueFormatFor(v.uMode, v.bPt1000);
 
     const OutputKind kind = v.bVoltageOutput ? okVoltage : okCurrent;
     out.bVoltageOutput = v.bVoltageOutput ? QStringLiteral("V") : QStringLiteral("C");
-    m_outputUnit = v.bVoltageOutput ? QStringLiteral("V") : QStringLiteral("mA");
+    m_outputUnit = outputUnitFor(v.bVoltageOutput);
     out.relabelOutputRanges = m_outputKindShown != kind;
     if (out.relabelOutputRanges) {
         m_outputKindShown = kind;
@@ -154,4 +151,23 @@ const LiveDisplay::View& LiveDisplay::update(const LiveValues& v)
     out.uPWMITPerSec = decimal(v.uPWMITPerSec);
     out.uCounterSecAfterReset = decimal(v.uCounterSecAfterReset);
     return out;
+}
+
+QString LiveDisplay::valueUnitFor(quint8 mode)
+{
+    switch (mode) {
+    case imTemperature:
+        return QStringLiteral("°C");
+    case imPotentiometer:
+        return QStringLiteral("%");
+    case imResistance:
+        return QStringLiteral("ohm");
+    default:
+        return QStringLiteral("???");
+    }
+}
+
+QString LiveDisplay::outputUnitFor(bool voltageOutput)
+{
+    return voltageOutput ? QStringLiteral("V") : QStringLiteral("mA");
 }

@@ -106,6 +106,10 @@ public:
 
     // The measured-value pattern for an input mode and sensor range.
     static QString valueFormatFor(quint8 mode, bool pt1000);
+    // ValueUnit for an input mode: "°C", "%", "ohm", or "???" for another mode.
+    static QString valueUnitFor(quint8 mode);
+    // OutputUnit: "V" or "mA".
+    static QString outputUnitFor(bool voltageOutput);
     static OutputRangeItems outputRangeItemsFor(OutputKind kind);
     // Label_Error's text for a transmitter error number: empty for 0, 3 and
     // anything above 5.

@@ -6,7 +6,7 @@ KV_BUILD_DIR="$KV_ROOT/build"
 # Debian packages the build, the tests and the benchmarks need.
 KV_PACKAGES=(
   g++ cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev
   libbenchmark-dev valgrind
   clang libclang-rt-dev
   fonts-liberation fonts-dejavu-core
