@@ -64,6 +64,7 @@ constexpr std::array<Entry, ToolTexts::TextCount> kEntries{{
     {"Not recording", "Nincs rögzítés"},
     {"Recording to %1: %2 rows", "Rögzítés ide: %1: %2 sor"},
     {"Recording to %1 stopped: %2", "A rögzítés (%1) leállt: %2"},
+    {"Recorded to %1: %2 rows", "Rögzítve ide: %1: %2 sor"},
     {"Record live values", "Élő értékek rögzítése"},
     {"CSV file (*.csv)|*.csv", "CSV fájl (*.csv)|*.csv"},
     {"Point at a curve to read a value", "Mutasson egy görbére az érték leolvasásához"},

@@ -37,6 +37,7 @@ public:
         TrendNotRecording,
         TrendRecordingStatus, // %1 file, %2 rows
         TrendRecordingFailed, // %1 file, %2 reason
+        TrendRecordingDone,   // %1 file, %2 rows
         TrendRecordDialogTitle,
         TrendRecordFilter,
         TrendHoverHint,

@@ -30,6 +30,8 @@ constexpr int kDefaultHeight = 420;
 constexpr int kMsPerSecond = 1000;
 constexpr int kSecondsPerMinute = 60;
 constexpr int kReadoutDecimals = 3;
+constexpr double kMeasuredPenWidth = 3.0;
+constexpr double kOutputPenWidth = 1.5;
 const QColor kMeasuredColour{0, 90, 200};
 const QColor kOutputColour{200, 60, 0};
 const QColor kFailureColour{200, 0, 0};
@@ -56,9 +58,12 @@ TrendWindow::TrendWindow(QWidget* parent, qint64 historyMs, Clock clock)
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(2, 2, 2, 2));
     measuredSeries = new QLineSeries(chart);
-    measuredSeries->setPen(QPen(kMeasuredColour, 1.5));
+    // The output follows the measured value: on autoscaled axes the curves
+    // lie on each other, so the output's is thin and dashed over the
+    // other's.
+    measuredSeries->setPen(QPen(kMeasuredColour, kMeasuredPenWidth));
     outputSeries = new QLineSeries(chart);
-    outputSeries->setPen(QPen(kOutputColour, 1.5));
+    outputSeries->setPen(QPen(kOutputColour, kOutputPenWidth, Qt::DashLine));
     chart->addSeries(measuredSeries);
     chart->addSeries(outputSeries);
 
@@ -244,6 +249,9 @@ void TrendWindow::showRecordingStatus()
     else if (isRecording())
         recordingStatus->setText(
             ToolTexts::text(Text::TrendRecordingStatus, m_language).arg(file).arg(m_recorder.rows()));
+    else if (!m_recorder.path().isEmpty())
+        recordingStatus->setText(
+            ToolTexts::text(Text::TrendRecordingDone, m_language).arg(file).arg(m_recorder.rows()));
     else
         recordingStatus->setText(ToolTexts::text(Text::TrendNotRecording, m_language));
 }
@@ -268,6 +276,11 @@ void TrendWindow::scheduleRefresh()
 {
     if (isVisible() && !m_paused && !m_refreshTimer->isActive())
         m_refreshTimer->start();
+}
+
+bool TrendWindow::refreshPending() const
+{
+    return m_refreshTimer->isActive();
 }
 
 void TrendWindow::showEvent(QShowEvent* event)

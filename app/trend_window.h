@@ -77,6 +77,8 @@ public:
     int spanIndex() const { return m_spanIndex; }
 
     const TrendHistory& history() const { return m_history; }
+    // A redraw of the plot is due within RefreshIntervalMs.
+    bool refreshPending() const;
     // The plot as drawn last: at most two points per pixel column.
     QList<QPointF> measuredPoints() const;
     QList<QPointF> outputPoints() const;
