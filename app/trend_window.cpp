@@ -112,13 +112,13 @@ TrendWindow::TrendWindow(QWidget* parent, qint64 historyMs, Clock clock)
     controls->addWidget(spanLabel);
     controls->addWidget(spanChoice);
     controls->addStretch();
-    controls->addWidget(readout);
     auto* recording = new QHBoxLayout;
     recording->addWidget(recordButton);
     recording->addWidget(recordingStatus, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
     layout->addWidget(chartView, 1);
+    layout->addWidget(readout);
     layout->addLayout(recording);
 
     m_refreshTimer = new QTimer(this);

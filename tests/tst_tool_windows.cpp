@@ -134,6 +134,10 @@ void tst_ToolWindows::menuBarLeavesTheLayoutInPlace()
     // A look at it, with the View menu's texts in English.
     form.ApplyLanguage(QStringLiteral("English"));
     QVERIFY(form.grab().save(outputDir() + QStringLiteral("/menu_bar.png")));
+    for (QMenu* menu : {form.viewMenu, form.helpMenu}) {
+        menu->adjustSize();
+        QVERIFY(menu->grab().save(outputDir() + QStringLiteral("/%1.png").arg(menu->objectName())));
+    }
 }
 
 void tst_ToolWindows::menuTextsFollowTheLanguage_data()

@@ -308,6 +308,10 @@ void tst_TrendWindow::pictures()
     bench.t.sim.benchCommand(QStringLiteral("temperature 30"));
     QTRY_VERIFY_WITH_TIMEOUT(bench.shown.size() >= first + 40, WaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(trend->measuredPoints().size() >= 40, WaitMs);
+    // The read-out as the mouse over the newest point gives it.
+    emit trend->measuredSeries->hovered(trend->measuredPoints().constLast(), true);
+    QVERIFY(trend->readout->text().endsWith(u" °C"));
+    QCoreApplication::sendPostedEvents(); // the layout follows the read-out's text
     const QString name = language == u"English" ? QStringLiteral("en") : QStringLiteral("hu");
     QVERIFY(trend->grab().save(outputDir() + QStringLiteral("/trend_%1.png").arg(name)));
     bench.form.MB1->closeAction();
