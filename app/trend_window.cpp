@@ -123,7 +123,6 @@ TrendWindow::TrendWindow(QWidget* parent, qint64 historyMs, Clock clock)
 
     m_refreshTimer = new QTimer(this);
     m_refreshTimer->setSingleShot(true);
-    m_refreshTimer->setInterval(RefreshIntervalMs);
     connect(m_refreshTimer, &QTimer::timeout, this, &TrendWindow::refresh);
 
     connect(pauseButton, &QPushButton::clicked, this, [this] { setPaused(!m_paused); });
@@ -272,10 +271,21 @@ void TrendWindow::setSpanIndex(int index)
     scheduleRefresh();
 }
 
+qint64 TrendWindow::spanMs() const
+{
+    return std::min<qint64>(qint64(SpanSeconds[size_t(m_spanIndex)]) * kMsPerSecond, m_history.historyMs());
+}
+
+int TrendWindow::refreshIntervalMs() const
+{
+    const qint64 columns = std::max<qint64>(1, qint64(chartView->chart()->plotArea().width()));
+    return int(std::max<qint64>(RefreshIntervalMs, spanMs() / columns));
+}
+
 void TrendWindow::scheduleRefresh()
 {
     if (isVisible() && !m_paused && !m_refreshTimer->isActive())
-        m_refreshTimer->start();
+        m_refreshTimer->start(refreshIntervalMs());
 }
 
 bool TrendWindow::refreshPending() const
@@ -306,9 +316,7 @@ void TrendWindow::refresh()
     if (m_history.isEmpty() || m_paused)
         return;
     const qint64 toMs = m_history.newest().timeMs;
-    const qint64 spanMs =
-        std::min<qint64>(qint64(SpanSeconds[size_t(m_spanIndex)]) * kMsPerSecond, m_history.historyMs());
-    const qint64 fromMs = toMs - spanMs;
+    const qint64 fromMs = toMs - spanMs();
     // One sample before the span, so the curves reach its left edge.
     const qsizetype first = std::max<qsizetype>(m_history.lowerBound(fromMs) - 1, 0);
     const qsizetype last = m_history.size();

@@ -32,8 +32,10 @@ class QValueAxis;
 // It takes every block whether it is shown or not, so that it shows the
 // history when opened and a recording goes on while it is closed; only the
 // plot's drawing waits until it is shown and not paused. The plot is drawn
-// at most once per RefreshIntervalMs, each curve reduced to two points per
-// pixel column, so its cost does not grow with the history.
+// again when the time axis would move by one pixel column (once a second
+// over 10 minutes), at most once per RefreshIntervalMs, each curve reduced
+// to two points per pixel column, so its cost does not grow with the
+// history.
 //
 // A recording that cannot be written stops; the window says why. What was
 // written stays in the file.
@@ -42,6 +44,8 @@ class TrendWindow : public QWidget
     Q_OBJECT
 
 public:
+    // The plot is drawn again when it would move by a pixel column, and
+    // no more often than this.
     static constexpr int RefreshIntervalMs = 100;
     // The spans the time axis can show, shortest first.
     static constexpr std::array<int, 5> SpanSeconds{30, 60, 120, 300, 600};
@@ -77,8 +81,11 @@ public:
     int spanIndex() const { return m_spanIndex; }
 
     const TrendHistory& history() const { return m_history; }
-    // A redraw of the plot is due within RefreshIntervalMs.
+    // A redraw of the plot is due; in refreshIntervalMs() at the most.
     bool refreshPending() const;
+    // The time one pixel column of the plot stands for, at least
+    // RefreshIntervalMs.
+    int refreshIntervalMs() const;
     // The plot as drawn last: at most two points per pixel column.
     QList<QPointF> measuredPoints() const;
     QList<QPointF> outputPoints() const;
@@ -104,6 +111,7 @@ protected:
 private:
     void scheduleRefresh();
     void refresh();
+    qint64 spanMs() const;
     void applyTexts();
     void showRecordingStatus();
     void showHover(const QLineSeries* series, const QPointF& point, bool state);

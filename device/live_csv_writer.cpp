@@ -1,6 +1,6 @@
 #include "device/live_csv_writer.h"
 
-#include "device/device_settings.h"
+#include "device/live_display.h"
 
 #include <array>
 #include <charconv>
@@ -23,16 +23,8 @@ QString number(qint64 value)
 QString measuredUnit(quint8 mode)
 {
     // Plain ASCII: spreadsheets guess the encoding of a CSV file.
-    switch (mode) {
-    case imTemperature:
-        return QStringLiteral("degC");
-    case imPotentiometer:
-        return QStringLiteral("%");
-    case imResistance:
-        return QStringLiteral("ohm");
-    default:
-        return QStringLiteral("unknown");
-    }
+    const QString unit = LiveDisplay::valueUnitFor(mode);
+    return unit == QStringLiteral("°C") ? QStringLiteral("degC") : unit;
 }
 
 // The block's fields in their order: name, unit, text of the value.
@@ -65,7 +57,7 @@ template <typename Visit> void forEachField(const LiveValues& v, Visit visit)
     visit("fPotCal100R", ohm, number(v.fPotCal100R));
     visit("f2WireR", ohm, number(v.f2WireR));
     visit("uErrorNumber", none, number(qint64(v.uErrorNumber)));
-    visit("fOutput", v.bVoltageOutput ? QStringLiteral("V") : QStringLiteral("mA"), number(v.fOutput));
+    visit("fOutput", LiveDisplay::outputUnitFor(v.bVoltageOutput), number(v.fOutput));
     visit("uADCRestartNumber", none, number(qint64(v.uADCRestartNumber)));
     visit("uCountOfNewInputValue", none, number(qint64(v.uCountOfNewInputValue)));
     visit("uPWMITPerSec", QStringLiteral("1/s"), number(qint64(v.uPWMITPerSec)));
