@@ -85,7 +85,7 @@ TrendWindow::TrendWindow(QWidget* parent, qint64 historyMs, Clock clock)
     chartView = new QChartView(chart, this);
     chartView->setObjectName(QStringLiteral("chartView"));
     chartView->setRenderHint(QPainter::Antialiasing, false);
-    chartView->installEventFilter(this);
+    chartView->viewport()->installEventFilter(this);
 
     pauseButton = new QPushButton(this);
     pauseButton->setObjectName(QStringLiteral("pauseButton"));
@@ -371,7 +371,7 @@ void TrendWindow::showHover(const QLineSeries* series, const QPointF& point, boo
 
 bool TrendWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == chartView && event->type() == QEvent::Wheel) {
+    if (watched == chartView->viewport() && event->type() == QEvent::Wheel) {
         const auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->angleDelta().y() != 0)
             setSpanIndex(m_spanIndex + (wheel->angleDelta().y() > 0 ? -1 : 1));

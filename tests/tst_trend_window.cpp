@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QChartView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QValueAxis>
+#include <QWheelEvent>
 
 namespace {
 
@@ -275,6 +277,21 @@ void tst_TrendWindow::plotFollowsTheBlocks()
     trend.addLiveBlock(values);
     QTRY_COMPARE_WITH_TIMEOUT(trend.measuredPoints().size(), 52, WaitMs);
     QCOMPARE(trend.measuredAxis->max(), top);
+
+    // The wheel zooms on time: away from the user, a shorter span.
+    const auto wheel = [&trend](int delta) {
+        const QPointF at = trend.chartView->viewport()->rect().center();
+        QWheelEvent event(at, trend.chartView->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(trend.chartView->viewport(), &event);
+    };
+    QCOMPARE(trend.spanIndex(), TrendWindow::DefaultSpanIndex);
+    wheel(120);
+    QCOMPARE(trend.spanIndex(), TrendWindow::DefaultSpanIndex - 1);
+    QCOMPARE(trend.spanChoice->currentIndex(), trend.spanIndex());
+    wheel(-120);
+    wheel(-120);
+    QCOMPARE(trend.spanIndex(), TrendWindow::DefaultSpanIndex);
 
     // The hover read-out names time, curve, value and unit.
     emit trend.outputSeries->hovered(QPointF(double(now), 12.5), true);
