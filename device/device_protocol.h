@@ -4,6 +4,8 @@
 #include "device/device_settings.h"
 #include "device/live_values.h"
 
+#include <QByteArrayView>
+
 class TMB;
 
 // The transmitter's parameter and result blocks, written and read field by
@@ -21,6 +23,14 @@ void PrepareDeviceQuery(TMB& mb, quint8 command);
 void EncodeLiveQuery(TMB& mb, quint8 calibrationPage, quint16 pwmSetpoint);
 // The 60-byte block into the 28 live fields; FirmwareVersion is left as it is.
 void DecodeLiveValues(TMB& mb, LiveValues& values);
+
+// The same blocks from bytes in memory (a frame seen on the line): false
+// when the block is too short, the missing fields then read 0.
+bool DecodeLiveBlock(QByteArrayView block, LiveValues& values);
+bool DecodeLiveQueryBlock(QByteArrayView block, quint8* calibrationPage, quint16* pwmSetpoint);
+// Wires and InputMode are left as they are.
+bool DecodeSettingsReadBlock(QByteArrayView block, DeviceSettings& settings);
+bool DecodeSettingsWriteBlock(QByteArrayView block, DeviceSettings& settings);
 
 // CmdIdentify's answer.
 quint32 DecodeFirmwareVersion(TMB& mb);

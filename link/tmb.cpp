@@ -5,6 +5,8 @@
 #include "link/tcomm_thread.h"
 #include "platform/serial_port.h"
 
+#include <QMetaMethod>
+
 #include <bit>
 #include <cstring>
 
@@ -179,6 +181,8 @@ void TMB::closingSteps()
     const bool wasBusy = m_busy;
     emit closingBegan();
     m_answerTimer.stop();
+    if (trafficObserved())
+        m_capture.flush();
     m_portOpen = false;
     resetIndicators();
     setBusy(true);
@@ -261,7 +265,13 @@ void TMB::onSendDelay()
         sendNow();
 }
 
-bool TMB::writeQuery()
+bool TMB::trafficObserved() const
+{
+    static const QMetaMethod signal = QMetaMethod::fromSignal(&TMB::traffic);
+    return isSignalConnected(signal);
+}
+
+bool TMB::writeQuery(quint8 tryNumber)
 {
     if (!m_running) {
         setStatusNow(stnPortError);
@@ -285,6 +295,8 @@ bool TMB::writeQuery()
     }
     if (m_mode == modeASCIIMaster)
         m_asciiDecoder.leaveFrame();
+    if (trafficObserved())
+        m_capture.querySent(wire, tryNumber);
     return true;
 }
 
@@ -339,10 +351,12 @@ void TMB::sendNow()
 void TMB::onAnswerTimeout()
 {
     m_answerTimer.stop();
+    if (trafficObserved())
+        m_capture.answerMissed(m_tryNumber, m_tryNumber >= m_maxTries);
     if (m_tryNumber < m_maxTries) {
         ++m_tryNumber;
         showTryNumber(m_tryNumber);
-        writeQuery();
+        writeQuery(m_tryNumber);
         if (m_statusNow == stnPortError) {
             setBusy(true);
             endTransaction(stClosedPort);
@@ -418,6 +432,8 @@ void TMB::feedByte(quint8 byte)
     case modeByte:
         return;
     }
+    if (mb::isMasterMode(m_mode) && trafficObserved())
+        m_capture.byteReceived(byte, event, m_answerTimer.isActive());
 
     switch (event) {
     case DecodeEvent::None:

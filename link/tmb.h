@@ -4,6 +4,7 @@
 #include "link/mb_types.h"
 #include "link/nibble_codec.h"
 #include "link/rx_raw_buffer.h"
+#include "link/traffic_capture.h"
 
 #include <QObject>
 #include <QTimer>
@@ -279,6 +280,12 @@ signals:
     // First tick of the one-second timer: the panel's deferred set-up.
     void deferredSetUpDue();
 
+    // The master modes' traffic: every query and resend written, every
+    // answer and every run of bad input received, every try that timed out,
+    // each with its time. Emitted before the end event it leads to. Nothing
+    // is captured while no one is connected.
+    void traffic(const LinkTraffic& entry);
+
 private:
     static quint16 clampPosition(int index) { return quint16(qBound(1, index, MaxDataPosition)); }
 
@@ -292,7 +299,9 @@ private:
 
     // Engine
     void sendNow();
-    bool writeQuery();
+    // tryNumber: which send of the query this is, for the traffic signal.
+    bool writeQuery(quint8 tryNumber = 1);
+    bool trafficObserved() const;
     // The CRC of header + MBDataNumberToSend data bytes, stored after them;
     // returns the whole frame.
     QByteArray sealTxFrame(int headerSize);
@@ -400,6 +409,8 @@ private:
     quint32 m_speedMin = 0;
     quint32 m_speedCount = 0;
     bool m_deferredSetUpDue = true;
+
+    TrafficCapture m_capture{[this](const LinkTraffic& entry) { emit traffic(entry); }};
 
     QTimer m_answerTimer;
     QTimer m_sendDelayTimer;
