@@ -205,25 +205,47 @@ QString TrafficDecoder::statusText(const Record& r, const Texts& t)
     return {};
 }
 
+QString TrafficDecoder::directionText(const Record& r, const Texts& t)
+{
+    switch (r.entry.kind) {
+    case LinkTraffic::Kind::Query:
+        return t.query;
+    case LinkTraffic::Kind::Answer:
+    case LinkTraffic::Kind::BadInput:
+        return t.answer;
+    case LinkTraffic::Kind::NoAnswer:
+        break;
+    }
+    return {};
+}
+
+QString TrafficDecoder::deviceText(const Record& r)
+{
+    return r.address < 0 ? QString() : QStringLiteral("%1/%2").arg(r.address).arg(r.id);
+}
+
 QString TrafficDecoder::line(const Record& r, const Texts& t)
 {
-    const bool sent = r.entry.kind == LinkTraffic::Kind::Query;
-    const bool none = r.entry.kind == LinkTraffic::Kind::NoAnswer;
-    const QString device = r.address < 0 ? QString() : QStringLiteral("%1/%2").arg(r.address).arg(r.id);
-    return QStringList{timeText(r.entry.wallMs),
-                       none ? QString() : (sent ? t.query : t.answer),
-                       wireText(r.entry.wire),
-                       commandText(r.command),
-                       device,
-                       statusText(r, t)}
+    return QStringList{timeText(r.entry.wallMs), directionText(r, t), wireText(r.entry.wire),
+                       commandText(r.command),   deviceText(r),       statusText(r, t)}
         .join(QLatin1Char('\t'));
+}
+
+bool TrafficDecoder::hasFields(const Record& r)
+{
+    if (r.status == Status::CrcError || r.status == Status::FormatError)
+        return false;
+    const bool query = r.entry.kind == LinkTraffic::Kind::Query;
+    const bool answer = r.entry.kind == LinkTraffic::Kind::Answer;
+    return ((query || answer) && r.command == CmdReadLiveValues) ||
+           (answer && r.command == CmdReadSettings) || (query && r.command == CmdWriteSettings);
 }
 
 QList<TrafficDecoder::Field> TrafficDecoder::fields(const Record& r)
 {
     QList<Field> out;
     const QByteArray body = asciiBody(r.entry.wire);
-    if (body.isEmpty() || r.status == Status::CrcError)
+    if (body.isEmpty() || !hasFields(r))
         return out;
     const QByteArrayView data = QByteArrayView(body).sliced(HeaderSize, body.size() - HeaderSize - CrcSize);
     const bool query = r.entry.kind == LinkTraffic::Kind::Query;

@@ -76,6 +76,12 @@ public:
     // "CmdReadLiveValues (1)"; the number alone for a code that is no command.
     static QString commandText(int command);
     static QString statusText(const Record& record, const Texts& texts);
+    // TX, RX, or nothing for a try without answer.
+    static QString directionText(const Record& record, const Texts& texts);
+    // "1/34": address and ID; empty without a frame.
+    static QString deviceText(const Record& record);
+    // Whether fields() may have something to show, without decoding.
+    static bool hasFields(const Record& record);
     // time, direction, frame, command, "address/ID", status; tab-separated.
     static QString line(const Record& record, const Texts& texts);
     // The parameter or result block of a live, settings read or settings
