@@ -72,13 +72,14 @@ void LinkStatistics::take(const TrafficDecoder::Record& r)
         ++m_counts.refused;
     if (m_lastQueryNs < 0)
         return;
-    const double ms = double(r.entry.steadyNs - m_lastQueryNs) / NsPerMs;
+    const qint64 ns = r.entry.steadyNs - m_lastQueryNs;
+    const double ms = double(ns) / NsPerMs;
     m_lastQueryNs = -1;
     const quint64 n = ++m_counts.responses;
     m_counts.responseMinMs = n == 1 ? ms : std::min(m_counts.responseMinMs, ms);
     m_counts.responseMaxMs = n == 1 ? ms : std::max(m_counts.responseMaxMs, ms);
     m_responseSumMs += ms;
-    const auto bin = std::clamp<qint64>(qint64(std::floor(ms / BinMs)), 0, BinCount - 1);
+    const auto bin = std::clamp<qint64>(ns / BinNs, 0, BinCount - 1);
     ++m_histogram[size_t(bin)];
 }
 
@@ -88,13 +89,13 @@ double LinkStatistics::percentileMs(double share) const
     if (n == 0)
         return 0.0;
     // Nearest rank: the smallest time with at least `share` of the answers
-    // at or below it; the bin's upper edge, kept within min and max.
+    // at or below it, to the bin's resolution, kept within min and max.
     const auto rank = quint64(std::ceil(share * double(n)));
     quint64 seen = 0;
     for (int bin = 0; bin < BinCount; ++bin) {
         seen += m_histogram[size_t(bin)];
         if (seen >= rank)
-            return std::clamp((bin + 1) * BinMs, m_counts.responseMinMs, m_counts.responseMaxMs);
+            return std::clamp(bin * BinMs, m_counts.responseMinMs, m_counts.responseMaxMs);
     }
     return m_counts.responseMaxMs;
 }

@@ -21,6 +21,7 @@ public:
     static constexpr int BitsPerCharacter = 10;
     // Response times are kept as a histogram of this resolution and range;
     // a longer time counts in the last bin (the link gives up well before).
+    static constexpr qint64 BinNs = 100000;
     static constexpr double BinMs = 0.1;
     static constexpr int BinCount = 50000;
 

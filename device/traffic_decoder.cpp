@@ -233,7 +233,8 @@ QString TrafficDecoder::line(const Record& r, const Texts& t)
 
 bool TrafficDecoder::hasFields(const Record& r)
 {
-    if (r.status == Status::CrcError || r.status == Status::FormatError)
+    // A refusal carries no block.
+    if (r.status == Status::CrcError || r.status == Status::FormatError || r.status == Status::Refused)
         return false;
     const bool query = r.entry.kind == LinkTraffic::Kind::Query;
     const bool answer = r.entry.kind == LinkTraffic::Kind::Answer;
