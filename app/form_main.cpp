@@ -51,6 +51,7 @@ TForm_Main::TForm_Main(TForm_KVTipusValasztas* startForm, AppContext context, QW
     Button_Nyelv->raise();
     // Sizes the window: the client area plus the menu bar above it.
     createMenuBar();
+    createTrafficWindows();
     createToolWindows();
 
     Timer_CommunicationTask = new QTimer(this);

@@ -25,6 +25,7 @@ class QMenu;
 class QMenuBar;
 class QMessageBox;
 class ToolWindowMemory;
+class LinkStatisticsWindow;
 class TrendWindow;
 class LiveViewWriter;
 class MainWindowTaskHost;
@@ -43,6 +44,7 @@ class TMBarGraph;
 class TMBPanel;
 class TRadioGroup;
 class TSpeedButton;
+class TrafficLogWindow;
 
 // The configurator's working window. Every control carries the name the rest
 // of the program knows it by, as member and as objectName.
@@ -128,6 +130,9 @@ public:
     // ToolWindowMemory; the window should be a child of this one.
     void attachToolWindow(QAction* viewEntry, QWidget* window, const QString& name,
                           bool openByDefault = false);
+    // The link's traffic and its figures, recorded from the window's creation.
+    TrafficLogWindow* trafficLogWindow() const { return m_trafficLog; }
+    LinkStatisticsWindow* linkStatisticsWindow() const { return m_linkStatistics; }
     // The language the window's texts are in now, for the tool windows.
     Language toolLanguage() const { return m_toolLanguage; }
     TrendWindow* trendWindow() const { return m_trendWindow; }
@@ -496,11 +501,14 @@ private:
     void createSystemGroup();
     void createFileAndDeviceGroups();
     void createMenuBar();
+    void createTrafficWindows();
     void createToolWindows();
     void applyToolTexts(Language language);
     void showHelp(const QString& title, const QString& text);
 
     QWidget* m_clientArea = nullptr;
+    TrafficLogWindow* m_trafficLog = nullptr;
+    LinkStatisticsWindow* m_linkStatistics = nullptr;
     ToolWindowMemory* m_toolWindows = nullptr;
     TrendWindow* m_trendWindow = nullptr;
     Language m_toolLanguage = Language::Hungarian;

@@ -62,7 +62,7 @@ QString milliseconds(double ms, quint64 count)
 } // namespace
 
 LinkStatisticsWindow::LinkStatisticsWindow(TMB& mb, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_mb(mb), m_statistics(new LinkStatistics(mb, this)),
+    : QWidget(parent, Qt::Tool), m_mb(mb), m_statistics(new LinkStatistics(mb, this)),
       m_refreshTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("LinkStatisticsWindow"));
@@ -80,6 +80,8 @@ LinkStatisticsWindow::LinkStatisticsWindow(TMB& mb, QWidget* parent)
     reset = new QPushButton(this);
     reset->setObjectName(QStringLiteral("reset"));
     auto* layout = new QVBoxLayout(this);
+    // Room for the longer language's captions whichever comes first.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     layout->addLayout(form);
     layout->addWidget(reset, 0, Qt::AlignRight);
 
@@ -99,6 +101,8 @@ void LinkStatisticsWindow::applyLanguage(Language language)
         m_captions[k]->setText(w.captions[k] + QLatin1Char(':'));
     reset->setText(w.reset);
     refresh();
+    // Sized for the new texts now, not at the next turn of the event loop.
+    layout()->activate();
 }
 
 void LinkStatisticsWindow::refresh()

@@ -188,6 +188,11 @@ QVariant TrafficLogModel::data(const QModelIndex& index, int role) const
         return r.livePoll;
     case FailureRole:
         return r.status != Status::Sent && r.status != Status::Ok;
+    case Qt::ToolTipRole:
+        // The frame column elides long frames.
+        if (index.column() != ColumnFrame)
+            return {};
+        break;
     case Qt::DisplayRole:
         break;
     default:

@@ -98,8 +98,7 @@ const Words& words(Language language)
 } // namespace
 
 TrafficLogWindow::TrafficLogWindow(TMB& mb, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_model(new TrafficLogModel(&mb, this)),
-      m_filter(new TrafficLogFilter(this))
+    : QWidget(parent, Qt::Tool), m_model(new TrafficLogModel(&mb, this)), m_filter(new TrafficLogFilter(this))
 {
     setObjectName(QStringLiteral("TrafficLogWindow"));
     m_filter->setSourceModel(m_model);
@@ -129,7 +128,7 @@ TrafficLogWindow::TrafficLogWindow(TMB& mb, QWidget* parent)
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     view->header()->setStretchLastSection(true);
-    static constexpr int TimeWidth = 110;
+    static constexpr int TimeWidth = 140;
     static constexpr int DirectionWidth = 50;
     static constexpr int FrameWidth = 420;
     static constexpr int CommandWidth = 190;
@@ -193,6 +192,8 @@ void TrafficLogWindow::applyLanguage(Language language)
     m_model->setHeaders(w.headers);
     updatePauseText();
     updateCount();
+    // Sized for the new texts now, not at the next turn of the event loop.
+    layout()->activate();
 }
 
 void TrafficLogWindow::updatePauseText()

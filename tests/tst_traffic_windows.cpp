@@ -1,0 +1,219 @@
+// The traffic log and link statistics windows in the main window: opened
+// from the View menu, following the language, showing a transmitter's
+// traffic with its failures, and saving what they show.
+
+#include "app/form_kv_tipus_valasztas.h"
+#include "app/form_main.h"
+#include "app/link_statistics_window.h"
+#include "app/traffic_log_filter.h"
+#include "app/traffic_log_model.h"
+#include "app/traffic_log_window.h"
+#include "device/communication_task.h"
+#include "tests/support/main_window_fixture.h"
+#include "tests/support/read_only_folder.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_files.h"
+#include "widgets/radio_group.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+namespace {
+
+constexpr int WaitMs = 20000;
+
+// Rows of the log with this status.
+int rowsWith(TrafficLogModel& log, TrafficDecoder::Status status)
+{
+    int count = 0;
+    for (int row = 0; row < log.rowCount(); ++row)
+        count += log.record(row).status == status ? 1 : 0;
+    return count;
+}
+
+int lastRow(TrafficLogModel& log, TrafficDecoder::Status status, int command)
+{
+    for (int row = log.rowCount() - 1; row >= 0; --row) {
+        if (log.record(row).status == status && log.record(row).command == command)
+            return row;
+    }
+    return -1;
+}
+
+} // namespace
+
+class tst_TrafficWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void windowsFollowTheLanguage_data();
+    void windowsFollowTheLanguage();
+    void windowsShowTheTransmittersTraffic();
+    void failedSaveIsReported();
+};
+
+void tst_TrafficWindows::initTestCase()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void tst_TrafficWindows::windowsFollowTheLanguage_data()
+{
+    QTest::addColumn<int>("startLanguage");
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("after");
+    const QStringList english{"Traffic log", "Time", "Hide live polls", "Link statistics", "Reset"};
+    const QStringList hungarian{"Forgalomnapló", "Idő", "Élő lekérdezések elrejtése",
+                                "Kapcsolati statisztika", "Nullázás"};
+    QTest::newRow("English, then the button") << 0 << english << hungarian;
+    QTest::newRow("Magyar, then the button") << 1 << hungarian << english;
+}
+
+void tst_TrafficWindows::windowsFollowTheLanguage()
+{
+    QFETCH(int, startLanguage);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    TForm_KVTipusValasztas startForm;
+    TForm_Main form(&startForm);
+    startForm.RadioGroup_NyelvValasztas->setItemIndex(startLanguage);
+    TrafficLogWindow& log = *form.trafficLogWindow();
+    LinkStatisticsWindow& statistics = *form.linkStatisticsWindow();
+    const auto texts = [&] {
+        return QStringList{log.windowTitle(), log.view->model()->headerData(0, Qt::Horizontal).toString(),
+                           log.hideLivePolls->text(), statistics.windowTitle(), statistics.reset->text()};
+    };
+    form.FormActivate();
+    QCOMPARE(texts(), before);
+    form.Button_Nyelv->click();
+    QCOMPARE(texts(), after);
+
+    // The View menu opens and closes them.
+    form.viewTrafficLog->trigger();
+    form.viewLinkStatistics->trigger();
+    QVERIFY(log.isVisible() && statistics.isVisible());
+    form.viewTrafficLog->trigger();
+    QVERIFY(!log.isVisible());
+}
+
+void tst_TrafficWindows::windowsShowTheTransmittersTraffic()
+{
+    SimulatorOptions options;
+    options.dropEvery = 3;
+    options.corruptRate = 0.2;
+    options.seed = 5;
+    SimTransmitter transmitter(options);
+    QVERIFY(transmitter.sim.isValid());
+    transmitter.sim.start();
+
+    TForm_KVTipusValasztas startForm;
+    TForm_Main form(&startForm);
+    startForm.RadioGroup_NyelvValasztas->setItemIndex(0);
+    form.FormActivate();
+    form.MB1->setMBMasterTimeOut(60);
+    TrafficLogWindow& window = *form.trafficLogWindow();
+    TrafficLogModel& log = window.model();
+    QVERIFY(openPort(form, transmitter.sim.devicePath()));
+    using Status = TrafficDecoder::Status;
+    QTRY_VERIFY_WITH_TIMEOUT(rowsWith(log, Status::CrcError) + rowsWith(log, Status::FormatError) >= 1 &&
+                                 rowsWith(log, Status::Resent) >= 2 && rowsWith(log, Status::Ok) >= 12,
+                             WaitMs);
+    form.MB1->closeAction();
+
+    // The answers the task used are in the log, the live ones with their
+    // fields: the last one is what the window shows.
+    const int liveAnswer = lastRow(log, Status::Ok, CmdReadLiveValues);
+    QVERIFY(liveAnswer >= 0);
+    QVERIFY(lastRow(log, Status::Ok, CmdIdentify) >= 0);
+    const QModelIndex answer = log.index(liveAnswer, 0);
+    QCOMPARE(log.rowCount(answer), 28);
+    QCOMPARE(log.index(9, TrafficLogModel::ColumnFrame, answer).data().toString(), QStringLiteral("fInput"));
+    QCOMPARE(log.index(9, TrafficLogModel::ColumnCommand, answer).data().toString().toFloat(),
+             form.communicationTask().liveValues().fInput);
+
+    // Hiding live polls keeps the failures of live polls in view.
+    const int all = window.filter().rowCount();
+    window.hideLivePolls->setChecked(true);
+    const int shown = window.filter().rowCount();
+    QVERIFY(shown < all && shown > 0);
+    int failures = 0;
+    for (int row = 0; row < shown; ++row) {
+        const QModelIndex source = window.filter().mapToSource(window.filter().index(row, 0));
+        const TrafficDecoder::Record& r = log.record(source.row());
+        QVERIFY(!r.livePoll || r.status != Status::Ok);
+        failures += r.status == Status::CrcError || r.status == Status::NoAnswer ? 1 : 0;
+    }
+    QVERIFY(failures > 0);
+    window.hideLivePolls->setChecked(false);
+
+    // Saved as shown: a header, then one line per row.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("traffic.txt"));
+    QString error;
+    QVERIFY2(window.saveTo(path, &error), qPrintable(error));
+    const QStringList lines = fileLines(path);
+    QCOMPARE(lines.size(), all + 1);
+    QVERIFY(lines[0].startsWith(QStringLiteral("Time\tDir.\tFrame")));
+    QCOMPARE(lines[liveAnswer + 1], log.lineAt(liveAnswer));
+    QVERIFY(lines[liveAnswer + 1].contains(QStringLiteral("\tRX\tS0122010")));
+
+    // The statistics counted the same traffic.
+    LinkStatisticsWindow& statistics = *form.linkStatisticsWindow();
+    const LinkStatistics::Figures f = statistics.statistics().figures(form.MB1->baudRate());
+    QCOMPARE(f.crcOrFormatErrors,
+             quint64(rowsWith(log, Status::CrcError) + rowsWith(log, Status::FormatError)));
+    QCOMPARE(f.resends, quint64(rowsWith(log, Status::Resent)));
+    QCOMPARE(f.responses, quint64(rowsWith(log, Status::Ok) + rowsWith(log, Status::Refused)));
+
+    // Pictures, with a live answer opened, in both languages.
+    window.resize(1100, 520);
+    window.show();
+    window.view->expand(window.filter().mapFromSource(answer));
+    window.view->scrollTo(window.filter().mapFromSource(answer), QAbstractItemView::PositionAtTop);
+    statistics.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (const char* language : {"en", "hu"}) {
+        statistics.refresh();
+        QVERIFY(window.grab().save(outputDir() + QStringLiteral("/traffic_log_%1.png").arg(language)));
+        QVERIFY(
+            statistics.grab().save(outputDir() + QStringLiteral("/link_statistics_%1.png").arg(language)));
+        form.Button_Nyelv->click();
+    }
+    window.failuresOnly->setChecked(true);
+    QVERIFY(window.grab().save(outputDir() + QStringLiteral("/traffic_log_failures_en.png")));
+}
+
+void tst_TrafficWindows::failedSaveIsReported()
+{
+    QTemporaryDir dir;
+    ReadOnlyFolder folder(dir.filePath(QStringLiteral("ro")));
+    if (!folder.whyNot().isEmpty())
+        QSKIP(qPrintable(folder.whyNot()));
+    TForm_Main form;
+    TrafficLogWindow& window = *form.trafficLogWindow();
+    ScriptedDialogs dialogs;
+    const QString path = folder.path() + QStringLiteral("/traffic.txt");
+    dialogs.queueFileAnswer(path);
+    window.save->click();
+    QCOMPARE(dialogs.fileDialogs().size(), 1);
+    QCOMPARE(dialogs.messages().size(), 1);
+    QCOMPARE(dialogs.messages()[0].type, Dialogs::MessageType::Error);
+    QVERIFY2(dialogs.messages()[0].text.contains(path), qPrintable(dialogs.messages()[0].text));
+    QVERIFY(!QFileInfo::exists(path));
+
+    // Cancelled: nothing written, nothing said.
+    window.save->click();
+    QCOMPARE(dialogs.messages().size(), 1);
+}
+
+QTEST_MAIN(tst_TrafficWindows)
+#include "tst_traffic_windows.moc"
