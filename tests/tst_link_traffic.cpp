@@ -73,6 +73,7 @@ private slots:
     void statisticsCountWhatTheTransmitterDid_data();
     void statisticsCountWhatTheTransmitterDid();
     void nothingCapturedWithoutListener();
+    void countingStartsAtEachOpening();
     void ringKeepsTheLatestEntries();
     void pauseHoldsBackWithinTheRing();
     void percentilesAndUtilisation();
@@ -312,8 +313,8 @@ void tst_LinkTraffic::statisticsCountWhatTheTransmitterDid()
     sim.stop();
 
     const LinkStatistics::Figures f = statistics.figures(mb.baudRate());
-    qInfo("%d polls: %d dropped, %d corrupted; %llu resends, %llu time-outs, p95 %.1f ms", polls, drops, corrupted,
-          f.resends, f.timeOuts, f.responseP95Ms);
+    qInfo("%d polls: %d dropped, %d corrupted; %llu resends, %llu time-outs, p95 %.1f ms", polls, drops,
+          corrupted, f.resends, f.timeOuts, f.responseP95Ms);
     if (dropEvery > 0)
         QVERIFY(drops >= polls / dropEvery);
     if (corruptRate > 0.0)
@@ -377,6 +378,40 @@ void tst_LinkTraffic::nothingCapturedWithoutListener()
     QCOMPARE(seen[2].kind, LinkTraffic::Kind::NoAnswer);
     QVERIFY(seen[2].finalTry);
     QVERIFY(seen[0].steadyNs <= seen[1].steadyNs && seen[1].steadyNs <= seen[2].steadyNs);
+}
+
+void tst_LinkTraffic::countingStartsAtEachOpening()
+{
+    VirtualTransmitter sim;
+    QVERIFY(sim.isValid());
+    sim.start();
+    TMB mb;
+    LinkStatistics statistics(mb);
+    const auto poll = [&mb] {
+        PrepareDeviceQuery(mb, CmdIdentify);
+        QSignalSpy end(&mb, &TMB::OnMBMasterEndOfEvent);
+        mb.MBSend(0);
+        return end.wait(5000) && mb.MBStatus() == stOK;
+    };
+    QVERIFY(mb.openAction(sim.devicePath()));
+    QVERIFY(poll());
+    QVERIFY(poll());
+    mb.closeAction();
+    const LinkStatistics::Figures closed = statistics.figures(mb.baudRate());
+    QCOMPARE(closed.responses, quint64(2));
+    // The clock stands while the port is closed.
+    QCOMPARE(statistics.figures(mb.baudRate()).seconds, closed.seconds);
+
+    QSignalSpy reset(&statistics, &LinkStatistics::wasReset);
+    QVERIFY(mb.openAction(sim.devicePath()));
+    QCOMPARE(reset.count(), 1);
+    const LinkStatistics::Figures reopened = statistics.figures(mb.baudRate());
+    QCOMPARE(reopened.responses, quint64(0));
+    QCOMPARE(reopened.bytesSent, quint64(0));
+    QVERIFY(poll());
+    QCOMPARE(statistics.figures(mb.baudRate()).responses, quint64(1));
+    mb.closeAction();
+    sim.stop();
 }
 
 void tst_LinkTraffic::ringKeepsTheLatestEntries()

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -154,6 +155,15 @@ void tst_TrafficWindows::windowsShowTheTransmittersTraffic()
     }
     QVERIFY(failures > 0);
     window.hideLivePolls->setChecked(false);
+
+    // Copied: the selected rows, else all shown.
+    window.view->selectionModel()->select(window.filter().mapFromSource(answer),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    window.copy->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), log.lineAt(liveAnswer) + QLatin1Char('\n'));
+    window.view->clearSelection();
+    window.copy->click();
+    QCOMPARE(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), all);
 
     // Saved as shown: a header, then one line per row.
     QTemporaryDir dir;
