@@ -34,8 +34,10 @@ void TrafficLogModel::append(const LinkTraffic& entry)
 
 void TrafficLogModel::show(TrafficDecoder::Record record)
 {
+    // Views and filters pay for a removal by the rows they hold, so a full
+    // ring makes room a slice at a time rather than a row per entry.
     if (qsizetype(m_rows.size()) >= m_capacity)
-        dropOldest(qsizetype(m_rows.size()) - m_capacity + 1);
+        dropOldest(qsizetype(m_rows.size()) - m_capacity + qMax<qsizetype>(1, m_capacity / DropSlices));
     const int row = int(m_rows.size());
     beginInsertRows({}, row, row);
     m_rows.push_back({std::move(record), m_nextSerial++});

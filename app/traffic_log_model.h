@@ -8,7 +8,7 @@
 
 class TMB;
 
-// The traffic log's rows: the last Capacity entries of the link's traffic,
+// The traffic log's rows: the latest entries of the link's traffic,
 // oldest first, each with its decoded fields as child rows made only when a
 // view asks for them (a row expanded). Pausing holds new entries back
 // without losing them; resuming shows them.
@@ -18,6 +18,10 @@ class TrafficLogModel : public QAbstractItemModel
 
 public:
     static constexpr qsizetype DefaultCapacity = 100000;
+    // A full ring drops this share of its capacity (1/DropSlices, at least
+    // one row) at once to make room: it holds between capacity minus that
+    // and capacity entries, always the latest.
+    static constexpr qsizetype DropSlices = 100;
 
     enum Column
     {

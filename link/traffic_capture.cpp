@@ -65,9 +65,13 @@ void TrafficCapture::byteReceived(quint8 byte, DecodeEvent event, bool awaited)
 {
     if (event == DecodeEvent::FrameStarted)
         m_frameStart = m_held.size();
+    // Clocks cost more than the rest of a byte's way: read them where the
+    // decoder marks something (a start, an end, a rejection).
+    if (event != DecodeEvent::None || m_held.isEmpty()) {
+        m_lastByteWallMs = wallNowMs();
+        m_lastByteSteadyNs = steadyNowNs();
+    }
     m_held.append(char(byte));
-    m_lastByteWallMs = wallNowMs();
-    m_lastByteSteadyNs = steadyNowNs();
     if (event != DecodeEvent::FrameAccepted)
         return;
 

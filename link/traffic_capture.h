@@ -36,6 +36,7 @@ private:
 
     Sink m_sink;
     QByteArray m_held;
+    // Times of the latest byte that started, ended or broke a frame.
     // Where the frame being received starts in m_held; -1 outside a frame.
     qsizetype m_frameStart = -1;
     qint64 m_lastByteWallMs = 0;

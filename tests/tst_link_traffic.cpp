@@ -438,6 +438,20 @@ void tst_LinkTraffic::ringKeepsTheLatestEntries()
     QCOMPARE(log.index(1, TrafficLogModel::ColumnCommand, log.index(0, 0)).data().toString(),
              QStringLiteral("1799"));
 
+    // A full ring of many rows makes room a slice at a time, never holding
+    // more than its capacity nor losing the latest.
+    TrafficLogModel big(nullptr);
+    big.setCapacity(1000);
+    for (int k = 0; k < 1500; ++k) {
+        LinkTraffic e = entryOf(LinkTraffic::Kind::Query, queryLine(CmdIdentify));
+        e.wallMs = k;
+        big.append(e);
+        QVERIFY(big.rowCount() <= 1000);
+    }
+    QVERIFY(big.rowCount() >= 1000 - 1000 / TrafficLogModel::DropSlices);
+    QCOMPARE(big.record(big.rowCount() - 1).entry.wallMs, qint64(1499));
+    QCOMPARE(big.record(0).entry.wallMs, qint64(1500 - big.rowCount()));
+
     log.setCapacity(2);
     QCOMPARE(log.rowCount(), 2);
     QCOMPARE(log.record(0).entry.wallMs, qint64(10));
