@@ -38,60 +38,46 @@ struct Words
     TrafficDecoder::Texts status;
 };
 
-Words english()
+// The two languages side by side, one text each.
+Words wordsIn(bool hu)
 {
+    const auto t = [hu](const char* english, const char* hungarian) {
+        return QString::fromUtf8(hu ? hungarian : english);
+    };
     Words w;
-    w.title = QStringLiteral("Traffic log");
-    w.hideLivePolls = QStringLiteral("Hide live polls");
-    w.failuresOnly = QStringLiteral("Failures only");
-    w.pause = QStringLiteral("Pause");
-    w.resume = QStringLiteral("Resume");
-    w.clear = QStringLiteral("Clear");
-    w.copy = QStringLiteral("Copy");
-    w.save = QStringLiteral("Save…");
-    w.lines = QStringLiteral("%1 lines");
-    w.heldBack = QStringLiteral("%1 lines, %2 held back");
-    w.headers = {QStringLiteral("Time"),    QStringLiteral("Dir."),   QStringLiteral("Frame"),
-                 QStringLiteral("Command"), QStringLiteral("Device"), QStringLiteral("Status")};
-    w.saveTitle = QStringLiteral("Save traffic log");
-    w.saveFilter = QStringLiteral("Text file (*.txt)|*.txt");
-    w.saveFailed = QStringLiteral("The traffic log could not be saved to %1:\n%2");
-    return w;
-}
-
-Words hungarian()
-{
-    Words w;
-    w.title = QStringLiteral("Forgalomnapló");
-    w.hideLivePolls = QStringLiteral("Élő lekérdezések elrejtése");
-    w.failuresOnly = QStringLiteral("Csak a hibák");
-    w.pause = QStringLiteral("Szünet");
-    w.resume = QStringLiteral("Folytatás");
-    w.clear = QStringLiteral("Törlés");
-    w.copy = QStringLiteral("Másolás");
-    w.save = QStringLiteral("Mentés…");
-    w.lines = QStringLiteral("%1 sor");
-    w.heldBack = QStringLiteral("%1 sor, %2 visszatartva");
-    w.headers = {QStringLiteral("Idő"),     QStringLiteral("Irány"),  QStringLiteral("Keret"),
-                 QStringLiteral("Parancs"), QStringLiteral("Eszköz"), QStringLiteral("Állapot")};
-    w.saveTitle = QStringLiteral("Forgalomnapló mentése");
-    w.saveFilter = QStringLiteral("Szövegfájl (*.txt)|*.txt");
-    w.saveFailed = QStringLiteral("A forgalomnapló nem menthető ide: %1\n%2");
-    w.status.ok = QStringLiteral("OK");
-    w.status.refused = QStringLiteral("elutasítva (%1)");
-    w.status.timeOut = QStringLiteral("időtúllépés");
-    w.status.noAnswer = QStringLiteral("nincs válasz (%1. próba)");
-    w.status.crcError = QStringLiteral("CRC-hiba");
-    w.status.formatError = QStringLiteral("formátumhiba");
-    w.status.late = QStringLiteral("késői válasz, figyelmen kívül");
-    w.status.resent = QStringLiteral("újraküldés (%1. próba)");
+    w.title = t("Traffic log", "Forgalomnapló");
+    w.hideLivePolls = t("Hide live polls", "Élő lekérdezések elrejtése");
+    w.failuresOnly = t("Failures only", "Csak a hibák");
+    w.pause = t("Pause", "Szünet");
+    w.resume = t("Resume", "Folytatás");
+    w.clear = t("Clear", "Törlés");
+    w.copy = t("Copy", "Másolás");
+    w.save = t("Save…", "Mentés…");
+    w.lines = t("%1 lines", "%1 sor");
+    w.heldBack = t("%1 lines, %2 held back", "%1 sor, %2 visszatartva");
+    w.headers = {t("Time", "Idő"),        t("Dir.", "Irány"),    t("Frame", "Keret"),
+                 t("Command", "Parancs"), t("Device", "Eszköz"), t("Status", "Állapot")};
+    w.saveTitle = t("Save traffic log", "Forgalomnapló mentése");
+    w.saveFilter = t("Text file (*.txt)|*.txt", "Szövegfájl (*.txt)|*.txt");
+    w.saveFailed =
+        t("The traffic log could not be saved to %1:\n%2", "A forgalomnapló nem menthető ide: %1\n%2");
+    // The English ones are TrafficDecoder's own.
+    if (hu) {
+        w.status.refused = QStringLiteral("elutasítva (%1)");
+        w.status.timeOut = QStringLiteral("időtúllépés");
+        w.status.noAnswer = QStringLiteral("nincs válasz (%1. próba)");
+        w.status.crcError = QStringLiteral("CRC-hiba");
+        w.status.formatError = QStringLiteral("formátumhiba");
+        w.status.late = QStringLiteral("késői válasz, figyelmen kívül");
+        w.status.resent = QStringLiteral("újraküldés (%1. próba)");
+    }
     return w;
 }
 
 const Words& words(Language language)
 {
-    static const Words en = english();
-    static const Words hu = hungarian();
+    static const Words en = wordsIn(false);
+    static const Words hu = wordsIn(true);
     return language == Language::Hungarian ? hu : en;
 }
 
