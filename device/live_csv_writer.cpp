@@ -1,6 +1,6 @@
 #include "device/live_csv_writer.h"
 
-#include "device/live_display.h"
+#include "device/live_fields.h"
 
 #include <array>
 #include <charconv>
@@ -20,48 +20,12 @@ QString number(qint64 value)
     return QString::number(value);
 }
 
-QString measuredUnit(quint8 mode)
-{
-    // Plain ASCII: spreadsheets guess the encoding of a CSV file.
-    const QString unit = LiveDisplay::valueUnitFor(mode);
-    return unit == QStringLiteral("°C") ? QStringLiteral("degC") : unit;
-}
-
-// The block's fields in their order: name, unit, text of the value.
+// The block's fields in their order, then the firmware of the latest
+// identification: name, unit, text of the value.
 template <typename Visit> void forEachField(const LiveValues& v, Visit visit)
 {
-    const QString counts = QStringLiteral("counts");
-    const QString none = QStringLiteral("-");
-    const QString ohm = QStringLiteral("ohm");
-    const QString bits = QStringLiteral("bits");
-    visit("ADRaw", counts, number(qint64(v.ADRaw)));
-    visit("ADAveraged", counts, number(qint64(v.ADAveraged)));
-    visit("ADAveraged2", counts, number(qint64(v.ADAveraged2)));
-    visit("ADSpS", QStringLiteral("1/s"), number(qint64(v.ADSpS)));
-    visit("uStatusBits", bits, number(qint64(v.uStatusBits)));
-    visit("uWiresSetting", QStringLiteral("wires"), number(qint64(v.uWiresSetting)));
-    visit("uMode", none, number(qint64(v.uMode)));
-    visit("bVoltageOutput", none, number(qint64(v.bVoltageOutput)));
-    visit("uAfterWriteOKbits1", bits, number(qint64(v.uAfterWriteOKbits1)));
-    visit("fInput", measuredUnit(v.uMode), number(v.fInput));
-    visit("bPt1000", none, number(qint64(v.bPt1000)));
-    visit("fCalculatedR", ohm, number(v.fCalculatedR));
-    visit("fCalculatedRWithoutCompensation", ohm, number(v.fCalculatedRWithoutCompensation));
-    visit("enuCalMode", none, number(qint64(v.enuCalMode)));
-    visit("uWires", QStringLiteral("wires"), number(qint64(v.uWires)));
-    visit("uCRCOKbits1", bits, number(qint64(v.uCRCOKbits1)));
-    visit("uAfterWriteOKbits2", bits, number(qint64(v.uAfterWriteOKbits2)));
-    visit("uCRCOKbits2", bits, number(qint64(v.uCRCOKbits2)));
-    visit("PWM", QStringLiteral("1/65535"), number(qint64(v.PWM)));
-    visit("fPotCal0R", ohm, number(v.fPotCal0R));
-    visit("fPotCal100R", ohm, number(v.fPotCal100R));
-    visit("f2WireR", ohm, number(v.f2WireR));
-    visit("uErrorNumber", none, number(qint64(v.uErrorNumber)));
-    visit("fOutput", LiveDisplay::outputUnitFor(v.bVoltageOutput), number(v.fOutput));
-    visit("uADCRestartNumber", none, number(qint64(v.uADCRestartNumber)));
-    visit("uCountOfNewInputValue", none, number(qint64(v.uCountOfNewInputValue)));
-    visit("uPWMITPerSec", QStringLiteral("1/s"), number(qint64(v.uPWMITPerSec)));
-    visit("uCounterSecAfterReset", QStringLiteral("s"), number(qint64(v.uCounterSecAfterReset)));
+    livefields::forEach(
+        v, [&visit](const char* name, const QString& unit, auto value) { visit(name, unit, number(value)); });
     visit("FirmwareVersion", QStringLiteral("YYYYMMDD"), number(qint64(v.FirmwareVersion)));
 }
 

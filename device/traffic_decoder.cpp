@@ -2,10 +2,13 @@
 
 #include "device/device_command.h"
 #include "device/device_protocol.h"
+#include "device/live_fields.h"
 #include "link/ascii_codec.h"
 #include "link/crc16.h"
 
 #include <QDateTime>
+
+#include <type_traits>
 
 namespace {
 
@@ -62,42 +65,17 @@ void addSettingsFields(QList<TrafficDecoder::Field>& out, const DeviceSettings& 
 
 void addLiveFields(QList<TrafficDecoder::Field>& out, const LiveValues& v)
 {
-    const auto n = [&out](const char* name, auto value) {
-        out.append({QString::fromLatin1(name), QString::number(value)});
-    };
-    const auto f = [&out](const char* name, float value) {
-        out.append({QString::fromLatin1(name), floatText(value)});
-    };
-    n("ADRaw", v.ADRaw);
-    n("ADAveraged", v.ADAveraged);
-    n("ADAveraged2", v.ADAveraged2);
-    n("ADSpS", v.ADSpS);
-    out.append({QStringLiteral("uStatusBits"),
-                QStringLiteral("0x") +
-                    QString::number(v.uStatusBits, 16).rightJustified(4, QLatin1Char('0')).toUpper()});
-    n("uWiresSetting", v.uWiresSetting);
-    n("uMode", v.uMode);
-    n("bVoltageOutput", int(v.bVoltageOutput));
-    n("uAfterWriteOKbits1", v.uAfterWriteOKbits1);
-    f("fInput", v.fInput);
-    n("bPt1000", int(v.bPt1000));
-    f("fCalculatedR", v.fCalculatedR);
-    f("fCalculatedRWithoutCompensation", v.fCalculatedRWithoutCompensation);
-    n("enuCalMode", v.enuCalMode);
-    n("uWires", v.uWires);
-    n("uCRCOKbits1", v.uCRCOKbits1);
-    n("uAfterWriteOKbits2", v.uAfterWriteOKbits2);
-    n("uCRCOKbits2", v.uCRCOKbits2);
-    n("PWM", v.PWM);
-    f("fPotCal0R", v.fPotCal0R);
-    f("fPotCal100R", v.fPotCal100R);
-    f("f2WireR", v.f2WireR);
-    n("uErrorNumber", v.uErrorNumber);
-    f("fOutput", v.fOutput);
-    n("uADCRestartNumber", v.uADCRestartNumber);
-    n("uCountOfNewInputValue", v.uCountOfNewInputValue);
-    n("uPWMITPerSec", v.uPWMITPerSec);
-    n("uCounterSecAfterReset", v.uCounterSecAfterReset);
+    livefields::forEach(v, [&out](const char* name, const QString&, auto value) {
+        QString text;
+        if constexpr (std::is_same_v<decltype(value), float>)
+            text = floatText(value);
+        else if (qstrcmp(name, "uStatusBits") == 0)
+            text = QStringLiteral("0x") +
+                   QString::number(value, 16).rightJustified(4, QLatin1Char('0')).toUpper();
+        else
+            text = QString::number(value);
+        out.append({QString::fromLatin1(name), text});
+    });
 }
 
 } // namespace
