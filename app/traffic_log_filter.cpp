@@ -27,3 +27,11 @@ bool TrafficLogFilter::filterAcceptsRow(int sourceRow, const QModelIndex& source
         return false;
     return true;
 }
+
+bool TrafficLogFilter::hasChildren(const QModelIndex& parent) const
+{
+    if (!parent.isValid())
+        return QSortFilterProxyModel::hasChildren(parent);
+    const QModelIndex source = mapToSource(parent);
+    return source.isValid() && sourceModel()->hasChildren(source);
+}

@@ -14,6 +14,12 @@ public:
     void setHideLivePolls(bool hide);
     void setFailuresOnly(bool only);
 
+    // Decoded fields are never filtered, so a row has children exactly when
+    // its entry has. Answered from the source: the base class would build a
+    // child mapping for every row a view lays out, decoding each entry's
+    // fields, and walk all those mappings on every new entry.
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
 

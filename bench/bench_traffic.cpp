@@ -4,6 +4,8 @@
 // counts them and keeps them in a full traffic log, as the main window has
 // it: the log's window exists (hidden) with its filter and view. At 19200
 // baud a live exchange takes some 80 ms of line time. Runs offscreen.
+// Last, the exchange with the event loop turning, the log's window hidden
+// and shown, at several lengths of the log.
 #include "app/traffic_log_model.h"
 #include "app/traffic_log_window.h"
 #include "device/device_command.h"
@@ -102,6 +104,36 @@ void BM_ExchangeLoggedAndCounted(benchmark::State& state)
     state.counters["rows"] = double(log.rowCount());
 }
 BENCHMARK(BM_ExchangeLoggedAndCounted);
+
+// The same log as the main window has it, with the event loop turning after
+// each exchange as in the program, so the view's deferred work is counted.
+// Arguments: rows already in the log; the window shown (1) or hidden (0).
+void BM_ExchangeWithLogWindow(benchmark::State& state)
+{
+    const QByteArray query = liveQuery();
+    const QByteArray answer = liveAnswer();
+    TMB mb;
+    TrafficLogWindow window(mb);
+    TrafficLogModel& log = window.model();
+    RxRawBuffer raw;
+    AsciiDecoder frames(raw);
+    TrafficCapture capture([&](const LinkTraffic& e) { log.append(e); });
+    for (qsizetype k = 0; k < state.range(0) / 2; ++k) {
+        capture.querySent(query, 1);
+        decode(frames, answer, &capture);
+    }
+    if (state.range(1) != 0)
+        window.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        capture.querySent(query, 1);
+        benchmark::DoNotOptimize(decode(frames, answer, &capture));
+        QCoreApplication::processEvents();
+    }
+    state.counters["rows"] = double(log.rowCount());
+}
+BENCHMARK(BM_ExchangeWithLogWindow)->Args({1000, 0})->Args({50000, 0})->Iterations(2000);
+BENCHMARK(BM_ExchangeWithLogWindow)->Args({1000, 1})->Args({10000, 1})->Iterations(50);
 
 } // namespace
 

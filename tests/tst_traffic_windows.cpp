@@ -9,6 +9,8 @@
 #include "app/traffic_log_model.h"
 #include "app/traffic_log_window.h"
 #include "device/communication_task.h"
+#include "link/ascii_codec.h"
+#include "link/crc16.h"
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/read_only_folder.h"
 #include "tests/support/scripted_dialogs.h"
@@ -48,6 +50,33 @@ int lastRow(TrafficLogModel& log, TrafficDecoder::Status status, int command)
     return -1;
 }
 
+// The log's model, counting how often a view or filter asks for the decoded
+// fields of an entry (the children of its row): each such count decodes.
+class FieldCountingLog : public TrafficLogModel
+{
+public:
+    FieldCountingLog() : TrafficLogModel(nullptr) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        if (parent.isValid())
+            ++fieldRequests;
+        return TrafficLogModel::rowCount(parent);
+    }
+
+    mutable int fieldRequests = 0;
+};
+
+LinkTraffic liveQueryEntry()
+{
+    LinkTraffic e;
+    e.kind = LinkTraffic::Kind::Query;
+    e.wire =
+        frame::asciiEncode(frame::AsciiQueryStart, frame::withCrc(QByteArray::fromHex("01220100000000")));
+    e.tryNumber = 1;
+    return e;
+}
+
 } // namespace
 
 class tst_TrafficWindows : public QObject
@@ -60,6 +89,8 @@ private slots:
     void windowsFollowTheLanguage();
     void windowsShowTheTransmittersTraffic();
     void failedSaveIsReported();
+    void fieldsDecodedOnlyForOpenedRows_data();
+    void fieldsDecodedOnlyForOpenedRows();
 };
 
 void tst_TrafficWindows::initTestCase()
@@ -223,6 +254,50 @@ void tst_TrafficWindows::failedSaveIsReported()
     // Cancelled: nothing written, nothing said.
     window.save->click();
     QCOMPARE(dialogs.messages().size(), 1);
+}
+
+void tst_TrafficWindows::fieldsDecodedOnlyForOpenedRows_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("view shown") << true;
+    QTest::newRow("view hidden") << false;
+}
+
+// A log of many entries stays as cheap per new entry as an empty one only
+// if nothing walks every row's fields: the filter must answer "has fields?"
+// without decoding them.
+void tst_TrafficWindows::fieldsDecodedOnlyForOpenedRows()
+{
+    QFETCH(bool, shown);
+    FieldCountingLog log;
+    TrafficLogFilter filter;
+    filter.setSourceModel(&log);
+    QTreeView view;
+    view.setModel(&filter);
+    view.setUniformRowHeights(true);
+    if (shown) {
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+    }
+    constexpr int Entries = 200;
+    for (int k = 0; k < Entries; ++k) {
+        log.append(liveQueryEntry());
+        if (shown)
+            view.scrollToBottom();
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(filter.rowCount(), Entries);
+    QVERIFY(filter.hasChildren(filter.index(0, 0)));
+    QCOMPARE(log.fieldRequests, 0);
+
+    // Opening a row decodes that row's fields, and they show.
+    const QModelIndex opened = filter.index(Entries - 1, 0);
+    view.expand(opened);
+    QCoreApplication::processEvents();
+    QCOMPARE(filter.rowCount(opened), 2);
+    QVERIFY(log.fieldRequests > 0);
+    QCOMPARE(filter.index(0, TrafficLogModel::ColumnFrame, opened).data().toString(),
+             QStringLiteral("CalibrationPage"));
 }
 
 QTEST_MAIN(tst_TrafficWindows)
