@@ -193,7 +193,7 @@ void TrendWindow::addLiveBlock(const LiveValues& values)
         applyTexts();
 
     if (isRecording()) {
-        if (!m_recorder.write(time, values, &m_recordingError))
+        if (!m_recorder.write(time.toLocalTime(), values, &m_recordingError))
             recordButton->setText(ToolTexts::text(ToolTexts::Text::TrendRecord, m_language));
         showRecordingStatus();
     }

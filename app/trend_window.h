@@ -57,9 +57,11 @@ public:
 
     using Clock = std::function<QDateTime()>;
 
-    // The history is historyMs long; the clock stamps the blocks.
+    // The history is historyMs long; the clock stamps the blocks. It runs
+    // in UTC by default: local time costs a look at the time zone files on
+    // every live block, and only a recording's rows need it.
     explicit TrendWindow(QWidget* parent = nullptr, qint64 historyMs = TrendHistory::DefaultHistoryMs,
-                         Clock clock = &QDateTime::currentDateTime);
+                         Clock clock = &QDateTime::currentDateTimeUtc);
 
     // One live block, stamped with the clock's time.
     void addLiveBlock(const LiveValues& values);

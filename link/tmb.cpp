@@ -394,6 +394,9 @@ void TMB::portError()
 void TMB::feed(const QByteArray& batch)
 {
     const quint32 generation = m_openGeneration;
+    // Asked once a batch, not once a byte: a listener that comes or goes
+    // during a batch is served from the next one.
+    m_captureBatch = trafficObserved();
     for (qsizetype k = 0; k < batch.size(); ++k) {
         // A handler run from this loop may have closed the port, or closed
         // and opened it again: the rest of the batch belongs to neither.
@@ -432,7 +435,7 @@ void TMB::feedByte(quint8 byte)
     case modeByte:
         return;
     }
-    if (mb::isMasterMode(m_mode) && trafficObserved())
+    if (m_captureBatch && mb::isMasterMode(m_mode))
         m_capture.byteReceived(byte, event, m_answerTimer.isActive());
 
     switch (event) {

@@ -355,6 +355,8 @@ private:
     // Counts openings, so a batch being decoded across a close and reopen
     // is not fed into the new session.
     quint32 m_openGeneration = 0;
+    // Whether the batch being fed is captured for the traffic signal.
+    bool m_captureBatch = false;
     std::unique_ptr<TCommThread> m_thread;
     std::unique_ptr<PortReconnector> m_reconnector;
 

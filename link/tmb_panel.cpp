@@ -305,7 +305,12 @@ QColor TMBPanel::fillOf(const QWidget* widget)
 
 void TMBPanel::setFill(QWidget* widget, const QColor& colour)
 {
-    QPalette palette = widget->palette();
+    // The lamps are set several times a poll, mostly to the colour they
+    // have; a new palette costs far more than this look.
+    const QPalette& current = widget->palette();
+    if (current.isBrushSet(QPalette::Active, QPalette::Window) && current.color(QPalette::Window) == colour)
+        return;
+    QPalette palette = current;
     palette.setColor(QPalette::Window, colour);
     widget->setPalette(palette);
 }
