@@ -1,12 +1,17 @@
 // The main window's running costs, measured on the real windows.
 //
-//   bench_main_window [--seconds N] [--first-paint-runs N] [--callgrind] [--xvfb]
+//   bench_main_window [--seconds N] [--first-paint-runs N] [--breakdown] [--callgrind] [--xvfb]
 //
 // Live polls: the real main window polls the virtual transmitter (on a thread
 // of its own in this process, whose CPU time is taken out of the
 // configurator's figure) for N seconds (30 by default) and the program
 // reports live blocks per second, CPU per live block and as a share of one
 // core, the time of one UpdateLiveDisplay and the peak memory.
+//
+// --breakdown measures two more figures of N seconds each in the same run:
+// the live polls with the main window not shown (all of the configurator's
+// work but painting), and a minimal Qt Widgets program repainting labels at
+// the moments a poll repaints them (the least that painting this way costs).
 //
 // Start to first paint: the program starts itself anew, alternately as the
 // configurator's start-up and as a minimal Qt Widgets program (one button),
@@ -34,6 +39,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGridLayout>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -151,7 +158,9 @@ public:
 // ---------------------------------------------------------------------------
 // Live polls
 
-int measureLivePolls(QApplication& app, int seconds)
+// shown: the main window on screen; otherwise it does all its work but
+// painting. windowSize: where to put the main window's size.
+int measureLivePolls(QApplication& app, int seconds, bool shown, QSize* windowSize = nullptr)
 {
     QThread simThread;
     auto* sim = new VirtualTransmitter;
@@ -175,7 +184,10 @@ int measureLivePolls(QApplication& app, int seconds)
     int status = 0;
     {
         TimedMainWindow form;
-        form.show();
+        if (shown)
+            form.show();
+        if (windowSize)
+            *windowSize = form.size();
         QString error;
         if (!form.MB1->openAction(sim->devicePath(), &error)) {
             std::fprintf(stderr, "bench_main_window: %s\n", qPrintable(error));
@@ -213,8 +225,9 @@ int measureLivePolls(QApplication& app, int seconds)
             getrusage(RUSAGE_SELF, &usage);
 
             const double tickHz = 1000.0 / CommunicationTask::TickIntervalMs;
-            std::printf("Live polls: %.1f s of the virtual transmitter (pseudo-terminal, %s window)\n", wallS,
-                        qPrintable(QGuiApplication::platformName()));
+            std::printf("Live polls: %.1f s of the virtual transmitter (pseudo-terminal, %s window%s)\n",
+                        wallS, qPrintable(QGuiApplication::platformName()),
+                        shown ? "" : ", main window not shown: no painting");
             std::printf("  live blocks            %.0f, %.2f per second (one per %d ms task tick at most: "
                         "%.0f per second)\n",
                         blocks, blocks / wallS, CommunicationTask::TickIntervalMs, tickHz);
@@ -244,6 +257,78 @@ int measureLivePolls(QApplication& app, int seconds)
     simThread.quit();
     simThread.wait();
     return status;
+}
+
+// ---------------------------------------------------------------------------
+// The same repaints in a minimal program
+
+// What a live poll repaints, done by a minimal Qt Widgets program: opaque
+// fixed-size labels in a window of the main window's size; one repainted
+// at the task's tick (as the state number is), two when the query goes out
+// (the link's counters), nine when the answer is in (the values and the
+// state number). It does nothing else, so its CPU is about the least that
+// repainting at these moments costs on this machine and window system.
+int measureMinimalRepaints(QApplication& app, int seconds, QSize windowSize)
+{
+    constexpr int Columns = 6;
+    constexpr int Rows = 10;
+    constexpr QSize LabelSize(60, 16);
+    constexpr int AtSend = 2;
+    constexpr int AtAnswer = 9;
+    // The virtual transmitter answers within a few milliseconds.
+    constexpr int AnswerAfterSendMs = 5;
+    constexpr int SettleMs = 1000;
+
+    QWidget window;
+    auto* grid = new QGridLayout(&window);
+    std::vector<QLabel*> labels;
+    for (int k = 0; k < Columns * Rows; ++k) {
+        auto* label = new QLabel(QString::number(k), &window);
+        label->setAutoFillBackground(true);
+        label->setFixedSize(LabelSize);
+        grid->addWidget(label, k / Columns, k % Columns);
+        labels.push_back(label);
+    }
+    window.resize(windowSize);
+    window.show();
+
+    int poll = 0;
+    const auto repaint = [&labels, &poll](int first, int count) {
+        for (int k = first; k < first + count; ++k)
+            labels[size_t(k)]->setText(QString::number(poll * 7 + k));
+    };
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(CommunicationTask::TickIntervalMs);
+    QObject::connect(&tick, &QTimer::timeout, &app, [&] {
+        ++poll;
+        repaint(0, 1);
+        QTimer::singleShot(CommunicationTask::SendDelayMs, Qt::PreciseTimer, &app,
+                           [&] { repaint(1, AtSend); });
+        QTimer::singleShot(CommunicationTask::SendDelayMs + AnswerAfterSendMs, Qt::PreciseTimer, &app, [&] {
+            repaint(0, 1);
+            repaint(1 + AtSend, AtAnswer - 1);
+        });
+    });
+    tick.start();
+
+    double processAtStart = 0.0;
+    QElapsedTimer wall;
+    QTimer::singleShot(SettleMs, Qt::PreciseTimer, &app, [&] {
+        processAtStart = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
+        wall.start();
+        QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &app, [] { QCoreApplication::exit(0); });
+    });
+    QApplication::exec();
+    const double processMs = cpuMs(CLOCK_PROCESS_CPUTIME_ID) - processAtStart;
+    const double wallS = double(wall.nsecsElapsed()) / 1e9;
+    std::printf("Minimal program repainting as a poll does: %.1f s (a process of its own, %s window)\n",
+                wallS, qPrintable(QGuiApplication::platformName()));
+    std::printf("  CPU while repainting   %.2f %% of a core (every %d ms: 1 label at the tick, %d at "
+                "+%d ms, %d at +%d ms)\n",
+                processMs / (wallS * 10.0), CommunicationTask::TickIntervalMs, AtSend,
+                CommunicationTask::SendDelayMs, AtAnswer, CommunicationTask::SendDelayMs + AnswerAfterSendMs);
+    return poll > 0 ? 0 : 1;
 }
 
 // ---------------------------------------------------------------------------
@@ -337,8 +422,10 @@ std::optional<double> numberAfter(const QString& output, const QString& before)
     return match.captured(1).toDouble();
 }
 
+// extraMs: how long the child works on top of starting and settling.
 ChildResult runChild(const QString& program, const QStringList& arguments,
-                     const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+                     const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                     int extraMs = 0)
 {
     QProcess child;
     QProcessEnvironment childEnvironment = environment;
@@ -347,7 +434,7 @@ ChildResult runChild(const QString& program, const QStringList& arguments,
     child.setProcessEnvironment(childEnvironment);
     child.start(program, arguments);
     ChildResult result;
-    const int timeoutMs = ChildTimeoutMs * (program.endsWith(u"valgrind") ? CallgrindSlowdown : 1);
+    const int timeoutMs = ChildTimeoutMs * (program.endsWith(u"valgrind") ? CallgrindSlowdown : 1) + extraMs;
     if (!child.waitForFinished(timeoutMs)) {
         child.kill();
         child.waitForFinished();
@@ -493,10 +580,30 @@ int main(int argc, char* argv[])
         return firstPaintOfMinimalProgram(app);
 
     const int seconds = intOption(arguments, QStringLiteral("--seconds"), DefaultSeconds);
+    if (arguments.contains(QStringLiteral("--minimal-repaints-child")))
+        return measureMinimalRepaints(app, std::max(seconds, 1),
+                                      QSize(intOption(arguments, QStringLiteral("--width"), 0),
+                                            intOption(arguments, QStringLiteral("--height"), 0)));
     const int firstPaintRuns =
         intOption(arguments, QStringLiteral("--first-paint-runs"), DefaultFirstPaintRuns);
-    int status = measureLivePolls(app, std::max(seconds, 1));
+    QSize windowSize;
+    int status = measureLivePolls(app, std::max(seconds, 1), true, &windowSize);
     std::fflush(stdout);
+    if (status == 0 && arguments.contains(QStringLiteral("--breakdown"))) {
+        status = measureLivePolls(app, std::max(seconds, 1), false);
+        std::fflush(stdout);
+        // A process of its own, as fresh as the configurator's.
+        const ChildResult minimal =
+            runChild(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--minimal-repaints-child"), QStringLiteral("--seconds"),
+                      QString::number(std::max(seconds, 1)), QStringLiteral("--width"),
+                      QString::number(windowSize.width()), QStringLiteral("--height"),
+                      QString::number(windowSize.height())},
+                     QProcessEnvironment::systemEnvironment(), std::max(seconds, 1) * 1000);
+        std::fputs(minimal.output.toLocal8Bit().constData(), stdout);
+        if (status == 0 && !minimal.ok)
+            status = 1;
+    }
     if (status == 0 && firstPaintRuns > 0)
         status = measureFirstPaint(firstPaintRuns);
     if (status == 0 && arguments.contains(QStringLiteral("--callgrind")))
