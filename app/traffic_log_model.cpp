@@ -9,6 +9,8 @@ constexpr quintptr TopLevel = 0;
 
 TrafficLogModel::TrafficLogModel(TMB* mb, QObject* parent) : QAbstractItemModel(parent)
 {
+    m_batchTimer.setSingleShot(true);
+    connect(&m_batchTimer, &QTimer::timeout, this, &TrafficLogModel::insertWaiting);
     m_headers = {QStringLiteral("Time"),    QStringLiteral("Dir."),   QStringLiteral("Frame"),
                  QStringLiteral("Command"), QStringLiteral("Device"), QStringLiteral("Status")};
     if (!mb)
@@ -29,18 +31,55 @@ void TrafficLogModel::append(const LinkTraffic& entry)
             m_held.pop_front();
         return;
     }
+    if (m_batchTimer.interval() > 0) {
+        m_waiting.push_back(std::move(record));
+        if (!m_batchTimer.isActive())
+            m_batchTimer.start();
+        return;
+    }
     show(std::move(record));
+}
+
+void TrafficLogModel::setBatchInterval(int ms)
+{
+    m_batchTimer.setInterval(qMax(0, ms));
+    if (ms <= 0)
+        insertWaiting();
+}
+
+void TrafficLogModel::insertWaiting()
+{
+    m_batchTimer.stop();
+    std::deque<TrafficDecoder::Record> waiting;
+    waiting.swap(m_waiting);
+    show(std::move(waiting));
 }
 
 void TrafficLogModel::show(TrafficDecoder::Record record)
 {
+    std::deque<TrafficDecoder::Record> one;
+    one.push_back(std::move(record));
+    show(std::move(one));
+}
+
+void TrafficLogModel::show(std::deque<TrafficDecoder::Record> records)
+{
+    while (qsizetype(records.size()) > m_capacity)
+        records.pop_front();
+    if (records.empty())
+        return;
     // Views and filters pay for a removal by the rows they hold, so a full
     // ring makes room a slice at a time rather than a row per entry.
-    if (qsizetype(m_rows.size()) >= m_capacity)
-        dropOldest(qsizetype(m_rows.size()) - m_capacity + qMax<qsizetype>(1, m_capacity / DropSlices));
-    const int row = int(m_rows.size());
-    beginInsertRows({}, row, row);
-    m_rows.push_back({std::move(record), m_nextSerial++});
+    const qsizetype incoming = qsizetype(records.size());
+    const qsizetype excess = qsizetype(m_rows.size()) + incoming - m_capacity;
+    if (excess > 0) {
+        const qsizetype slice = qMax<qsizetype>(1, m_capacity / DropSlices);
+        dropOldest(qMin(qsizetype(m_rows.size()), qMax(excess, slice)));
+    }
+    const int first = int(m_rows.size());
+    beginInsertRows({}, first, first + int(incoming) - 1);
+    for (TrafficDecoder::Record& record : records)
+        m_rows.push_back({std::move(record), m_nextSerial++});
     endInsertRows();
 }
 
@@ -58,6 +97,8 @@ void TrafficLogModel::clear()
     beginResetModel();
     m_rows.clear();
     m_held.clear();
+    m_waiting.clear();
+    m_batchTimer.stop();
     endResetModel();
 }
 
@@ -66,12 +107,15 @@ void TrafficLogModel::setPaused(bool paused)
     if (paused == m_paused)
         return;
     m_paused = paused;
-    if (paused)
+    // What waits came before the pause: shown now, it stays ahead of what
+    // the pause holds back.
+    if (paused) {
+        insertWaiting();
         return;
+    }
     std::deque<TrafficDecoder::Record> held;
     held.swap(m_held);
-    for (TrafficDecoder::Record& record : held)
-        show(std::move(record));
+    show(std::move(held));
 }
 
 void TrafficLogModel::setCapacity(qsizetype capacity)

@@ -3,6 +3,7 @@
 #include "device/traffic_decoder.h"
 
 #include <QAbstractItemModel>
+#include <QTimer>
 
 #include <deque>
 
@@ -45,6 +46,11 @@ public:
     void clear();
     void setPaused(bool paused);
     bool isPaused() const { return m_paused; }
+    // New entries wait up to this long and are then inserted together; 0
+    // (the default) inserts each at once, and inserts what waits. For a
+    // shown view: a tree view lays out all its rows, and repaints, once per
+    // insertion, which a log of thousands of rows cannot afford twice a poll.
+    void setBatchInterval(int ms);
     // Fewer rows drop the oldest at once.
     void setCapacity(qsizetype capacity);
     qsizetype capacity() const { return m_capacity; }
@@ -75,6 +81,9 @@ private:
     };
 
     void show(TrafficDecoder::Record record);
+    // Inserts them at the end at once, dropping the oldest rows to make room.
+    void show(std::deque<TrafficDecoder::Record> records);
+    void insertWaiting();
     void dropOldest(qsizetype count);
     const Row* rowOfSerial(quint64 serial) const;
     const QList<TrafficDecoder::Field>& fieldsOf(const Row& row) const;
@@ -84,6 +93,9 @@ private:
     QStringList m_headers;
     std::deque<Row> m_rows;
     std::deque<TrafficDecoder::Record> m_held;
+    // Entries waiting for the batch timer.
+    std::deque<TrafficDecoder::Record> m_waiting;
+    QTimer m_batchTimer;
     quint64 m_nextSerial = 1;
     qsizetype m_capacity = DefaultCapacity;
     bool m_paused = false;

@@ -164,6 +164,18 @@ TrafficLogWindow::TrafficLogWindow(TMB& mb, QWidget* parent)
     applyLanguage(Language::English);
 }
 
+void TrafficLogWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_model->setBatchInterval(ShownBatchMs);
+}
+
+void TrafficLogWindow::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    m_model->setBatchInterval(0);
+}
+
 void TrafficLogWindow::applyLanguage(Language language)
 {
     m_language = language;

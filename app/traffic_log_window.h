@@ -44,6 +44,14 @@ public:
     QLabel* lineCount = nullptr;
     QTreeView* view = nullptr;
 
+    // How long new entries wait to be shown together while the window is
+    // shown; while it is hidden they go into the log at once.
+    static constexpr int ShownBatchMs = 250;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void copyToClipboard();
     void saveWithDialog();

@@ -24,6 +24,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -91,6 +92,8 @@ private slots:
     void failedSaveIsReported();
     void fieldsDecodedOnlyForOpenedRows_data();
     void fieldsDecodedOnlyForOpenedRows();
+    void shownLogTakesEntriesTogether_data();
+    void shownLogTakesEntriesTogether();
 };
 
 void tst_TrafficWindows::initTestCase()
@@ -298,6 +301,54 @@ void tst_TrafficWindows::fieldsDecodedOnlyForOpenedRows()
     QVERIFY(log.fieldRequests > 0);
     QCOMPARE(filter.index(0, TrafficLogModel::ColumnFrame, opened).data().toString(),
              QStringLiteral("CalibrationPage"));
+}
+
+void tst_TrafficWindows::shownLogTakesEntriesTogether_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<bool>("pauseBetween");
+    QTest::addColumn<int>("insertions");
+    QTest::newRow("hidden: each at once") << false << false << 6;
+    QTest::newRow("shown: together") << true << false << 1;
+    QTest::newRow("shown, paused between: in order") << true << true << 2;
+}
+
+void tst_TrafficWindows::shownLogTakesEntriesTogether()
+{
+    QFETCH(bool, shown);
+    QFETCH(bool, pauseBetween);
+    QFETCH(int, insertions);
+    TMB mb;
+    TrafficLogWindow window(mb);
+    TrafficLogModel& log = window.model();
+    if (shown) {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+    QSignalSpy inserted(&log, &QAbstractItemModel::rowsInserted);
+    constexpr int Entries = 6;
+    for (int k = 0; k < Entries; ++k) {
+        LinkTraffic entry = liveQueryEntry();
+        entry.wallMs = k;
+        if (pauseBetween && k == Entries / 2)
+            window.pause->click();
+        log.append(entry);
+    }
+    if (pauseBetween)
+        window.pause->click();
+    QTRY_COMPARE(log.rowCount(), Entries);
+    QCOMPARE(inserted.size(), insertions);
+    for (int row = 0; row < Entries; ++row)
+        QCOMPARE(log.record(row).entry.wallMs, qint64(row));
+    QCOMPARE(window.filter().rowCount(), Entries);
+
+    // Hiding the window puts what waits into the log at once.
+    if (shown) {
+        log.append(liveQueryEntry());
+        QCOMPARE(log.rowCount(), Entries);
+        window.hide();
+        QCOMPARE(log.rowCount(), Entries + 1);
+    }
 }
 
 QTEST_MAIN(tst_TrafficWindows)
