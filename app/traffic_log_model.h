@@ -51,6 +51,8 @@ public:
     // shown view: a tree view lays out all its rows, and repaints, once per
     // insertion, which a log of thousands of rows cannot afford twice a poll.
     void setBatchInterval(int ms);
+    // Inserts the entries waiting for their batch now.
+    void insertWaiting();
     // Fewer rows drop the oldest at once.
     void setCapacity(qsizetype capacity);
     qsizetype capacity() const { return m_capacity; }
@@ -83,7 +85,6 @@ private:
     void show(TrafficDecoder::Record record);
     // Inserts them at the end at once, dropping the oldest rows to make room.
     void show(std::deque<TrafficDecoder::Record> records);
-    void insertWaiting();
     void dropOldest(qsizetype count);
     const Row* rowOfSerial(quint64 serial) const;
     const QList<TrafficDecoder::Field>& fieldsOf(const Row& row) const;

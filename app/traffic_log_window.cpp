@@ -210,6 +210,8 @@ void TrafficLogWindow::updateCount()
 
 QStringList TrafficLogWindow::shownLines(bool selectedOnly) const
 {
+    // Copied or saved, the log holds what came in just before.
+    m_model->insertWaiting();
     QStringList lines;
     const int rows = m_filter->rowCount();
     for (int row = 0; row < rows; ++row) {
