@@ -39,13 +39,14 @@ bool parse(const QStringList& arguments, SimulatorOptions* options, QString* err
     const QCommandLineOption outOfCalibration(QStringLiteral("out-of-calibration"), QString());
     const QCommandLineOption latency(QStringLiteral("latency"), QString(), QStringLiteral("ms"));
     const QCommandLineOption refuse(QStringLiteral("refuse"), QString(), QStringLiteral("cmd"));
+    const QCommandLineOption shortAnswer(QStringLiteral("short-answer"), QString(), QStringLiteral("cmd"));
     const QCommandLineOption dropEvery(QStringLiteral("drop-every"), QString(), QStringLiteral("N"));
     const QCommandLineOption corruptRate(QStringLiteral("corrupt-rate"), QString(), QStringLiteral("P"));
     const QCommandLineOption seed(QStringLiteral("seed"), QString(), QStringLiteral("N"));
     const QCommandLineOption link(QStringLiteral("link"), QString(), QStringLiteral("path"));
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")}, QString());
     parser.addOptions({help, model, firmware, pt1000, voltage, openSensor, outOfCalibration, latency, refuse,
-                       dropEvery, corruptRate, seed, link, verbose});
+                       shortAnswer, dropEvery, corruptRate, seed, link, verbose});
 
     if (!parser.parse(arguments))
         return fail(parser.errorText());
@@ -82,6 +83,13 @@ bool parse(const QStringList& arguments, SimulatorOptions* options, QString* err
             return fail(QStringLiteral("--refuse takes a command code from 0 to 255, not ") + value);
         if (!o.refusedCommands.contains(quint8(code)))
             o.refusedCommands.append(quint8(code));
+    }
+    for (const QString& value : parser.values(shortAnswer)) {
+        int code = 0;
+        if (!toInt(value, 0, 255, &code))
+            return fail(QStringLiteral("--short-answer takes a command code from 0 to 255, not ") + value);
+        if (!o.shortCommands.contains(quint8(code)))
+            o.shortCommands.append(quint8(code));
     }
     if (parser.isSet(dropEvery) && !toInt(parser.value(dropEvery), 0, 1000000, &o.dropEvery))
         return fail(QStringLiteral("--drop-every takes a count (0 never drops)"));
@@ -129,6 +137,8 @@ QString helpText()
         "  --latency MS           delay before each answer (default 4 ms)\n"
         "  --refuse CMD           answer this command code with status 254 (refused);\n"
         "                         may be given more than once\n"
+        "  --short-answer CMD     answer this command with only the first half of its\n"
+        "                         data; may be given more than once\n"
         "  --drop-every N         stay silent on every Nth query (as if it were lost)\n"
         "  --corrupt-rate P       flip one bit in this share (0 to 1) of the answers\n"
         "  --seed N               seed of the measurement noise and line faults, for\n"

@@ -21,6 +21,7 @@ struct SimulatorOptions
     bool outOfCalibration = false;
     int latencyMs = DefaultLatencyMs; // answer delay
     QList<quint8> refusedCommands;    // answered with status 254
+    QList<quint8> shortCommands;      // answered with half their data
     int dropEvery = 0;                // stay silent on every Nth query; 0: never
     double corruptRate = 0.0;         // share of answers with one flipped bit
     quint32 seed = 1;

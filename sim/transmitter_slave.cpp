@@ -5,8 +5,9 @@
 #include "sim/byte_writer.h"
 #include "sim/slave_blocks.h"
 
-TransmitterSlave::TransmitterSlave(TransmitterModel& model, QList<quint8> refusedCommands)
-    : m_model(model), m_refused(std::move(refusedCommands))
+TransmitterSlave::TransmitterSlave(TransmitterModel& model, QList<quint8> refusedCommands,
+                                   QList<quint8> shortCommands)
+    : m_model(model), m_refused(std::move(refusedCommands)), m_short(std::move(shortCommands))
 {}
 
 namespace {
@@ -57,7 +58,10 @@ TransmitterSlave::Reply TransmitterSlave::handle(QByteArrayView frame)
         reply.status = StatusRefused;
         return reply;
     }
-    return execute(command, parameters);
+    reply = execute(command, parameters);
+    if (m_short.contains(command))
+        reply.data.truncate(reply.data.size() / 2);
+    return reply;
 }
 
 TransmitterSlave::Reply TransmitterSlave::execute(quint8 command, QByteArrayView parameters)

@@ -28,7 +28,10 @@ public:
         QString ignoredBecause;
     };
 
-    TransmitterSlave(TransmitterModel& model, QList<quint8> refusedCommands);
+    // refusedCommands are answered with StatusRefused; shortCommands with
+    // the first half of their data only, as a faulty transmitter might.
+    TransmitterSlave(TransmitterModel& model, QList<quint8> refusedCommands,
+                     QList<quint8> shortCommands = {});
 
     // frame: address, ID, command, status, parameters, CRC (as the ASCII
     // decoder accepted it). True when it is a query for this transmitter;
@@ -43,4 +46,5 @@ private:
 
     TransmitterModel& m_model;
     QList<quint8> m_refused;
+    QList<quint8> m_short;
 };

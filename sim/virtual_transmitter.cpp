@@ -15,7 +15,8 @@ constexpr quint32 kLineSeedSalt = 0x9E3779B9u;
 
 VirtualTransmitter::VirtualTransmitter(const SimulatorOptions& options, QObject* parent)
     : QObject(parent), m_options(options), m_pty(PseudoTerminal::open(&m_errorText)), m_model(options),
-      m_slave(m_model, options.refusedCommands), m_lineRandom(options.seed ^ kLineSeedSalt)
+      m_slave(m_model, options.refusedCommands, options.shortCommands),
+      m_lineRandom(options.seed ^ kLineSeedSalt)
 {
     if (m_pty)
         m_devicePath = m_pty->devicePath();

@@ -141,6 +141,7 @@ private slots:
     void writeNormalisesAsTheWindow();
     void writeInParallelOneRefusing();
     void portErrorOutranksFailure();
+    void shortSettingsAnswerIsNamed();
     void transmitterGoneIsPortError();
 
     void progressOnlyOnATerminal_data();
@@ -522,6 +523,21 @@ void tst_Kvctl::portErrorOutranksFailure()
     QVERIFY(
         run.out.contains(silent.path() + QStringLiteral(": failed: CmdIdentify: no answer after 5 tries\n")));
     QVERIFY(run.out.endsWith(QStringLiteral("0 identified, 1 failed, 1 port error\n")));
+}
+
+// The transmitter answered, only too little: saying "no answer" would send
+// the technician to the cable.
+void tst_Kvctl::shortSettingsAnswerIsNamed()
+{
+    Sim shortAnswer({"--short-answer", "8"});
+    const QString file = m_dir.filePath(QStringLiteral("short.kvb"));
+    const Run run = kvctl({"read", "--port", shortAnswer.path(), "--model", "KV4620", "--out", file});
+    QVERIFY2(run.exitCode == 1, qPrintable(describe(run)));
+    QVERIFY2(run.out.contains(
+                 shortAnswer.path() +
+                 QStringLiteral(": failed: CmdReadSettings: answer too short (10 of 20 data bytes)\n")),
+             qPrintable(describe(run)));
+    QVERIFY(!QFileInfo::exists(file));
 }
 
 void tst_Kvctl::transmitterGoneIsPortError()

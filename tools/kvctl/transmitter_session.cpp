@@ -132,6 +132,12 @@ QString TransmitterSession::failedTransaction() const
     const QString command = devicecmd::name(m_mb.MBMasterCommandToSlave());
     switch (m_task.lastStatus()) {
     case stTimeOut:
+        // The link took the answer; the task found it shorter than its block.
+        if (m_mb.MBStatus() == stOK)
+            return QStringLiteral("%1: answer too short (%2 of %3 data bytes)")
+                .arg(command)
+                .arg(m_mb.MBReceivedDataNumber())
+                .arg(SettingsReadBlockSize);
         return QStringLiteral("%1: no answer after %2 tries").arg(command).arg(m_mb.MBMasterMaxTryNumber());
     case stSlaveError: {
         const QByteArray frame = m_mb.rxFrame();
