@@ -77,20 +77,21 @@ bool parse(const QStringList& arguments, SimulatorOptions* options, QString* err
     o.outOfCalibration = o.outOfCalibration || parser.isSet(outOfCalibration);
     if (parser.isSet(latency) && !toInt(parser.value(latency), 0, 60000, &o.latencyMs))
         return fail(QStringLiteral("--latency takes milliseconds from 0 to 60000"));
-    for (const QString& value : parser.values(refuse)) {
-        int code = 0;
-        if (!toInt(value, 0, 255, &code))
-            return fail(QStringLiteral("--refuse takes a command code from 0 to 255, not ") + value);
-        if (!o.refusedCommands.contains(quint8(code)))
-            o.refusedCommands.append(quint8(code));
-    }
-    for (const QString& value : parser.values(shortAnswer)) {
-        int code = 0;
-        if (!toInt(value, 0, 255, &code))
-            return fail(QStringLiteral("--short-answer takes a command code from 0 to 255, not ") + value);
-        if (!o.shortCommands.contains(quint8(code)))
-            o.shortCommands.append(quint8(code));
-    }
+    // The command codes of an option that may be given more than once.
+    const auto takeCommands = [&](const QCommandLineOption& option, QList<quint8>* codes) {
+        for (const QString& value : parser.values(option)) {
+            int code = 0;
+            if (!toInt(value, 0, 255, &code))
+                return fail(QStringLiteral("--%1 takes a command code from 0 to 255, not ")
+                                .arg(option.names().constFirst()) +
+                            value);
+            if (!codes->contains(quint8(code)))
+                codes->append(quint8(code));
+        }
+        return true;
+    };
+    if (!takeCommands(refuse, &o.refusedCommands) || !takeCommands(shortAnswer, &o.shortCommands))
+        return false;
     if (parser.isSet(dropEvery) && !toInt(parser.value(dropEvery), 0, 1000000, &o.dropEvery))
         return fail(QStringLiteral("--drop-every takes a count (0 never drops)"));
     if (parser.isSet(corruptRate)) {

@@ -50,8 +50,9 @@ void tst_SimProgram::helpExplainsOptions()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
     const QString text = QString::fromLocal8Bit(process.readAllStandardOutput());
-    for (const char* option : {"--model", "--firmware", "--pt1000", "--voltage", "--open-sensor", "--latency",
-                               "--refuse", "--drop-every", "--corrupt-rate", "--seed", "--link"})
+    for (const char* option :
+         {"--model", "--firmware", "--pt1000", "--voltage", "--open-sensor", "--latency", "--refuse",
+          "--short-answer", "--drop-every", "--corrupt-rate", "--seed", "--link"})
         QVERIFY2(text.contains(QLatin1String(option)), option);
 }
 
@@ -62,6 +63,7 @@ void tst_SimProgram::badOptionIsRefused_data()
     QTest::newRow("unknown model") << QStringList{"--model", "KV9999"};
     QTest::newRow("rate above 1") << QStringList{"--corrupt-rate", "1.5"};
     QTest::newRow("refuse 300") << QStringList{"--refuse", "300"};
+    QTest::newRow("short answer to a word") << QStringList{"--short-answer", "settings"};
     QTest::newRow("latency text") << QStringList{"--latency", "soon"};
     QTest::newRow("stray argument") << QStringList{"extra"};
 }
