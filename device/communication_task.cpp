@@ -1,5 +1,6 @@
 #include "device/communication_task.h"
 
+#include "device/device_command.h"
 #include "device/device_protocol.h"
 #include "device/firmware_version.h"
 #include "device/live_display.h"
@@ -9,13 +10,6 @@
 #include "platform/number_format.h"
 
 #include <QTimer>
-
-namespace {
-
-// Byte of the command in an ASCII answer frame: address, ID, command, status.
-constexpr int AnswerCommandOffset = 2;
-
-} // namespace
 
 CommunicationTask::CommunicationTask(TMB& mb, CommunicationTaskHost& host, QTimer* timer, QObject* parent)
     : QObject(parent), m_mb(mb), m_host(host), m_timer(timer ? timer : new QTimer(this))
@@ -345,8 +339,8 @@ bool CommunicationTask::answerIsAwaited() const
     if (m_mb.MBMode() != modeASCIIMaster)
         return true;
     const QByteArray frame = m_mb.rxFrame();
-    return isWaitState(m_iTP) && frame.size() > AnswerCommandOffset &&
-           quint8(frame.at(AnswerCommandOffset)) == m_awaitedCommand;
+    return isWaitState(m_iTP) && frame.size() > deviceframe::CommandOffset &&
+           quint8(frame.at(deviceframe::CommandOffset)) == m_awaitedCommand;
 }
 
 void CommunicationTask::MBMasterEndOfEvent(TMBStatus status)

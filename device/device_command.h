@@ -41,6 +41,17 @@ enum CalibrationPage : quint8
     cpAnalogOutput = 3,
 };
 
+// A frame's body, as the ASCII codec gives it: address, ID, command, status
+// (zero in a query), the data block, CRC low and high.
+namespace deviceframe {
+inline constexpr int AddressOffset = 0;
+inline constexpr int IdOffset = 1;
+inline constexpr int CommandOffset = 2;
+inline constexpr int StatusOffset = 3;
+inline constexpr int HeaderSize = 4;
+inline constexpr int CrcSize = 2;
+} // namespace deviceframe
+
 // Block sizes on the wire.
 inline constexpr int LiveQueryBlockSize = 3;
 inline constexpr int LiveValuesBlockSize = 60;

@@ -12,13 +12,7 @@
 
 namespace {
 
-// Frame body: address, ID, command, status, data..., CRC low, CRC high.
-constexpr int AddressOffset = 0;
-constexpr int IdOffset = 1;
-constexpr int CommandOffset = 2;
-constexpr int StatusOffset = 3;
-constexpr int HeaderSize = 4;
-constexpr int CrcSize = 2;
+using namespace deviceframe;
 constexpr int HexDigitsPerByte = 2;
 constexpr char PrintableFirst = ' ';
 constexpr char PrintableLast = '~';

@@ -12,13 +12,7 @@ TransmitterSlave::TransmitterSlave(TransmitterModel& model, QList<quint8> refuse
 
 namespace {
 
-// A query frame: address, identifier, command, a zero byte, the parameter
-// block, the CRC.
-constexpr int AddressAt = 0;
-constexpr int IdAt = 1;
-constexpr int CommandAt = 2;
-constexpr int HeaderSize = 4;
-constexpr int CrcSize = 2;
+using namespace deviceframe;
 constexpr int HeaderAndCrc = HeaderSize + CrcSize;
 
 } // namespace
@@ -28,10 +22,10 @@ bool TransmitterSlave::isForUs(QByteArrayView frame, QString* whyNot)
     QString reason;
     if (frame.size() < HeaderAndCrc)
         reason = QStringLiteral("short frame");
-    else if (quint8(frame[AddressAt]) != DeviceAddress)
-        reason = QStringLiteral("address %1").arg(quint8(frame[AddressAt]));
-    else if (quint8(frame[IdAt]) != DeviceFunctionId)
-        reason = QStringLiteral("ID %1").arg(quint8(frame[IdAt]));
+    else if (quint8(frame[AddressOffset]) != DeviceAddress)
+        reason = QStringLiteral("address %1").arg(quint8(frame[AddressOffset]));
+    else if (quint8(frame[IdOffset]) != DeviceFunctionId)
+        reason = QStringLiteral("ID %1").arg(quint8(frame[IdOffset]));
     if (whyNot)
         *whyNot = reason;
     return reason.isEmpty();
@@ -42,7 +36,7 @@ TransmitterSlave::Reply TransmitterSlave::handle(QByteArrayView frame)
     Reply reply;
     if (!isForUs(frame, &reply.ignoredBecause))
         return reply;
-    const quint8 command = quint8(frame[CommandAt]);
+    const quint8 command = quint8(frame[CommandOffset]);
     const QByteArrayView parameters = frame.sliced(HeaderSize, frame.size() - HeaderAndCrc);
     const int needed = devicecmd::parameterBlockSize(command);
     if (needed > 0 && parameters.size() < needed) {

@@ -4,13 +4,6 @@
 #include "device/live_display.h"
 #include "tools/kvctl/settings_comparison.h"
 
-namespace {
-
-// The status byte of an ASCII answer frame: address, ID, command, status.
-constexpr int AnswerStatusOffset = 3;
-
-} // namespace
-
 TransmitterSession::TransmitterSession(const QString& port, Job job, int answerTimeoutMs, QObject* parent)
     : QObject(parent), m_port(port), m_job(job), m_answerTimeoutMs(answerTimeoutMs)
 {}
@@ -141,7 +134,8 @@ QString TransmitterSession::failedTransaction() const
         return QStringLiteral("%1: no answer after %2 tries").arg(command).arg(m_mb.MBMasterMaxTryNumber());
     case stSlaveError: {
         const QByteArray frame = m_mb.rxFrame();
-        const int status = frame.size() > AnswerStatusOffset ? quint8(frame.at(AnswerStatusOffset)) : -1;
+        const int status =
+            frame.size() > deviceframe::StatusOffset ? quint8(frame.at(deviceframe::StatusOffset)) : -1;
         return QStringLiteral("%1: refused (status %2)").arg(command).arg(status);
     }
     case stClosedPort:
