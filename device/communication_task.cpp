@@ -358,7 +358,8 @@ void CommunicationTask::MBMasterEndOfEvent(TMBStatus status)
         return;
     }
     // Failed as a time-out fails: the read stays pending and is sent again.
-    takeEndOfTransaction(settingsAnswerShort(status) ? stTimeOut : status);
+    const bool tooShort = settingsAnswerShort(status);
+    takeEndOfTransaction(tooShort ? stTimeOut : status, tooShort);
 }
 
 bool CommunicationTask::settingsAnswerShort(TMBStatus status) const
@@ -367,10 +368,11 @@ bool CommunicationTask::settingsAnswerShort(TMBStatus status) const
            m_mb.MBReceivedDataNumber() < SettingsReadBlockSize;
 }
 
-void CommunicationTask::takeEndOfTransaction(TMBStatus status)
+void CommunicationTask::takeEndOfTransaction(TMBStatus status, bool answerTooShort)
 {
     m_lateAnswerGuard = false;
     m_status = status;
+    m_lastAnswerTooShort = answerTooShort;
     m_host.showTransactionResult(status == stOK);
     m_bAnswerArrived = true;
     CommunicationTaskStep();

@@ -63,6 +63,9 @@ public:
     // The status of the latest end of transaction the task took; a late
     // answer it ignored does not count.
     TMBStatus lastStatus() const { return m_status; }
+    // The last transaction failed because its settings answer, though
+    // taken by the link, was shorter than the block (lastStatus: time-out).
+    bool lastAnswerTooShort() const { return m_lastAnswerTooShort; }
 
     void StartCommunicationTask();
     void StopCommunicationTask();
@@ -92,7 +95,7 @@ private:
     // field it would put zeros into the window, and a later write would
     // send them to the transmitter.
     bool settingsAnswerShort(TMBStatus status) const;
-    void takeEndOfTransaction(TMBStatus status);
+    void takeEndOfTransaction(TMBStatus status, bool answerTooShort = false);
     void chooseAfterLivePoll();
     bool withdrawn(RequestButton button);
     CommunicationTaskHost::SentParameter parameterFor(RequestButton button) const;
@@ -110,6 +113,7 @@ private:
     bool m_bAnswerArrived = false;
     // The status of the end-of-transaction the waiting state acts on.
     TMBStatus m_status = stOK;
+    bool m_lastAnswerTooShort = false;
     quint8 m_awaitedCommand = 0;
     LiveValues m_liveValues;
     DeviceSettings m_capturedSettings;

@@ -125,8 +125,7 @@ QString TransmitterSession::failedTransaction() const
     const QString command = devicecmd::name(m_mb.MBMasterCommandToSlave());
     switch (m_task.lastStatus()) {
     case stTimeOut:
-        // The link took the answer; the task found it shorter than its block.
-        if (m_mb.MBStatus() == stOK)
+        if (m_task.lastAnswerTooShort())
             return QStringLiteral("%1: answer too short (%2 of %3 data bytes)")
                 .arg(command)
                 .arg(m_mb.MBReceivedDataNumber())
