@@ -1,7 +1,10 @@
 # Shared by scripts/run, scripts/test and scripts/bench. Sourced, not run.
 
 KV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-KV_BUILD_DIR="$KV_ROOT/build"
+# Each script has a tree of its own under build/ (run, test, release, fuzz):
+# their options differ, and a tree's cache would carry one script's options
+# into the other's build. The script sets KV_BUILD_DIR before configuring.
+KV_BUILD_DIR=""
 
 # Debian packages the build, the tests and the benchmarks need.
 KV_PACKAGES=(
@@ -43,6 +46,7 @@ kv_configure() {
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
     export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$KV_ROOT}"
   fi
+  [ -n "$KV_BUILD_DIR" ] || { echo "kv_configure: KV_BUILD_DIR not set" >&2; return 2; }
   cmake -S "$KV_ROOT" -B "$KV_BUILD_DIR" -G Ninja "${launcher[@]}" "$@"
 }
 
