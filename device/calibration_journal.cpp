@@ -80,6 +80,8 @@ bool CalibrationJournal::append(const Entry& entry, QString* errorText) const
 
 QString CalibrationJournal::defaultPath()
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-        .filePath(QLatin1StringView(FileName));
+    // The configurator's folder whichever program asks, so that kvconf and
+    // kvctl keep one journal beside their shared device records.
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("kvconf/") + QLatin1StringView(FileName));
 }

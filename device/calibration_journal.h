@@ -51,7 +51,7 @@ public:
     // written completely.
     bool append(const Entry& entry, QString* errorText = nullptr) const;
 
-    // In the user's data folder: ~/.local/share/<application>/ on Linux.
+    // In the configurator's data folder: ~/.local/share/kvconf/ on Linux.
     static QString defaultPath();
 
 private:

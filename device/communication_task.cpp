@@ -136,6 +136,7 @@ void CommunicationTask::CommunicationTaskStep()
         m_host.setRequestDown(rbKVKiolvasas, true);
         UpdateCommandButtons(rbKVKiolvasas);
         m_iTP = StateLivePoll;
+        m_host.settingsWriteAcknowledged(m_writtenSettings);
         return;
     default:
         break;
@@ -171,6 +172,7 @@ bool CommunicationTask::withdrawn(RequestButton button)
     if (m_host.isRequestDown(button))
         return false;
     m_iTP = StateLivePoll;
+    m_host.requestWithdrawn(button);
     return true;
 }
 

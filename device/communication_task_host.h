@@ -94,4 +94,9 @@ public:
     // The transmitter acknowledged a request other than the settings read
     // and write, whose query carried `sent`; the button is already released.
     virtual void commandAcknowledged(RequestButton button, const SentParameter& sent) = 0;
+    // The transmitter acknowledged the settings write; the read-back request
+    // is already down. For hosts that keep a record of what was sent.
+    virtual void settingsWriteAcknowledged(const DeviceSettings& written) { Q_UNUSED(written) }
+    // A request was released before its query went out, so nothing was sent.
+    virtual void requestWithdrawn(RequestButton button) { Q_UNUSED(button) }
 };
