@@ -267,22 +267,27 @@ void CommunicationTask::readBackSettings()
 {
     m_host.setRequestDown(rbKVKiolvasas, false);
     UpdateCommandButtons(rbKVKiolvasas);
+    m_host.applySettingsReadBack(
+        settingsReadBackFor(DecodeSettings(m_mb, m_liveValues), m_liveValues.bPt1000));
+}
 
+CommunicationTaskHost::SettingsReadBack CommunicationTask::settingsReadBackFor(const DeviceSettings& s,
+                                                                               bool pt1000)
+{
     CommunicationTaskHost::SettingsReadBack r;
-    r.wiresIndex = settingsmap::indexForWires(m_liveValues.uWiresSetting);
-    r.inputModeIndex = settingsmap::indexForInputMode(m_liveValues.uMode);
-    r.settings = DecodeSettings(m_mb, m_liveValues);
-    const DeviceSettings& s = r.settings;
+    r.wiresIndex = settingsmap::indexForWires(s.Wires);
+    r.inputModeIndex = settingsmap::indexForInputMode(s.InputMode);
+    r.settings = s;
     r.averagingIndex = settingsmap::indexForAveraging(s.Averaging);
     r.outputTypeIndex = settingsmap::indexForOutputLiveZero(s.bOutputLiveZero);
     r.errorLevelIndex = settingsmap::indexForErrorLevelHigh(s.bErrorLevelHigh);
     r.noErrorOnOverflow = s.bNoErrorOnOverflow;
-    const QString valueFormat = LiveDisplay::valueFormatFor(m_liveValues.uMode, m_liveValues.bPt1000);
+    const QString valueFormat = LiveDisplay::valueFormatFor(s.InputMode, pt1000);
     r.AramL = NumberFormat::format(s.fScaleLow, valueFormat);
     r.AramH = NumberFormat::format(s.fScaleHigh, valueFormat);
     r.AramLLimit = NumberFormat::format(s.fOutputLimitLow, settingsedit::LimitFormat);
     r.AramHLimit = NumberFormat::format(s.fOutputLimitHigh, settingsedit::LimitFormat);
-    m_host.applySettingsReadBack(r);
+    return r;
 }
 
 void CommunicationTask::sendSettings()

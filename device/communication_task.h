@@ -83,6 +83,13 @@ public:
     // tells the host when the version is not accepted. True when accepted.
     bool CheckFirmwareVersion();
 
+    // What a settings read shows in the setting controls; the block's Wires
+    // and InputMode are those of the live block it was read with. Also for
+    // settings that come from elsewhere (the device records), so that they
+    // show exactly as a transmitter's would.
+    static CommunicationTaskHost::SettingsReadBack settingsReadBackFor(const DeviceSettings& settings,
+                                                                       bool pt1000);
+
     // Handlers of the link's OnMBMasterEndOfEvent and OnMBPortOpenedOrClosed.
     void MBMasterEndOfEvent(TMBStatus status);
     void MBPortOpenedOrClosed(bool portOpen);
