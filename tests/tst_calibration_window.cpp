@@ -7,7 +7,7 @@
 
 #include "device/communication_task.h"
 #include "platform/number_format.h"
-#include "sim/callendar_van_dusen.h"
+#include "device/callendar_van_dusen.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_files.h"
 

@@ -1,4 +1,4 @@
-#include "sim/callendar_van_dusen.h"
+#include "device/callendar_van_dusen.h"
 
 #include <cmath>
 
