@@ -1,7 +1,7 @@
 #include "sim/transmitter_model.h"
 
-#include "device/device_command.h"
 #include "device/callendar_van_dusen.h"
+#include "device/device_command.h"
 
 #include <algorithm>
 #include <cmath>

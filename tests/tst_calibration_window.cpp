@@ -5,9 +5,9 @@
 
 #include "tests/support/main_window_fixture.h"
 
+#include "device/callendar_van_dusen.h"
 #include "device/communication_task.h"
 #include "platform/number_format.h"
-#include "device/callendar_van_dusen.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_files.h"
 

@@ -1,6 +1,6 @@
+#include "device/callendar_van_dusen.h"
 #include "device/device_command.h"
 #include "link/crc16.h"
-#include "device/callendar_van_dusen.h"
 #include "sim/slave_blocks.h"
 #include "sim/transmitter_model.h"
 #include "sim/transmitter_slave.h"

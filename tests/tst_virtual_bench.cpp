@@ -1,5 +1,5 @@
-#include "device/device_command.h"
 #include "device/callendar_van_dusen.h"
+#include "device/device_command.h"
 #include "sim/transmitter_model.h"
 #include "sim/virtual_bench.h"
 
