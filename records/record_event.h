@@ -29,6 +29,8 @@ struct RecordEvent
     static constexpr const char* FileOpened = "file-opened";
     static constexpr const char* FileSaved = "file-saved";
     static constexpr const char* TagAssigned = "tag-assigned";
+    static constexpr const char* Verification = "verification";
+    static constexpr const char* Certificate = "certificate";
 
     QUuid id;
     // Local time with its offset from UTC, to the millisecond.

@@ -64,6 +64,9 @@ const QStringList& migrationSteps()
             "assigned_ms INTEGER NOT NULL);"
             "CREATE TABLE outbox (seq INTEGER PRIMARY KEY AUTOINCREMENT, event_id TEXT NOT NULL UNIQUE);"
             "CREATE TABLE sync_state (key TEXT PRIMARY KEY NOT NULL, value TEXT NOT NULL);"),
+        // Certificates numbered by this station, without a plant's server.
+        QStringLiteral("CREATE TABLE certificate_numbers (scope TEXT NOT NULL, year INTEGER NOT NULL, "
+                       "last INTEGER NOT NULL, PRIMARY KEY (scope, year));"),
     };
     return steps;
 }
@@ -526,4 +529,30 @@ bool RecordStore::setSyncValue(const QString& key, const QString& value, QString
     q.addBindValue(key);
     q.addBindValue(text(value));
     return exec(q, error);
+}
+
+int RecordStore::nextCertificateNumber(const QString& scope, int year, QString* error)
+{
+    if (!canWrite()) {
+        if (error)
+            *error = m_message;
+        return 0;
+    }
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery q(db);
+    // One statement takes and counts: two programs issuing at once get two numbers.
+    q.prepare(QStringLiteral("INSERT INTO certificate_numbers (scope, year, last) VALUES (?, ?, 1) "
+                             "ON CONFLICT (scope, year) DO UPDATE SET last = last + 1 RETURNING last"));
+    q.addBindValue(text(scope));
+    q.addBindValue(year);
+    if (!exec(q, error))
+        return 0;
+    if (!q.next()) {
+        if (error)
+            *error = QStringLiteral("no number came back");
+        return 0;
+    }
+    const int number = q.value(0).toInt();
+    q.finish();
+    return number;
 }

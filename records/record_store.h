@@ -27,7 +27,7 @@ class QSqlQuery;
 class RecordStore
 {
 public:
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
     static constexpr int BusyTimeoutMs = 5000;
     static constexpr const char* FileName = "records.sqlite";
 
@@ -83,6 +83,10 @@ public:
     // Small state of the server exchange (the pull's position, per server).
     QString syncValue(const QString& key) const;
     bool setSyncValue(const QString& key, const QString& value, QString* error = nullptr);
+
+    // The next number of a series of certificates this station issues (per
+    // scope and year, from 1); 0 on failure.
+    int nextCertificateNumber(const QString& scope, int year, QString* error = nullptr);
 
     // The id an event follows up, from its kind's fields; null for none.
     static QUuid referredId(const RecordEvent& event);

@@ -235,3 +235,12 @@ SessionRecorder::Result SessionRecorder::fileSaved(const QString& path, const QB
 {
     return record(make(RecordEvent::FileSaved, fileJson(path, bytes)));
 }
+
+SessionRecorder::Result SessionRecorder::recordOther(const char* kind, const QJsonObject& data,
+                                                     RecordEvent* made)
+{
+    const RecordEvent e = make(kind, data);
+    if (made)
+        *made = e;
+    return record(e);
+}

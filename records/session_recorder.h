@@ -73,6 +73,9 @@ public:
     Result fileSaved(const QString& path, const QByteArray& bytes);
     // Gives the tag to events recorded without it.
     Result assignTag(const QList<QUuid>& ids, const QString& tag);
+    // An event of another concern (a verification run, a certificate), with
+    // the session's stamps. The recorded event comes back through `made`.
+    Result recordOther(const char* kind, const QJsonObject& data, RecordEvent* made = nullptr);
 
     // The latest settings read in this session.
     const std::optional<RecordedSettings>& lastSettings() const { return m_lastSettings; }

@@ -5,6 +5,7 @@
 #include <QJsonValue>
 
 #include <array>
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -56,9 +57,15 @@ std::optional<quint8> smallNumberOf(const QJsonObject& settings, const char* key
     return quint8(d);
 }
 
-QString numberText(double value)
+// The shortest text that reads back as the same single-precision number:
+// 3.8, not the 3.79999995 of its double.
+QString numberText(double value, QChar decimalPoint)
 {
-    return QString::number(value, 'g', 9);
+    char buffer[32];
+    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, float(value));
+    QString text = QString::fromLatin1(buffer, r.ptr - buffer);
+    text.replace(u'.', decimalPoint);
+    return text;
 }
 
 } // namespace
@@ -163,17 +170,27 @@ std::optional<RecordedSettings> settingsrecord::fromJson(const QJsonObject& o)
     return r;
 }
 
-QString settingsrecord::valueText(const QJsonObject& settings, const QString& key)
+QString settingsrecord::valueText(const QJsonObject& settings, const QString& key, bool hungarian)
 {
     const QJsonObject f = settings.value(key).toObject();
     const QJsonValue v = f.value(kValue);
     QString text;
-    if (v.isBool())
-        text = v.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
-    else if (v.isDouble())
-        text = numberText(v.toDouble());
-    else
+    if (v.isBool()) {
+        text = v.toBool() ? (hungarian ? QStringLiteral("igen") : QStringLiteral("yes"))
+                          : (hungarian ? QStringLiteral("nem") : QStringLiteral("no"));
+    } else if (v.isDouble()) {
+        text = numberText(v.toDouble(), hungarian ? u',' : u'.');
+    } else {
         text = v.toString();
+        if (hungarian) {
+            static constexpr std::array<const char*, DeviceInputModeCount> kHungarianModes = {
+                "hőmérséklet", "potenciométer", "ellenállás"};
+            for (std::size_t i = 0; i < kModeNames.size(); ++i) {
+                if (text == QLatin1StringView(kModeNames[i]))
+                    text = QString::fromUtf8(kHungarianModes[i]);
+            }
+        }
+    }
     const QString unit = f.value(kUnit).toString();
     // "4 wires" reads oddly beside "16 samples"; the count speaks for itself.
     if (!unit.isEmpty() && unit != QLatin1StringView("wires") && unit != QLatin1StringView("samples"))

@@ -44,8 +44,9 @@ QJsonObject toJson(const RecordedSettings& recorded);
 // Nullopt when a field is missing or not what toJson() writes.
 std::optional<RecordedSettings> fromJson(const QJsonObject& object);
 
-// A field as a person reads it: "4", "temperature", "-200 °C", "yes".
-QString valueText(const QJsonObject& settings, const QString& key);
+// A field as a person reads it: "4", "temperature", "-200 °C", "yes"; in
+// Hungarian with its words and a decimal comma.
+QString valueText(const QJsonObject& settings, const QString& key, bool hungarian = false);
 // The keys whose values differ, in the block's order.
 QStringList changedKeys(const QJsonObject& a, const QJsonObject& b);
 

@@ -13,6 +13,7 @@ KV_PACKAGES=(
   libbenchmark-dev valgrind
   clang libclang-rt-dev
   fonts-liberation fonts-dejavu-core
+  libqt6sql6-sqlite poppler-utils
 )
 # What scripts/bench needs on top: a real X server for bench_main_window --xvfb.
 KV_BENCH_PACKAGES=(xvfb xauth)
