@@ -22,12 +22,18 @@ CommunicationTask::CommunicationTask(TMB& mb, CommunicationTaskHost& host, QTime
     connect(&m_mb, &TMB::OnMBPortOpenedOrClosed, this, &CommunicationTask::MBPortOpenedOrClosed);
 }
 
+void CommunicationTask::setIntervals(int tickMs, quint16 sendDelayMs)
+{
+    m_tickIntervalMs = qMax(1, tickMs);
+    m_sendDelayMs = sendDelayMs;
+}
+
 void CommunicationTask::StartCommunicationTask()
 {
     m_iTP = StateIdentify;
     m_lateAnswerGuard = false;
     m_timer->stop();
-    m_timer->setInterval(TickIntervalMs);
+    m_timer->setInterval(m_tickIntervalMs);
     m_timer->start();
     CommunicationTaskStep();
 }
@@ -49,7 +55,7 @@ void CommunicationTask::PrepareQuery(quint8 command)
 void CommunicationTask::send(int waitState)
 {
     m_iTP = waitState;
-    m_mb.MBSend(SendDelayMs);
+    m_mb.MBSend(m_sendDelayMs);
 }
 
 bool CommunicationTask::isWaitState(int state)

@@ -67,6 +67,10 @@ public:
     // taken by the link, was shorter than the block (lastStatus: time-out).
     bool lastAnswerTooShort() const { return m_lastAnswerTooShort; }
 
+    // Tests that would otherwise wait on the program's pace shorten the tick
+    // (from the next start) and the send delay (from the next query).
+    void setIntervals(int tickMs, quint16 sendDelayMs);
+
     void StartCommunicationTask();
     void StopCommunicationTask();
     void CommunicationTaskStep();
@@ -116,6 +120,8 @@ private:
     CommunicationTaskHost& m_host;
     QTimer* m_timer = nullptr;
 
+    int m_tickIntervalMs = TickIntervalMs;
+    quint16 m_sendDelayMs = SendDelayMs;
     int m_iTP = 0;
     bool m_bAnswerArrived = false;
     // The status of the end-of-transaction the waiting state acts on.

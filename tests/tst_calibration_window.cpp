@@ -13,12 +13,15 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 #include <csignal>
@@ -26,7 +29,24 @@
 
 namespace {
 
-constexpr int WaitMs = 15000;
+// A step of the quick task below takes milliseconds: a failing wait fails
+// the case within seconds.
+constexpr int WaitMs = 5000;
+// The task's tick and send delay here (100 and 50 ms in the program).
+constexpr int QuickTickMs = 10;
+constexpr quint16 QuickSendDelayMs = 1;
+
+// Runs events until `done` holds or `ms` pass; QTest::qWaitFor sleeps 10 ms
+// between its rounds, and a query takes several.
+template <typename Predicate> bool waitUntil(Predicate done, int ms = WaitMs)
+{
+    const QDeadlineTimer deadline(ms);
+    QTimer wake; // an event each millisecond, so the deadline is seen
+    wake.start(1);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return done();
+}
 
 // The virtual transmitter and the window, with a journal in a folder of its own.
 struct Session
@@ -41,11 +61,10 @@ struct Session
     bool open()
     {
         t.sim.start();
+        form.communicationTask().setIntervals(QuickTickMs, QuickSendDelayMs);
         form.show();
         return QTest::qWaitForWindowExposed(&form) && openPort(form, t.sim.devicePath()) &&
-               QTest::qWaitFor(
-                   [this] { return liveCount(t.sent) >= 2 && !form.SpeedButton_KVKiolvasas->Down(); },
-                   WaitMs);
+               waitUntil([this] { return liveCount(t.sent) >= 2 && !form.SpeedButton_KVKiolvasas->Down(); });
     }
     void showCalibrationTab(QWidget* tab)
     {
@@ -57,22 +76,20 @@ struct Session
     // A bench command; true when the bench took it.
     bool bench(const QString& line) { return t.sim.benchCommand(line).startsWith(QLatin1String("ok")); }
     double meter() { return t.sim.benchCommand(QStringLiteral("meter")).section(u' ', 1, 1).toDouble(); }
-    // Long enough for the transmitter's 16-sample average (320 ms) to take in
-    // a new input, and for the window to show a block read after that.
+    // Moves the transmitter's clock on past what its 16-sample average spans
+    // (320 ms), then waits until the window shows a block read after that.
     bool settled()
     {
-        const qint64 changed = t.sim.model().elapsedMs();
-        if (!QTest::qWaitFor([&] { return t.sim.model().elapsedMs() >= changed + 500; }, WaitMs))
-            return false;
+        t.sim.model().advance(500);
         const int polls = liveCount(t.sent);
-        return QTest::qWaitFor([&] { return liveCount(t.sent) >= polls + 2; }, WaitMs);
+        return waitUntil([&] { return liveCount(t.sent) >= polls + 2; });
     }
     double shownR() const { return form.Label_fCalculatedR->text().toDouble(); }
     // Presses a store button and waits for the transmitter's acknowledgement.
     bool pressUntilStored(TSpeedButton* button)
     {
         button->click();
-        return button->Down() && QTest::qWaitFor([button] { return !button->Down(); }, WaitMs);
+        return button->Down() && waitUntil([button] { return !button->Down(); });
     }
     // One field of every journal line, such as "command" or "sent".
     QStringList journal(const QString& name) const
@@ -150,8 +167,7 @@ bool tst_CalibrationWindow::adjustOutput(Session& s, double target)
 {
     TForm_Main& f = s.form;
     const auto reading = [&] {
-        const bool carried =
-            QTest::qWaitFor([&] { return s.t.sim.model().pwmSetpoint() == f.PwmSetpoint; }, WaitMs);
+        const bool carried = waitUntil([&] { return s.t.sim.model().pwmSetpoint() == f.PwmSetpoint; });
         return carried ? s.meter() : std::nan("");
     };
     QPushButton* const up[] = {f.Button_IP10000, f.Button_IP1000, f.Button_IP100, f.Button_IP10,
@@ -290,8 +306,9 @@ void tst_CalibrationWindow::offsetBeyondLimitIsRefused()
     PeerTransmitter t;
     t.live.fCalculatedRWithoutCompensation = 259.5f;
     TForm_Main form;
+    form.communicationTask().setIntervals(QuickTickMs, QuickSendDelayMs);
     QVERIFY(openPort(form, t.peer.devicePath()));
-    QTRY_VERIFY_WITH_TIMEOUT(!form.SpeedButton_KVKiolvasas->Down() && liveCount(t.sent) >= 2, WaitMs);
+    QVERIFY(waitUntil([&] { return !form.SpeedButton_KVKiolvasas->Down() && liveCount(t.sent) >= 2; }));
 
     const qsizetype from = t.sent.size();
     form.SpeedButton_R3WOffszet->click();
@@ -301,7 +318,7 @@ void tst_CalibrationWindow::offsetBeyondLimitIsRefused()
     QVERIFY(!form.SpeedButton_R3WOffszet->Down());
     QVERIFY(allGroupEnabled(form));
     const int polls = liveCount(t.sent);
-    QTRY_VERIFY_WITH_TIMEOUT(liveCount(t.sent) >= polls + 3, WaitMs);
+    QVERIFY(waitUntil([&] { return liveCount(t.sent) >= polls + 3; }));
     QCOMPARE(requestsOf(t.sent, from), QList<quint8>());
 }
 
@@ -318,7 +335,7 @@ void tst_CalibrationWindow::pwmSentIsTheSetpointAtQueryTime()
     QCOMPARE(s.form.SpeedButton_PWMCal4mA->text(), QStringLiteral("PWM =   1 000"));
     QVERIFY(s.form.SpeedButton_PWMCal4mA->captionBold());
     QVERIFY(!s.form.SpeedButton_PWMCal20mA->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(!s.form.SpeedButton_PWMCal4mA->Down(), WaitMs);
+    QVERIFY(waitUntil([&] { return !s.form.SpeedButton_PWMCal4mA->Down(); }));
 
     const qsizetype sent = commandsOf(s.t.sent).indexOf(CmdStorePWM4mA);
     QCOMPARE(s.t.sent.at(sent).data, QByteArray("\xF2\x03", 2));
@@ -332,12 +349,12 @@ void tst_CalibrationWindow::eraseFollowsPendingConverterPoint()
     Session s(options);
     QVERIFY(s.open());
     s.showCalibrationTab(s.form.TabSheet_Parancsok);
-    QTRY_VERIFY_WITH_TIMEOUT(!s.form.SpeedButton_KVKiolvasas->Down(), WaitMs);
+    QVERIFY(waitUntil([&] { return !s.form.SpeedButton_KVKiolvasas->Down(); }));
     const qsizetype from = s.t.sent.size();
     s.form.SpeedButton_ADCal0Ohm->click();
     s.form.SpeedButton_ParancsEEPROMTorles->click();
     s.picture("commands");
-    QTRY_VERIFY_WITH_TIMEOUT(!s.form.SpeedButton_ParancsEEPROMTorles->Down(), WaitMs);
+    QVERIFY(waitUntil([&] { return !s.form.SpeedButton_ParancsEEPROMTorles->Down(); }));
     QCOMPARE(requestsOf(s.t.sent, from), (QList<quint8>{CmdStoreAD0Ohm, CmdEraseEEPROM}));
     const QList<quint8> order = commandsOf(s.t.sent, from);
     QCOMPARE(order.at(order.indexOf(CmdEraseEEPROM) - 1), quint8(CmdReadLiveValues));
@@ -356,8 +373,8 @@ void tst_CalibrationWindow::refusedPointStaysPendingUnjournaled()
     QVERIFY(s.open());
     const qsizetype from = s.t.sent.size();
     s.form.SpeedButton_ADCal0Ohm->click();
-    QTRY_COMPARE_WITH_TIMEOUT(requestsOf(s.t.sent, from), (QList<quint8>{CmdStoreAD0Ohm, CmdStoreAD0Ohm}),
-                              WaitMs);
+    waitUntil([&] { return requestsOf(s.t.sent, from).size() >= 2; });
+    QCOMPARE(requestsOf(s.t.sent, from), (QList<quint8>{CmdStoreAD0Ohm, CmdStoreAD0Ohm}));
     QVERIFY(s.form.SpeedButton_ADCal0Ohm->Down());
     s.form.SpeedButton_ADCal0Ohm->click();
     QVERIFY(allGroupEnabled(s.form));
@@ -408,7 +425,7 @@ void tst_CalibrationWindow::journalSurvivesKill()
     const QString journal = dir.filePath(QStringLiteral("journal.txt"));
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--journal-child"), journal});
-    QTRY_VERIFY_WITH_TIMEOUT(child.canReadLine(), WaitMs);
+    QVERIFY(waitUntil([&] { return child.canReadLine(); }));
     QCOMPARE(child.readLine().trimmed(), QByteArray("acknowledged"));
     ::kill(pid_t(child.processId()), SIGKILL);
     QVERIFY(child.waitForFinished(WaitMs));
@@ -432,7 +449,8 @@ void tst_CalibrationWindow::unwritableJournalIsReported()
     Session s({}, QStringLiteral("/dev/full"));
     QVERIFY(s.open());
     QVERIFY(s.pressUntilStored(s.form.SpeedButton_PotiCal0));
-    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages().size(), 1, WaitMs);
+    waitUntil([&] { return !dialogs.messages().isEmpty(); });
+    QCOMPARE(dialogs.messages().size(), 1);
     QVERIFY2(
         dialogs.messages().constFirst().text.endsWith(QLatin1String("/dev/full: No space left on device")),
         qPrintable(dialogs.messages().constFirst().text));
