@@ -146,6 +146,8 @@ private slots:
     void eraseFollowsPendingConverterPoint();
     void refusedPointStaysPendingUnjournaled();
     void trackBarFollowsUnlessMovedByHand();
+    void stepButtons_data();
+    void stepButtons();
     void journalSurvivesKill();
     void unwritableJournalIsReported();
 
@@ -416,6 +418,35 @@ void tst_CalibrationWindow::trackBarFollowsUnlessMovedByHand()
     bar->setValue(40);
     QCOMPARE(form.PwmSetpoint, quint16(0));
     QCOMPARE(bar->value(), 0);
+}
+
+// From 30 000 each button's own step: a handler with another's step, or
+// bound to another button, shows.
+void tst_CalibrationWindow::stepButtons_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("setpoint");
+    QTest::newRow("-1000") << "Button_IM1000" << 29000;
+    QTest::newRow("-100") << "Button_IM100" << 29900;
+    QTest::newRow("-10") << "Button_IM10" << 29990;
+    QTest::newRow("-1") << "Button_IM1" << 29999;
+    QTest::newRow("+1") << "Button_IP1" << 30001;
+    QTest::newRow("+100") << "Button_IP100" << 30100;
+    QTest::newRow("+10 000") << "Button_IP10000" << 40000;
+    QTest::newRow("0%") << "Button_PWM0Percent" << 0;
+}
+
+void tst_CalibrationWindow::stepButtons()
+{
+    QFETCH(QString, button);
+    QFETCH(int, setpoint);
+    TForm_Main form;
+    form.PwmSetpoint = 30000;
+    auto* const pushButton = form.findChild<QPushButton*>(button);
+    QVERIFY(pushButton);
+    pushButton->click();
+    QCOMPARE(form.PwmSetpoint, quint16(setpoint));
+    QCOMPARE(form.Label_PWMToInstrument->text().remove(u' '), QString::number(setpoint));
 }
 
 // What was journaled is on the disk when the program dies without warning.

@@ -231,14 +231,25 @@ void tst_SettingsFile::opening()
     QFETCH(QString, refusal);
     QVERIFY(writeAll(file("x.kvb"), bytes));
     Window w(model, language);
-    w.form.SpeedButton_PotiCal0->setText("kept");
+    // As a measurement leaves them; a file loaded resets them, one refused does not.
+    TSpeedButton* const stores[] = {w.form.SpeedButton_PotiCal0, w.form.SpeedButton_PotiCal100,
+                                    w.form.SpeedButton_2VezRKiejtes};
+    for (TSpeedButton* button : stores) {
+        button->setText("kept");
+        button->setCaptionBold(true);
+    }
     const QStringList before = shown(w.form) << w.form.GroupBox_Beallitasok->title();
     click(w.form.Button_FileMegnyitas, file("x.kvb"));
+    QStringList looks;
+    for (const TSpeedButton* button : stores)
+        looks << button->text() + (button->captionBold() ? " bold" : "");
+    const QStringList reset = {"0%", "100%", "R = xxx,xx ohm"};
+    QCOMPARE(looks, refusal.isEmpty() ? reset : QStringList(3, "kept bold"));
     if (!refusal.isEmpty()) {
         QCOMPARE(m_dialogs->messages().size(), 1);
         QCOMPARE(m_dialogs->messages().first().text, refusal);
         QCOMPARE(shown(w.form) << w.form.GroupBox_Beallitasok->title(), before);
-        QVERIFY(!w.form.settingsChangedMark() && w.form.SpeedButton_PotiCal0->text() == "kept");
+        QVERIFY(!w.form.settingsChangedMark());
         return;
     }
     QCOMPARE(w.form.LabeledEdit_Limit1Low->text(), QStringLiteral("kb. 5 fok"));
