@@ -105,12 +105,18 @@ void TForm_Main::Button_FileMentesClick()
     if (path.isEmpty())
         return;
     QString error;
-    if (!SettingsFile::write(path, DeviceModel, settingsFileValues(), SettingsFile::today(), &error)) {
+    SettingsFile::WriteFailure failure = SettingsFile::WriteFailure::None;
+    if (!SettingsFile::write(path, DeviceModel, settingsFileValues(), SettingsFile::today(), &error,
+                             SettingsFile::Parts::All, &failure)) {
         // The dialog gives no reason; whoever started the program from a
         // terminal gets it there.
         qWarning("Settings not saved to %s: %s", qPrintable(path), qPrintable(error));
-        showError(this, m_languageTable.text(Text::SavingError) + QStringLiteral("\n\r") +
-                            m_languageTable.text(Text::SavingErrorHint));
+        // Write protection and free space have nothing to do with a file
+        // that was refused for what it is.
+        showError(this, failure == SettingsFile::WriteFailure::NotSettingsFile
+                            ? m_languageTable.text(Text::NotSettingsFile)
+                            : m_languageTable.text(Text::SavingError) + QStringLiteral("\n\r") +
+                                  m_languageTable.text(Text::SavingErrorHint));
         return;
     }
     showLastUsedFile(path);

@@ -123,6 +123,7 @@ constexpr std::array<TextPair, LanguageTable::TextCount> kTexts = {{
     {"Pt wires are opened error.", "Hiba: megszakadt a mérőkör!"},
     {"Input signal limit error.", "Hiba: a bemenő jel a határokon kívül esik!"},
     {"Output signal limit error.!", "Hiba: a kimenő jel a határokon kívül esik!"},
+    {"Not a settings file: it was left unchanged.", "Nem beállításfájl: változatlanul maradt."},
 }};
 
 } // namespace

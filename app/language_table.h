@@ -69,8 +69,10 @@ public:
         DeviceError2,
         DeviceError4,
         DeviceError5,
+        // A save refused because the file there is no settings file.
+        NotSettingsFile,
     };
-    static constexpr int TextCount = int(Text::DeviceError5) + 1;
+    static constexpr int TextCount = int(Text::NotSettingsFile) + 1;
 
     static constexpr int CaptionRowCount = 41;
 

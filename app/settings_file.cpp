@@ -122,16 +122,24 @@ SettingsFile::Loaded SettingsFile::parse(const IniFile& ini, TDeviceModel model)
 }
 
 bool SettingsFile::write(const QString& path, TDeviceModel model, const SettingsFileValues& values,
-                         const QString& date, QString* error, Parts parts)
+                         const QString& date, QString* error, Parts parts, WriteFailure* failure)
 {
     IniFile ini{QString()};
     ini.setPath(path);
+    WriteFailure why = WriteFailure::None;
     // A file that is there but cannot be read keeps what it holds.
-    if (!ini.load(error))
-        return false;
-    store(ini, model, values, date, parts);
-    // The whole file at once: never some keys old and some new.
-    return ini.save(error);
+    if (!ini.load(error)) {
+        why = ini.readProblem() == IniFile::ReadProblem::NotText ? WriteFailure::NotSettingsFile
+                                                                 : WriteFailure::System;
+    } else {
+        store(ini, model, values, date, parts);
+        // The whole file at once: never some keys old and some new.
+        if (!ini.save(error))
+            why = WriteFailure::System;
+    }
+    if (failure)
+        *failure = why;
+    return why == WriteFailure::None;
 }
 
 void SettingsFile::store(IniFile& ini, TDeviceModel model, const SettingsFileValues& values,

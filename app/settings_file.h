@@ -92,10 +92,22 @@ public:
     static Loaded parse(QByteArrayView bytes, TDeviceModel model);
     static Loaded parse(const IniFile& ini, TDeviceModel model);
 
+    // Why a write failed.
+    enum class WriteFailure
+    {
+        None,
+        // The file there is no text file of a settings file's kind (a
+        // device, a folder, too large, not text): it is left as it was.
+        NotSettingsFile,
+        // The system refused to read or write it (permission, full disk).
+        System,
+    };
+
     // False, with the system's reason, when the file could not be read or
     // written; the file is then as it was.
     static bool write(const QString& path, TDeviceModel model, const SettingsFileValues& values,
-                      const QString& date, QString* error = nullptr, Parts parts = Parts::All);
+                      const QString& date, QString* error = nullptr, Parts parts = Parts::All,
+                      WriteFailure* failure = nullptr);
     // Sets every key of the file in ini (of those parts), in the file's order.
     static void store(IniFile& ini, TDeviceModel model, const SettingsFileValues& values, const QString& date,
                       Parts parts = Parts::All);

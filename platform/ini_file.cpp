@@ -5,15 +5,104 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr QStringView kCrLf = u"\r\n";
 constexpr QStringView kLf = u"\n";
+constexpr QStringView kCr = u"\r";
 
 const QString kNotText = QStringLiteral("not a text file in UTF-8, UTF-16 or Windows-1250");
+const QString kNotRegular = QStringLiteral("not a regular file");
+const QString kTooLarge = QStringLiteral("larger than 1 MiB");
+static_assert(IniFile::MaxFileBytes == 1024 * 1024, "kTooLarge names the limit");
+
+enum class Whole
+{
+    Read,
+    Missing,
+    SystemError,
+    NotText
+};
+
+QString systemText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The bytes of a regular file of at most MaxFileBytes. The path is looked at
+// before it is opened, so that a device or a pipe is never opened: a serial
+// device would have its modem lines raised, a pipe would wait for a writer.
+Whole readWhole(const QString& path, QByteArray* bytes, QString* error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st
+    {
+    };
+    if (::stat(name.constData(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return Whole::Missing;
+        *error = systemText(errno);
+        return Whole::SystemError;
+    }
+    const auto refused = [&](const struct stat& seen) {
+        if (!S_ISREG(seen.st_mode)) {
+            *error = kNotRegular;
+            return true;
+        }
+        if (seen.st_size > IniFile::MaxFileBytes) {
+            *error = kTooLarge;
+            return true;
+        }
+        return false;
+    };
+    if (refused(st))
+        return Whole::NotText;
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        *error = systemText(errno);
+        return Whole::SystemError;
+    }
+    // Swapped for something else since it was looked at, or growing.
+    Whole result = Whole::Read;
+    if (::fstat(fd, &st) != 0) {
+        *error = systemText(errno);
+        result = Whole::SystemError;
+    } else if (refused(st)) {
+        result = Whole::NotText;
+    } else {
+        bytes->resize(IniFile::MaxFileBytes + 1);
+        qsizetype total = 0;
+        while (total < bytes->size()) {
+            const ssize_t n = ::read(fd, bytes->data() + total, size_t(bytes->size() - total));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                *error = systemText(errno);
+                result = Whole::SystemError;
+            }
+            if (n <= 0)
+                break;
+            total += n;
+        }
+        bytes->resize(total);
+        if (result == Whole::Read && total > IniFile::MaxFileBytes) {
+            *error = kTooLarge;
+            result = Whole::NotText;
+        }
+    }
+    ::close(fd);
+    return result;
+}
 
 // What reading back the written "key=value" line would give for value.
 bool readsBackAs(const QString& value)
@@ -74,18 +163,21 @@ IniFile::IniFile(QString path) : m_path(std::move(path))
 bool IniFile::load(QString* error)
 {
     clear();
-    QFile file(m_path);
-    if (!file.exists())
+    QByteArray bytes;
+    QString reason;
+    switch (readWhole(m_path, &bytes, &reason)) {
+    case Whole::Missing:
         return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_readError = file.errorString();
-    } else {
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            m_readError = file.errorString();
-        else
-            return setContent(bytes, error);
+    case Whole::Read:
+        return setContent(bytes, error);
+    case Whole::SystemError:
+        m_readProblem = ReadProblem::System;
+        break;
+    case Whole::NotText:
+        m_readProblem = ReadProblem::NotText;
+        break;
     }
+    m_readError = reason;
     if (error)
         *error = m_readError;
     return false;
@@ -97,29 +189,35 @@ bool IniFile::setContent(QByteArrayView bytes, QString* error)
     const std::optional<TextFileEncoding::Decoded> decoded = TextFileEncoding::decode(bytes);
     if (!decoded) {
         m_readError = kNotText;
+        m_readProblem = ReadProblem::NotText;
         if (error)
             *error = m_readError;
         return false;
     }
     m_utf8Mark = decoded->utf8Mark;
     const QString& text = decoded->text;
-    qsizetype crlfCount = 0;
-    qsizetype lfCount = 0;
+    // Lines ending in LF, CR LF and CR alone, counted so that new lines end
+    // as most do (LF before CR LF before CR when as many do).
+    constexpr std::array<QStringView, 3> kEndings = {kLf, kCrLf, kCr};
+    std::array<qsizetype, 3> counts = {};
     for (qsizetype start = 0; start < text.size();) {
-        const qsizetype end = text.indexOf(u'\n', start);
-        if (end < 0) {
+        qsizetype end = start;
+        while (end < text.size() && text.at(end) != u'\n' && text.at(end) != u'\r')
+            ++end;
+        if (end == text.size()) {
             // The last line has no line break, and keeps having none.
             m_lines.append(parseLine(text.sliced(start), QString()));
             break;
         }
-        const bool crlf = end > start && text.at(end - 1) == u'\r';
-        (crlf ? crlfCount : lfCount) += 1;
-        // Only the CR of the line break belongs to it: more CRs are text.
-        const qsizetype textEnd = crlf ? end - 1 : end;
-        m_lines.append(parseLine(text.sliced(start, textEnd - start), (crlf ? kCrLf : kLf).toString()));
-        start = end + 1;
+        std::size_t kind = 0;
+        while (!QStringView(text).sliced(end).startsWith(kEndings.at(kind)))
+            ++kind;
+        ++counts.at(kind);
+        m_lines.append(parseLine(text.sliced(start, end - start), kEndings.at(kind).toString()));
+        start = end + kEndings.at(kind).size();
     }
-    m_newline = (crlfCount > lfCount ? kCrLf : kLf).toString();
+    const std::size_t most = std::size_t(std::max_element(counts.begin(), counts.end()) - counts.begin());
+    m_newline = kEndings.at(most).toString();
     return true;
 }
 
@@ -129,6 +227,7 @@ void IniFile::clear()
     m_newline = kLf.toString();
     m_utf8Mark = false;
     m_readError.clear();
+    m_readProblem = ReadProblem::None;
 }
 
 QByteArray IniFile::content() const

@@ -9,9 +9,10 @@
 #include <optional>
 
 // A private-profile (INI) file: "[Section]" lines, each followed by
-// "Key=Value" lines. Section and key names are matched without regard to
-// letter case; the first of duplicate sections or keys wins. Values are read
-// trimmed, and a value in matching quotes loses the quotes.
+// "Key=Value" lines. A line ends at a line feed, a carriage return with a
+// line feed, or a carriage return alone (files from old editors). Section and key names are matched without
+// regard to letter case; the first of duplicate sections or keys wins. Values are read trimmed, and a value
+// in matching quotes loses the quotes.
 //
 // The file is read once (construction or load()), changed in memory and
 // written back by save(). Updates are made in place: every other line, its
@@ -23,13 +24,28 @@
 // byte-order mark, Windows-1250; the file is written back as UTF-8. A file
 // that exists but cannot be read (no permission, not text) is never
 // written: save() fails with the reason load() gave, so that a user's file
-// is not replaced by the few keys this program knows.
+// is not replaced by the few keys this program knows. Only a regular file
+// of at most MaxFileBytes is read at all: a device, a pipe or a folder, or
+// a file that large, is no file of this kind, and reading it whole could
+// take the memory or never end.
 //
 // save() builds the whole file in memory and replaces the old one in one
 // step (FileReplacement): after any failure the old file is as it was.
 class IniFile
 {
 public:
+    static constexpr qint64 MaxFileBytes = 1024 * 1024;
+
+    // Why the file could not be read.
+    enum class ReadProblem
+    {
+        None,
+        // The system refused (no permission, an input/output error).
+        System,
+        // Not a regular file, larger than MaxFileBytes, or not text.
+        NotText,
+    };
+
     // Reads the file when it exists; a missing file is an empty one.
     explicit IniFile(QString path);
 
@@ -41,6 +57,7 @@ public:
     // empty one and succeeds; an unreadable file gives an empty one and fails
     // with the reason, and save() refuses to replace it.
     bool load(QString* error = nullptr);
+    ReadProblem readProblem() const { return m_readProblem; }
     // Takes bytes as if read from the file.
     bool setContent(QByteArrayView bytes, QString* error = nullptr);
     // Forgets every line, and any failure to read, so that save() writes
@@ -84,7 +101,7 @@ private:
     struct Line
     {
         QString text;
-        // "\n", "\r\n", or empty for a last line without a line break.
+        // "\n", "\r\n", "\r", or empty for a last line without a line break.
         QString ending;
         LineKind kind = LineKind::Other;
         QString name; // section or key name, trimmed
@@ -103,4 +120,5 @@ private:
     bool m_utf8Mark = false;
     // Why the file could not be read; save() refuses while it is set.
     QString m_readError;
+    ReadProblem m_readProblem = ReadProblem::None;
 };

@@ -1,4 +1,5 @@
 #include "platform/ini_file.h"
+#include "platform/text_file_encoding.h"
 #include "tests/support/full_file_system.h"
 #include "tests/support/read_only_folder.h"
 #include "tests/support/test_files.h"
@@ -6,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -199,6 +201,9 @@ private slots:
                                              << "k"
                                              << "two\r\nlines\n"
                                              << QByteArray("[A]\nk=\"two lines \"\n[B]\n");
+        QTest::newRow("value in single quotes") << QByteArray("[A]\nk=1\n") << "A"
+                                                << "k"
+                                                << "'5'" << QByteArray("[A]\nk=\"'5'\"\n");
     }
     void updateInPlace()
     {
@@ -214,6 +219,9 @@ private slots:
         QString error;
         QVERIFY2(ini.save(&error), qPrintable(error));
         QCOMPARE(readAll(path), after);
+        // Read back as written, the line breaks as blanks.
+        QCOMPARE(IniFile(path).readString(section, key),
+                 QString(value).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\n', u' '));
     }
 
     void newFileKeepsWriteOrder()
@@ -258,6 +266,20 @@ private slots:
         const IniFile ini(fileWith("\xEF\xBB\xBF[A]\nk=\xC3\xA1\n"));
         QCOMPARE(ini.sections(), QStringList{QStringLiteral("A")});
         QCOMPARE(ini.readString(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("á"));
+    }
+
+    // Text of its own that starts with U+FEFF (after the mark of a UTF-16
+    // file) keeps the character: the next reading must not take it for a
+    // mark and drop it.
+    void markCharacterAtTheStartSurvives()
+    {
+        QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        IniFile ini(fileWith(utf16(QStringLiteral("\uFEFF; note\n[A]\nk=1\n"))));
+        ini.writeInteger(QStringLiteral("A"), QStringLiteral("k"), 2);
+        QVERIFY(ini.save());
+        const std::optional<TextFileEncoding::Decoded> back = TextFileEncoding::decode(readAll(ini.path()));
+        QVERIFY(back);
+        QCOMPARE(back->text, QStringLiteral("\uFEFF; note\n[A]\nk=2\n"));
     }
 
     void windows1250_data()
@@ -499,6 +521,8 @@ private slots:
             << QByteArray("[A]\nk=1") << true << QByteArray("[A]\nk=2\nn=3\n");
         QTest::newRow("written key keeps its CRLF in an LF file")
             << QByteArray("[A]\nk=1\r\nj=0\n") << true << QByteArray("[A]\nk=2\r\nj=0\nn=3\n");
+        QTest::newRow("CR alone ends lines")
+            << QByteArray("[A]\rk=1\r[B]\rm=2\r") << true << QByteArray("[A]\rk=2\rn=3\r[B]\rm=2\r");
     }
     void lineEndingsKept()
     {

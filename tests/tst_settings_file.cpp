@@ -93,6 +93,8 @@ private slots:
     void opening_data();
     void opening();
     void failedSave();
+    void notSettingsFiles_data();
+    void notSettingsFiles();
     void limitPageSendsNothing();
 
 private:
@@ -213,6 +215,7 @@ void tst_SettingsFile::opening_data()
     const QByteArray rest = "[Beallitas]\nRadioGroup_Uzemmod=2\n[Limits]\nLabeledEdit_Limit1Low=x\n";
     const QString not4820 = "This file is not a KV4820 settings.";
     QTest::newRow("Windows-1250") << 1 << 1 << cp1250 << "";
+    QTest::newRow("CR alone ends lines") << 1 << 1 << QByteArray(cp1250).replace("\r\n", "\r") << "";
     QTest::newRow("UTF-16") << 1 << 1 << utf16 << "";
     QTest::newRow("KV4620 file") << 1 << 0 << "[Fejlec]\nKV=KV4620\n" + rest << not4820;
     QTest::newRow("KV4820 file") << 0 << 1 << "[Fejlec]\nKV=KV4820\n" + rest
@@ -288,6 +291,50 @@ void tst_SettingsFile::failedSave()
     failed(folder.path() + "/pump3.kvb", old, 2);
     click(w.form.Button_FileMentes, folder.path() + "/new.kvb");
     failed(folder.path() + "/new.kvb", QByteArray(), 3);
+}
+
+// Not read whole, and not replaced: the file error on opening, on saving
+// the file left as it is, in the window's language, and never the hint
+// about write protection and free space.
+void tst_SettingsFile::notSettingsFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // null: a folder
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("refused");
+    const QByteArray header = "[Fejlec]\nKV=KV4820\n;";
+    const auto ofSize = [&](qint64 size) {
+        return header + QByteArray(size - header.size() - 1, 'x') + '\n';
+    };
+    QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\n", 17) << 0 << true;
+    QTest::newRow("over 1 MiB") << ofSize(IniFile::MaxFileBytes + 1) << 1 << true;
+    QTest::newRow("1 MiB") << ofSize(IniFile::MaxFileBytes) << 0 << false;
+    QTest::newRow("folder") << QByteArray() << 1 << true;
+}
+
+void tst_SettingsFile::notSettingsFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, language);
+    QFETCH(bool, refused);
+    const QString path = file("pump3.kvb");
+    QVERIFY(bytes.isNull() ? QDir().mkpath(path) : writeAll(path, bytes));
+    Window w(1, language);
+    fill(w.form.GroupBox_Beallitasok, 3);
+    const QStringList before = shown(w.form);
+    click(w.form.Button_FileMegnyitas, path);
+    if (!refused) {
+        QCOMPARE(m_dialogs->messages().size(), 0);
+        QVERIFY(shown(w.form) != before);
+        return;
+    }
+    click(w.form.Button_FileMentes, path);
+    QCOMPARE(m_dialogs->messages().size(), 2);
+    QCOMPARE(m_dialogs->messages().at(0).text, QStringLiteral("A fájl hibás."));
+    QCOMPARE(m_dialogs->messages().at(1).text,
+             language ? QStringLiteral("Nem beállításfájl: változatlanul maradt.")
+                      : QStringLiteral("Not a settings file: it was left unchanged."));
+    QCOMPARE(shown(w.form), before);
+    QCOMPARE(readAll(path), bytes);
 }
 
 // Settings of the limit outputs stay in the window: after the read-back,
