@@ -347,7 +347,8 @@ void TMBPanel::refreshPortList()
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
     QStringList ports;
-    EnumerateSerialPorts(&ports);
+    QList<serial::RefusedPort> refused;
+    serial::enumerate(&ports, &refused);
     std::reverse(ports.begin(), ports.end());
     if (m_engine && m_engine->MBPortOpen())
         ports.append(m_engine->Port());
@@ -371,6 +372,15 @@ void TMBPanel::refreshPortList()
     m_refreshing = false;
 
     m_openButton->setEnabled(!ports.isEmpty());
+    // A port this user may not open is missing from the list: the usual
+    // first trouble with a USB adapter, which the system's "Permission
+    // denied" alone leaves unexplained. The line tells of the highest one,
+    // as the list puts the highest port first: the adapter plugged in last
+    // rather than a built-in port.
+    if (!refused.isEmpty())
+        showPortProblem(refused.constLast().reason,
+                        QStringLiteral("Not listed: ") +
+                            serial::refusalLines(refused).join(QStringLiteral("\nNot listed: ")));
     QApplication::restoreOverrideCursor();
 }
 
@@ -415,10 +425,11 @@ void TMBPanel::openPort()
     // The engine's portActionFinished(false) has re-enabled the controls.
     m_openButton->setChecked(false);
     setFill(m_portIndicator, red());
-    // The port drops out of the list below; the reason must not go with it.
+    // After the refresh, so that the port's own reason stands over what the
+    // refresh finds about other ports.
+    refreshPortList();
     const QString reason = mb->portErrorText();
     showPortProblem(reason, QStringLiteral("Cannot open ") + port + QStringLiteral(": ") + reason);
-    refreshPortList();
     m_openButton->setText(QStringLiteral("Open"));
 }
 

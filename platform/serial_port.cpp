@@ -7,11 +7,16 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace {
 
@@ -20,12 +25,49 @@ QString systemErrorText(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-std::unique_ptr<SerialPort> failure(int error, QString* errorText, QString* reason = nullptr)
+constexpr gid_t kRootGroup = 0;
+
+QString groupName(gid_t gid)
+{
+    const group* entry = ::getgrgid(gid);
+    return entry ? QString::fromLocal8Bit(entry->gr_name) : QString::number(gid);
+}
+
+QString userName(uid_t uid)
+{
+    const passwd* entry = ::getpwuid(uid);
+    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString::number(uid);
+}
+
+// Whether this process has the group now: a user added to it since logging
+// in does not, until the next login.
+bool inGroup(gid_t gid)
+{
+    if (::getegid() == gid)
+        return true;
+    const int count = ::getgroups(0, nullptr);
+    std::vector<gid_t> groups(size_t(qMax(count, 0)));
+    const int got = count > 0 ? ::getgroups(count, groups.data()) : 0;
+    for (int i = 0; i < got; ++i) {
+        if (groups[size_t(i)] == gid)
+            return true;
+    }
+    return false;
+}
+
+std::unique_ptr<SerialPort> failure(int error, const QString& path, QString* errorText,
+                                    QString* reason = nullptr)
 {
     if (errorText)
         *errorText = systemErrorText(error);
-    if (reason)
-        *reason = error == EBUSY ? QString::fromLatin1(SerialPort::InUseText) : systemErrorText(error);
+    if (reason) {
+        if (error == EBUSY)
+            *reason = QString::fromLatin1(SerialPort::InUseText);
+        else if (error == EACCES || error == EPERM)
+            *reason = SerialPort::permissionText(path);
+        else
+            *reason = systemErrorText(error);
+    }
     return nullptr;
 }
 
@@ -95,7 +137,7 @@ std::unique_ptr<SerialPort> SerialPort::open(const QString& path, quint32 baudRa
 {
     const int fd = openExclusive(path);
     if (fd < 0)
-        return failure(errno, errorText, reason);
+        return failure(errno, path, errorText, reason);
     return setUp(fd, path, baudRate, errorText);
 }
 
@@ -109,7 +151,7 @@ std::unique_ptr<SerialPort> SerialPort::adopt(int fd, const QString& name, quint
         const int error = errno;
         if (own >= 0)
             ::close(own);
-        return failure(error, errorText);
+        return failure(error, name, errorText);
     }
     return setUp(own, name, baudRate, errorText);
 }
@@ -124,7 +166,7 @@ std::unique_ptr<SerialPort> SerialPort::setUp(int fd, const QString& path, quint
     if (::tcsetattr(fd, TCSANOW, &tio) != 0 || (!standard && !serial::setCustomBaud(fd, baudRate))) {
         const int error = errno ? errno : EINVAL;
         closeExclusive(fd);
-        return failure(error, errorText);
+        return failure(error, path, errorText);
     }
 
     // Nothing drives DTR or RTS: some adapters power the far side from them.
@@ -136,13 +178,39 @@ std::unique_ptr<SerialPort> SerialPort::setUp(int fd, const QString& path, quint
     return std::unique_ptr<SerialPort>(new SerialPort(fd, path, baudRate));
 }
 
-bool SerialPort::isAvailable(const QString& path)
+bool SerialPort::isAvailable(const QString& path, int* error)
 {
     const int fd = openExclusive(path);
-    if (fd < 0)
+    if (fd < 0) {
+        if (error)
+            *error = errno;
         return false;
+    }
     closeExclusive(fd);
     return true;
+}
+
+QString SerialPort::permissionText(const QString& path)
+{
+    // English like the rest of the sentence, whatever the system's language.
+    const QString denied = QStringLiteral("permission denied");
+    struct stat st
+    {
+    };
+    if (::stat(path.toLocal8Bit().constData(), &st) != 0)
+        return denied;
+    const QString group = groupName(st.st_gid);
+    // Joining the group helps only where the group may read and write and
+    // the owner's bits do not decide, and nobody should be told to join
+    // root's.
+    const bool groupMayUse = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+    if (groupMayUse && st.st_uid != ::geteuid() && st.st_gid != kRootGroup && !inGroup(st.st_gid))
+        return QStringLiteral(
+                   "not in group %1: %2. Run sudo usermod -aG %1 $USER, then log out and in again.")
+            .arg(group, denied);
+    return QStringLiteral("%1 (owner %2, group %3, mode %4)")
+        .arg(denied, userName(st.st_uid), group)
+        .arg(st.st_mode & 07777, 4, 8, QChar(u'0'));
 }
 
 bool SerialPort::write(const QByteArray& bytes)

@@ -24,7 +24,8 @@ public:
     // Opens and configures the device. On failure returns null and, if
     // errorText is given, the system's text for the error; `reason` gets
     // what a user is told: InUseText when another holder keeps the device,
-    // the system's text otherwise.
+    // permissionText() when the system does not let this user open it, the
+    // system's text otherwise.
     static std::unique_ptr<SerialPort> open(const QString& path, quint32 baudRate,
                                             QString* errorText = nullptr, QString* reason = nullptr);
 
@@ -36,8 +37,16 @@ public:
                                              QString* errorText = nullptr);
 
     // True when the path names a terminal device that can be opened
-    // exclusively right now. Leaves the device as it found it.
-    static bool isAvailable(const QString& path);
+    // exclusively right now. Leaves the device as it found it. When not,
+    // *error (if given) gets the system's error number.
+    static bool isAvailable(const QString& path, int* error = nullptr);
+
+    // Why this user may not open `path`, and what to do about it. Usually
+    // the device belongs to a group (dialout) the user is not in: the text
+    // names the group, read from the device, and the command that adds the
+    // user to it. Otherwise it gives the device's owner, group and mode.
+    // It starts with the cause, so that a line cut short still shows it.
+    static QString permissionText(const QString& path);
 
     int fd() const { return m_fd; }
     const QString& path() const { return m_path; }

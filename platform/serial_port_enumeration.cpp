@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace serial {
 
@@ -84,14 +85,49 @@ QStringList aliasesOf(const QString& path, const QString& folder)
     return aliases;
 }
 
+void enumerate(QStringList* available, QList<RefusedPort>* refused)
+{
+    for (const QString& path : serialPortCandidates()) {
+        int error = 0;
+        if (SerialPort::isAvailable(path, &error)) {
+            if (available)
+                available->append(path);
+        } else if (refused && (error == EACCES || error == EPERM)) {
+            refused->append({path, SerialPort::permissionText(path)});
+        }
+    }
+}
+
+QStringList refusalLines(const QList<RefusedPort>& refused)
+{
+    // A machine's built-in ports all share one group: one line for them.
+    constexpr qsizetype kPathsNamed = 3;
+    QStringList reasons;
+    QList<QStringList> paths;
+    for (const RefusedPort& port : refused) {
+        qsizetype at = reasons.indexOf(port.reason);
+        if (at < 0) {
+            at = reasons.size();
+            reasons.append(port.reason);
+            paths.append(QStringList());
+        }
+        paths[at].append(port.path);
+    }
+    QStringList lines;
+    for (qsizetype i = 0; i < reasons.size(); ++i) {
+        const QStringList& named = paths.at(i);
+        QString line = named.mid(0, kPathsNamed).join(QStringLiteral(", "));
+        if (named.size() > kPathsNamed)
+            line += QStringLiteral(" and %1 more").arg(named.size() - kPathsNamed);
+        lines.append(line + QStringLiteral(": ") + reasons.at(i));
+    }
+    return lines;
+}
+
 } // namespace serial
 
 void EnumerateSerialPorts(QStringList* list)
 {
-    if (!list)
-        return;
-    for (const QString& path : serial::serialPortCandidates()) {
-        if (SerialPort::isAvailable(path))
-            list->append(path);
-    }
+    if (list)
+        serial::enumerate(list, nullptr);
 }

@@ -20,6 +20,22 @@ inline constexpr const char* ByIdFolder = "/dev/serial/by-id";
 // a link itself), as paths in that folder. Empty when the device is gone.
 QStringList aliasesOf(const QString& path, const QString& folder = QString::fromLatin1(ByIdFolder));
 
+// A serial port the system does not let this user open, and why
+// (SerialPort::permissionText).
+struct RefusedPort
+{
+    QString path;
+    QString reason;
+};
+
+// What EnumerateSerialPorts appends, and the candidates left out because
+// this user may not open them: the usual first trouble with a USB adapter.
+void enumerate(QStringList* available, QList<RefusedPort>* refused);
+
+// The refused ports for a person, one line a reason: "/dev/ttyS0,
+// /dev/ttyS1 and 30 more: not in group dialout: ...".
+QStringList refusalLines(const QList<RefusedPort>& refused);
+
 } // namespace serial
 
 // Appends every serial port that can be opened exclusively now. A port held

@@ -7,6 +7,7 @@
 #include "platform/serial_port.h"
 #include "platform/serial_port_enumeration.h"
 #include "tests/support/link_frames.h"
+#include "tests/support/refused_port.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_files.h"
 
@@ -375,6 +376,28 @@ private slots:
         QCOMPARE(m_mb->MBLastUsedPort(), listEntries().value(0));
         QVERIFY(p->openButton()->isEnabled());
         savePng(QStringLiteral("tmb_panel_refused_%1.png").arg(heldElsewhere ? "held" : "gone"));
+    }
+
+    // A port this user may not open is missing from the list: the panel says
+    // why and what to do, for a refusal by the system itself.
+    void refusedPortIsExplained()
+    {
+        const RefusedPort refused(m_peerB->devicePath());
+        QVERIFY2(refused.whyNot().isEmpty(), qPrintable(refused.whyNot()));
+        makePanel();
+        {
+            const RefusedPort::AsNobody nobody;
+            m_panel->refreshPortList();
+        }
+        QVERIFY(!listEntries().contains(m_peerB->devicePath()));
+        QString reason = refused.expectedReason();
+        reason[0] = reason[0].toUpper();
+        QCOMPARE(m_panel->lastStatus()->toolTip(), reason);
+        const QString tip = m_panel->portIndicator()->toolTip();
+        QVERIFY2(tip.startsWith(QStringLiteral("Not listed: ")) &&
+                     tip.contains(QStringLiteral(": ") + refused.expectedReason()),
+                 qPrintable(tip));
+        savePng(QStringLiteral("tmb_panel_not_permitted.png"));
     }
 
     void texts_data()
