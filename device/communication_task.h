@@ -45,6 +45,10 @@ public:
     CommunicationTask(TMB& mb, CommunicationTaskHost& host, QTimer* timer = nullptr,
                       QObject* parent = nullptr);
 
+    // The tick and the send delay for hosts that need not keep to the
+    // window's pace (a test driving the batch tool): from the next start on.
+    void setPace(int tickIntervalMs, quint16 sendDelayMs);
+
     int iTP() const { return m_iTP; }
     bool bAnswerArrived() const { return m_bAnswerArrived; }
     // The latest live block, with the FirmwareVersion of the latest identification.

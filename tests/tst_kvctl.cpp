@@ -4,10 +4,13 @@
 #include "app/settings_file.h"
 #include "platform/ini_file.h"
 #include "platform/pseudo_terminal.h"
+#include "platform/serial_port.h"
 #include "platform/serial_port_enumeration.h"
+#include "tests/support/refused_port.h"
 #include "tests/support/test_files.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,6 +23,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #ifndef KVCTL_PATH
@@ -31,9 +35,14 @@
 
 namespace {
 
-constexpr int WaitMs = 30000;
+// A run takes well under a second at the quick pace: a broken build that
+// hangs fails each case within seconds rather than at CTest's time-out.
+constexpr int WaitMs = 8000;
 // Short enough that a silent transmitter is given up on quickly.
-const QString FastTimeout = QStringLiteral("150");
+const QString FastTimeout = QStringLiteral("60");
+// The communication task's tick for kvctl in these tests, instead of the
+// window's 100 ms that would make up most of their time.
+const QString QuickTickMs = QStringLiteral("5");
 
 // A kvsim program logging its traffic (-v) to its standard error.
 class Sim
@@ -42,7 +51,8 @@ public:
     explicit Sim(const QStringList& arguments = {})
     {
         m_process.start(QStringLiteral(KVSIM_PATH), QStringList{QStringLiteral("-v")} + arguments);
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(WaitMs)) {
+        const QDeadlineTimer deadline(WaitMs);
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(int(deadline.remainingTime()))) {
         }
         m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
     }
@@ -81,11 +91,20 @@ struct Run
     QString err;
 };
 
-Run kvctl(const QStringList& arguments, const QProcessEnvironment& environment = {})
+QProcessEnvironment quickPace()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KVCTL_TASK_TICK_MS"), QuickTickMs);
+    return environment;
+}
+
+Run kvctl(const QStringList& arguments, const QProcessEnvironment& environment = quickPace(),
+          bool refused = false)
 {
     QProcess process;
-    if (!environment.isEmpty())
-        process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(environment);
+    if (refused)
+        RefusedPort::prepare(process);
     process.start(QStringLiteral(KVCTL_PATH), arguments);
     const bool ended = process.waitForFinished(WaitMs) && process.exitStatus() == QProcess::NormalExit;
     return {ended ? process.exitCode() : -1, QString::fromLocal8Bit(process.readAllStandardOutput()),
@@ -132,6 +151,7 @@ private slots:
     void liveRows();
     void liveEndsCleanlyOnSignal_data();
     void liveEndsCleanlyOnSignal();
+    void liveSaysOnceThatTheLinkIsSlower();
 
     void readWriteReadGivesTheSameFile_data();
     void readWriteReadGivesTheSameFile();
@@ -141,6 +161,8 @@ private slots:
     void writeNormalisesAsTheWindow();
     void writeInParallelOneRefusing();
     void portErrorOutranksFailure();
+    void refusedPortSaysWhatToDo();
+    void pipesAndDevicesAreNoSettingsFiles();
     void shortSettingsAnswerIsNamed();
     void transmitterGoneIsPortError();
 
@@ -252,9 +274,9 @@ void tst_Kvctl::identify_data()
     QTest::newRow("firmware too old")
         << QStringList{"--firmware", "20120101"} << 1 << ": failed: firmware 20120101 not supported";
     QTest::newRow("silent") << QStringList{"--drop-every", "1"} << 1
-                            << ": failed: CmdIdentify: no answer after 5 tries";
+                            << ": failed: Identification: no answer after 5 tries";
     QTest::newRow("refusing") << QStringList{"--refuse", "249"} << 1
-                              << ": failed: CmdIdentify: refused (status 254)";
+                              << ": failed: Identification: refused (status 254)";
 }
 
 void tst_Kvctl::identify()
@@ -267,6 +289,10 @@ void tst_Kvctl::identify()
     const Run run = kvctl({"identify", "--port", sim.path(), "--timeout", FastTimeout});
     QVERIFY2(run.exitCode == exitCode, qPrintable(describe(run)));
     QCOMPARE(run.out, sim.path() + line + u'\n');
+    // Whoever looks for the model here learns where it comes from.
+    QCOMPARE(run.err.contains(QStringLiteral("kvctl: the model, KV4620 or KV4820, cannot be read from a "
+                                             "transmitter: read takes it from --model")),
+             exitCode == 0);
 }
 
 void tst_Kvctl::liveRows_data()
@@ -323,6 +349,19 @@ void tst_Kvctl::liveRows()
         QCOMPARE(row.value(QStringLiteral("error")).toInt(), 2);
         QVERIFY(row.value(QStringLiteral("status_flags")).toString().contains(QStringLiteral("bOpenError")));
     }
+    QVERIFY2(!run.err.contains(QStringLiteral("delivers")), qPrintable(run.err));
+}
+
+void tst_Kvctl::liveSaysOnceThatTheLinkIsSlower()
+{
+    Sim sim;
+    const Run run = kvctl({"live", "--port", sim.path(), "--count", "8", "--interval", "1", "--json"});
+    QVERIFY2(run.exitCode == 0, qPrintable(describe(run)));
+    QCOMPARE(run.out.count(u'\n'), 8);
+    const QRegularExpression note(sim.path() +
+                                  QStringLiteral(": the link delivers a live block about every "
+                                                 "\\d+ ms: rows come that often, not every 1 ms"));
+    QVERIFY2(run.err.count(note) == 1, qPrintable(run.err));
 }
 
 void tst_Kvctl::liveEndsCleanlyOnSignal_data()
@@ -339,6 +378,7 @@ void tst_Kvctl::liveEndsCleanlyOnSignal()
     const QString csv = m_dir.filePath(QStringLiteral("until-interrupted.csv"));
     QFile::remove(csv);
     QProcess process;
+    process.setProcessEnvironment(quickPace());
     process.start(QStringLiteral(KVCTL_PATH),
                   {"live", "--port", sim.path(), "--interval", "0", "--csv", csv});
     QVERIFY(process.waitForStarted(WaitMs));
@@ -457,18 +497,19 @@ void tst_Kvctl::writeNormalisesAsTheWindow_data()
                         const char* note, int notes) {
         QTest::newRow(name) << key << value << readValue << QString::fromUtf8(note) << notes;
     };
+    // Named as the window's captions and items show them.
     row("scale text", "LabeledEdit_AramL", "abc", "-200.0",
-        "LabeledEdit_AramL=\"abc\" is no number: its fallback -200.0 is written", 1);
+        "Analog output scaling, Low: \"abc\" is no number: its fallback -200.0 is written", 1);
     row("scale rounded", "LabeledEdit_AramH", "12.345", "12.3",
-        "LabeledEdit_AramH=\"12.345\" is written as 12.3 (pattern 0.0)", 1);
+        "Analog output scaling, High: \"12.345\" is written as 12.3 (pattern 0.0)", 1);
     row("wires beyond", "RadioGroup_VezetekSzam", "7", "2",
-        "RadioGroup_VezetekSzam=7 is beyond the last item: item 2 is selected", 1);
-    row("wires negative", "RadioGroup_VezetekSzam", "-3", "0", "RadioGroup_VezetekSzam=-3 selects no item",
+        "Wire: item 7 of the file is beyond the last item: \"2\" is selected", 1);
+    row("wires negative", "RadioGroup_VezetekSzam", "-3", "0", "Wire: item -3 of the file selects no item",
         2);
-    row("averaging missing", "RadioGroup_Atlagolas", "", "4",
-        "RadioGroup_Atlagolas selects no item: averaging 16 is written", 1);
+    row("averaging missing", "RadioGroup_Atlagolas", "", "4", "Averaging: no item selected: 16 is written",
+        1);
     row("output range missing", "RadioGroup_AnalogKimTipus", "", "1",
-        "RadioGroup_AnalogKimTipus selects no item: the 0-20 mA / 0-10 V range is written", 1);
+        "Analog output: no item selected: 0-20 mA / 0-10 V is written", 1);
 }
 
 void tst_Kvctl::writeNormalisesAsTheWindow()
@@ -515,14 +556,53 @@ void tst_Kvctl::writeNormalisesAsTheWindow()
 void tst_Kvctl::portErrorOutranksFailure()
 {
     Sim silent({"--drop-every", "1"});
+    Sim held;
+    const std::unique_ptr<SerialPort> holder = SerialPort::open(held.path(), 19200);
+    QVERIFY(holder);
     const QString missing = m_dir.filePath(QStringLiteral("no-such-port"));
-    const Run run = kvctl({"identify", "--port", silent.path(), "--port", missing, "--timeout", FastTimeout});
+    const Run run = kvctl({"identify", "--port", silent.path(), "--port", missing, "--port", held.path(),
+                           "--timeout", FastTimeout});
     QVERIFY2(run.exitCode == 3, qPrintable(describe(run)));
     QVERIFY(
         run.out.contains(missing + QStringLiteral(": port error: cannot open: No such file or directory\n")));
-    QVERIFY(
-        run.out.contains(silent.path() + QStringLiteral(": failed: CmdIdentify: no answer after 5 tries\n")));
-    QVERIFY(run.out.endsWith(QStringLiteral("0 identified, 1 failed, 1 port error\n")));
+    // The window's words, not the system's "Device or resource busy".
+    QVERIFY(run.out.contains(held.path() + ": port error: cannot open: in use by another program\n"));
+    QVERIFY(run.out.contains(silent.path() +
+                             QStringLiteral(": failed: Identification: no answer after 5 tries\n")));
+    QVERIFY(run.out.endsWith(QStringLiteral("0 identified, 1 failed, 2 port error\n")));
+}
+
+// Not this user's to open, refused by the system itself: the cause and the
+// remedy, in identify and in the port list.
+void tst_Kvctl::refusedPortSaysWhatToDo()
+{
+    Sim sim;
+    const RefusedPort refused(sim.path());
+    QVERIFY2(refused.whyNot().isEmpty(), qPrintable(refused.whyNot()));
+    Run run = kvctl({"identify", "--port", sim.path()}, quickPace(), true);
+    QVERIFY2(run.exitCode == 3, qPrintable(describe(run)));
+    QCOMPARE(run.out, sim.path() + ": port error: cannot open: " + refused.expectedReason() + u'\n');
+    QProcessEnvironment environment = quickPace();
+    environment.insert(QStringLiteral("KV_EXTRA_PORTS"), sim.path());
+    run = kvctl({"ports"}, environment, true);
+    QVERIFY2(run.exitCode == 0 && !run.out.contains(sim.path()), qPrintable(describe(run)));
+    QVERIFY2(run.err.contains("kvctl: not listed: ") &&
+                 run.err.contains(": " + refused.expectedReason() + u'\n'),
+             qPrintable(run.err));
+}
+
+// Read whole, a pipe would never end and a device never stop growing: both
+// are refused before anything is read.
+void tst_Kvctl::pipesAndDevicesAreNoSettingsFiles()
+{
+    const QString pipe = m_dir.filePath(QStringLiteral("pipe.kvb"));
+    const QString zero = m_dir.filePath(QStringLiteral("zero.kvb"));
+    QVERIFY(::mkfifo(pipe.toLocal8Bit().constData(), 0600) == 0 && QFile::link("/dev/zero", zero));
+    for (const QString& path : {pipe, zero}) {
+        const Run run = kvctl({"write", "--port", m_dir.filePath(QStringLiteral("no-such-port")), path});
+        QVERIFY2(run.exitCode == 2, qPrintable(describe(run)));
+        QCOMPARE(run.err, QStringLiteral("kvctl: %1: cannot read: not a regular file\n").arg(path));
+    }
 }
 
 // The transmitter answered, only too little: saying "no answer" would send
@@ -533,10 +613,11 @@ void tst_Kvctl::shortSettingsAnswerIsNamed()
     const QString file = m_dir.filePath(QStringLiteral("short.kvb"));
     const Run run = kvctl({"read", "--port", shortAnswer.path(), "--model", "KV4620", "--out", file});
     QVERIFY2(run.exitCode == 1, qPrintable(describe(run)));
-    QVERIFY2(run.out.contains(
-                 shortAnswer.path() +
-                 QStringLiteral(": failed: CmdReadSettings: answer too short (10 of 20 data bytes)\n")),
-             qPrintable(describe(run)));
+    QVERIFY2(
+        run.out.contains(shortAnswer.path() +
+                         QStringLiteral(": failed: Read settings from instrument: answer too short (10 of 20 "
+                                        "data bytes)\n")),
+        qPrintable(describe(run)));
     QVERIFY(!QFileInfo::exists(file));
 }
 
@@ -544,6 +625,7 @@ void tst_Kvctl::transmitterGoneIsPortError()
 {
     auto sim = std::make_unique<Sim>();
     QProcess live;
+    live.setProcessEnvironment(quickPace());
     live.start(QStringLiteral(KVCTL_PATH), {"live", "--port", sim->path(), "--interval", "0", "--json"});
     QTRY_VERIFY_WITH_TIMEOUT(live.canReadLine(), WaitMs);
     sim.reset();
@@ -569,7 +651,7 @@ void tst_Kvctl::writeInParallelOneRefusing()
     QCOMPARE(lines.takeLast(), QStringLiteral("3 verified, 1 failed"));
     lines.sort();
     QStringList expected{a.path() + ": verified", b.path() + ": verified", c.path() + ": verified",
-                         refusing.path() + ": failed: CmdWriteSettings: refused (status 254)"};
+                         refusing.path() + ": failed: Write settings to instrument: refused (status 254)"};
     expected.sort();
     QCOMPARE(lines, expected);
 
@@ -605,6 +687,7 @@ void tst_Kvctl::progressOnlyOnATerminal()
                 ::dup2(fd, STDERR_FILENO);
         });
     }
+    process.setProcessEnvironment(quickPace());
     process.start(QStringLiteral(KVCTL_PATH), {"identify", "--port", sim.path()});
     QVERIFY(process.waitForFinished(WaitMs));
     QCOMPARE(process.exitCode(), 0);

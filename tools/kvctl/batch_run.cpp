@@ -44,11 +44,11 @@ int rank(ExitCode code)
 } // namespace
 
 BatchRun::BatchRun(Console& console, TransmitterSession::Job job, const QStringList& ports,
-                   int answerTimeoutMs, QObject* parent)
+                   const TransmitterSession::Timing& timing, QObject* parent)
     : QObject(parent), m_console(console)
 {
     for (const QString& port : ports)
-        m_sessions.push_back(std::make_unique<TransmitterSession>(port, job, answerTimeoutMs));
+        m_sessions.push_back(std::make_unique<TransmitterSession>(port, job, timing));
 }
 
 void BatchRun::setFileValues(const SettingsFileValues& values)

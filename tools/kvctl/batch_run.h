@@ -24,8 +24,8 @@ public:
     // What to say about a session that ended Done: the rest of its line.
     using DoneText = std::function<QString(const TransmitterSession&)>;
 
-    BatchRun(Console& console, TransmitterSession::Job job, const QStringList& ports, int answerTimeoutMs,
-             QObject* parent = nullptr);
+    BatchRun(Console& console, TransmitterSession::Job job, const QStringList& ports,
+             const TransmitterSession::Timing& timing, QObject* parent = nullptr);
 
     // Write: the settings file's values for every port.
     void setFileValues(const SettingsFileValues& values);

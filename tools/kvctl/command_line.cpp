@@ -80,7 +80,9 @@ const char* const kPortsHelp = "Usage: kvctl ports\n"
                                "\n"
                                "Lists the serial ports the configurator offers, one path a line: the\n"
                                "serial devices the kernel knows that can be opened now, then the paths\n"
-                               "in KV_EXTRA_PORTS (colon-separated) that can.\n";
+                               "in KV_EXTRA_PORTS (colon-separated) that can. Ports left out because\n"
+                               "you may not open them are named on standard error, with the group to\n"
+                               "join.\n";
 
 const char* const kIdentifyHelp =
     "Usage: kvctl identify --port PATH [--port PATH ...] [--timeout MS]\n"
@@ -88,6 +90,9 @@ const char* const kIdentifyHelp =
     "Identifies each transmitter and checks its firmware as the configurator does,\n"
     "the ports in parallel. One line a port: the firmware version, whether this\n"
     "configurator supports it, the sensor range and the output kind.\n"
+    "\n"
+    "The model, KV4620 or KV4820, cannot be read from a transmitter: read takes\n"
+    "it from --model, write from --model or the settings file.\n"
     "\n"
     "Options:\n"
     "  --port PATH    a serial port; may be given several times\n"
@@ -106,7 +111,8 @@ const char* const kLiveHelp =
     "  --port PATH    the serial port\n"
     "  --count N      stop after N rows (default: until Ctrl+C)\n"
     "  --interval MS  at least this long from row to row (default 1000; 0 takes\n"
-    "                 every block, about ten a second)\n"
+    "                 every block, about ten a second; kvctl says so when the\n"
+    "                 link cannot deliver blocks that often)\n"
     "  --csv FILE     write the rows to FILE as CSV: a header, ISO 8601 times,\n"
     "                 numbers with a decimal point, each row flushed as it comes\n"
     "  --json         print each row as a JSON object on a line of its own\n"

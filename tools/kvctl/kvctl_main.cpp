@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 
 #ifndef KV_VERSION
@@ -63,6 +64,26 @@ std::optional<TDeviceModel> modelOfFile(const QString& path)
     return std::nullopt;
 }
 
+const QString kModelNotReadable = QStringLiteral(
+    "the model, KV4620 or KV4820, cannot be read from a transmitter: read takes it from --model, "
+    "write from --model or the settings file");
+
+// The window's pace unless KVCTL_TASK_TICK_MS asks for a quicker tick, the
+// send delay half of it: kvctl's tests would otherwise spend most of their
+// time waiting for the 100 ms tick.
+TransmitterSession::Timing timingOf(const Invocation& invocation)
+{
+    TransmitterSession::Timing timing;
+    timing.answerTimeoutMs = invocation.timeoutMs;
+    bool ok = false;
+    const int tick = qEnvironmentVariableIntValue("KVCTL_TASK_TICK_MS", &ok);
+    if (ok && tick > 0 && tick < timing.tickIntervalMs) {
+        timing.tickIntervalMs = tick;
+        timing.sendDelayMs = quint16(tick / 2);
+    }
+    return timing;
+}
+
 QString deviceKind(const LiveValues& live)
 {
     return QStringLiteral("%1, %2 output")
@@ -73,9 +94,13 @@ QString deviceKind(const LiveValues& live)
 ExitCode runPorts(Console& console)
 {
     QStringList ports;
-    EnumerateSerialPorts(&ports);
+    QList<serial::RefusedPort> refused;
+    serial::enumerate(&ports, &refused);
     for (const QString& port : std::as_const(ports))
         console.out(port);
+    // As the window's panel says it: a port missing for want of permission.
+    for (const QString& line : serial::refusalLines(refused))
+        console.error(QStringLiteral("not listed: ") + line);
     return ExitCode::Done;
 }
 
@@ -90,6 +115,12 @@ ExitCode runIdentify(Console& console, BatchRun& batch)
     });
     if (batch.sessions().size() > 1)
         console.out(batch.summary(QStringLiteral("identified")));
+    // The identification answers the firmware, sensor and output, but not
+    // the model: whoever looks for it here learns where it comes from.
+    const auto& sessions = batch.sessions();
+    if (std::any_of(sessions.begin(), sessions.end(),
+                    [](const auto& s) { return s->outcome() == TransmitterSession::Outcome::Done; }))
+        console.error(kModelNotReadable);
     return batch.exitCode();
 }
 
@@ -182,11 +213,11 @@ int main(int argc, char* argv[])
     // Ctrl+C or SIGTERM ends the work cleanly: ports closed, files whole.
     TerminationSignals termination;
     if (invocation.command == Invocation::Command::Live) {
-        LiveRun live(console, invocation);
+        LiveRun live(console, invocation, timingOf(invocation));
         QObject::connect(&termination, &TerminationSignals::terminationRequested, &live, &LiveRun::interrupt);
         return code(live.run());
     }
-    BatchRun batch(console, jobOf(invocation.command), invocation.ports, invocation.timeoutMs);
+    BatchRun batch(console, jobOf(invocation.command), invocation.ports, timingOf(invocation));
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &batch, &BatchRun::interrupt);
     switch (invocation.command) {
     case Invocation::Command::Read:

@@ -17,9 +17,10 @@ LiveLog::Format formatOf(const Invocation& invocation)
 
 } // namespace
 
-LiveRun::LiveRun(Console& console, const Invocation& invocation, QObject* parent)
+LiveRun::LiveRun(Console& console, const Invocation& invocation, const TransmitterSession::Timing& timing,
+                 QObject* parent)
     : QObject(parent), m_console(console), m_invocation(invocation), m_log(formatOf(invocation)),
-      m_session(invocation.ports.constFirst(), TransmitterSession::Job::Live, invocation.timeoutMs)
+      m_session(invocation.ports.constFirst(), TransmitterSession::Job::Live, timing)
 {}
 
 ExitCode LiveRun::run()
@@ -70,6 +71,7 @@ void LiveRun::interrupt()
 void LiveRun::onBlock(const LiveValues& values)
 {
     const qint64 now = m_clock.elapsed();
+    notePace(now);
     if (now < m_nextRowMs)
         return;
     const int interval = m_invocation.intervalMs;
@@ -83,4 +85,22 @@ void LiveRun::onBlock(const LiveValues& values)
     }
     if (m_invocation.count > 0 && m_log.rows() >= m_invocation.count)
         m_session.stop();
+}
+
+void LiveRun::notePace(qint64 nowMs)
+{
+    const int interval = m_invocation.intervalMs;
+    const qint64 gap = m_lastBlockMs < 0 ? -1 : nowMs - m_lastBlockMs;
+    m_lastBlockMs = nowMs;
+    if (interval <= 0 || gap < 0 || m_paceNoted)
+        return;
+    m_slowGaps = gap > interval ? m_slowGaps + 1 : 0;
+    if (m_slowGaps < SlowGapsToNote)
+        return;
+    m_paceNoted = true;
+    m_console.error(QStringLiteral("%1: the link delivers a live block about every %2 ms: rows come that "
+                                   "often, not every %3 ms")
+                        .arg(m_session.port())
+                        .arg(gap)
+                        .arg(interval));
 }

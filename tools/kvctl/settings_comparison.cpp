@@ -1,5 +1,8 @@
 #include "tools/kvctl/settings_comparison.h"
 
+#include "device/settings_mapping.h"
+#include "tools/kvctl/window_names.h"
+
 #include <cstring>
 
 namespace settingscompare {
@@ -8,16 +11,6 @@ namespace {
 
 // Enough digits that two different floats never print alike.
 constexpr int kFloatDigits = 9;
-
-QString text(quint8 value)
-{
-    return QString::number(value);
-}
-
-QString text(bool value)
-{
-    return value ? QStringLiteral("true") : QStringLiteral("false");
-}
 
 QString text(float value)
 {
@@ -34,11 +27,19 @@ template <typename T> bool same(T a, T b)
     return a == b;
 }
 
-template <typename T> void compare(const char* field, T written, T readBack, QStringList* out)
+// A field by the control that shows it, its values as the control shows them.
+template <typename T, typename Text>
+void compare(const char* control, T written, T readBack, const Text& shown, QStringList* out)
 {
     if (!same(written, readBack))
         out->append(QStringLiteral("%1: wrote %2, read back %3")
-                        .arg(QLatin1StringView(field), text(written), text(readBack)));
+                        .arg(windownames::control(control), shown(written), shown(readBack)));
+}
+
+void compare(const char* control, float written, float readBack, QStringList* out)
+{
+    compare(
+        control, written, readBack, [](float v) { return text(v); }, out);
 }
 
 } // namespace
@@ -46,16 +47,32 @@ template <typename T> void compare(const char* field, T written, T readBack, QSt
 QStringList differences(const DeviceSettings& w, const DeviceSettings& r)
 {
     QStringList out;
-    compare("Wires", w.Wires, r.Wires, &out);
-    compare("InputMode", w.InputMode, r.InputMode, &out);
-    compare("Averaging", w.Averaging, r.Averaging, &out);
-    compare("bOutputLiveZero", w.bOutputLiveZero, r.bOutputLiveZero, &out);
-    compare("bErrorLevelHigh", w.bErrorLevelHigh, r.bErrorLevelHigh, &out);
-    compare("bNoErrorOnOverflow", w.bNoErrorOnOverflow, r.bNoErrorOnOverflow, &out);
-    compare("fScaleLow", w.fScaleLow, r.fScaleLow, &out);
-    compare("fScaleHigh", w.fScaleHigh, r.fScaleHigh, &out);
-    compare("fOutputLimitLow", w.fOutputLimitLow, r.fOutputLimitLow, &out);
-    compare("fOutputLimitHigh", w.fOutputLimitHigh, r.fOutputLimitHigh, &out);
+    const auto number = [](quint8 v) { return QString::number(v); };
+    compare("RadioGroup_VezetekSzam", w.Wires, r.Wires, number, &out);
+    compare(
+        "RadioGroup_Uzemmod", w.InputMode, r.InputMode,
+        [](quint8 v) { return windownames::item("RadioGroup_Uzemmod", v); }, &out);
+    compare("RadioGroup_Atlagolas", w.Averaging, r.Averaging, number, &out);
+    compare(
+        "RadioGroup_AnalogKimTipus", w.bOutputLiveZero, r.bOutputLiveZero,
+        [](bool v) {
+            return windownames::item("RadioGroup_AnalogKimTipus", settingsmap::indexForOutputLiveZero(v));
+        },
+        &out);
+    compare(
+        "RadioGroup_AnalogKimHibajelzes", w.bErrorLevelHigh, r.bErrorLevelHigh,
+        [](bool v) {
+            return windownames::item("RadioGroup_AnalogKimHibajelzes",
+                                     settingsmap::indexForErrorLevelHigh(v));
+        },
+        &out);
+    compare(
+        "CheckBox_NemHibaAKimenetTulcsordulas", w.bNoErrorOnOverflow, r.bNoErrorOnOverflow,
+        [](bool v) { return v ? QStringLiteral("ticked") : QStringLiteral("not ticked"); }, &out);
+    compare("LabeledEdit_AramL", w.fScaleLow, r.fScaleLow, &out);
+    compare("LabeledEdit_AramH", w.fScaleHigh, r.fScaleHigh, &out);
+    compare("LabeledEdit_AramLLimit", w.fOutputLimitLow, r.fOutputLimitLow, &out);
+    compare("LabeledEdit_AramHLimit", w.fOutputLimitHigh, r.fOutputLimitHigh, &out);
     return out;
 }
 

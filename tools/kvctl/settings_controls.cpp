@@ -2,6 +2,7 @@
 
 #include "device/settings_editing.h"
 #include "device/settings_mapping.h"
+#include "tools/kvctl/window_names.h"
 
 #include <algorithm>
 
@@ -21,13 +22,14 @@ void select(const char* control, int index, int itemCount, int* shown, QStringLi
     *shown = selectable(index, itemCount);
     if (*shown == index)
         return;
+    const QString name = windownames::control(control);
     if (*shown == kNoSelection)
-        notes->append(QStringLiteral("%1=%2 selects no item").arg(QLatin1StringView(control)).arg(index));
+        notes->append(QStringLiteral("%1: item %2 of the file selects no item").arg(name).arg(index));
     else
-        notes->append(QStringLiteral("%1=%2 is beyond the last item: item %3 is selected")
-                          .arg(QLatin1StringView(control))
+        notes->append(QStringLiteral("%1: item %2 of the file is beyond the last item: \"%3\" is selected")
+                          .arg(name)
                           .arg(index)
-                          .arg(*shown));
+                          .arg(windownames::item(control, *shown)));
 }
 
 QString quoted(const QString& text)
@@ -83,13 +85,13 @@ DeviceSettings SettingsControls::pressWrite(QStringView valueFormat, QStringList
     for (const Edit& e : edits) {
         const QString normalised = settingsedit::normalised(e.edit, *e.text, valueFormat);
         if (normalised != *e.text) {
-            const QString name = QLatin1StringView(e.name);
+            const QString name = windownames::control(e.name);
             if (!settingsedit::parsed(*e.text))
-                notes->append(QStringLiteral("%1=%2 is no number: its fallback %3 is written")
+                notes->append(QStringLiteral("%1: %2 is no number: its fallback %3 is written")
                                   .arg(name, quoted(*e.text), normalised));
             else
                 notes->append(
-                    QStringLiteral("%1=%2 is written as %3 (pattern %4)")
+                    QStringLiteral("%1: %2 is written as %3 (pattern %4)")
                         .arg(name, quoted(*e.text), normalised, settingsedit::pattern(e.edit, valueFormat)));
         }
         *e.text = normalised;
@@ -97,24 +99,26 @@ DeviceSettings SettingsControls::pressWrite(QStringView valueFormat, QStringList
 
     const DeviceSettings captured = settingsedit::captureForWrite(
         m_outputType, m_errorLevel, m_noErrorOnOverflow, m_aramL, m_aramH, m_aramLLimit, m_aramHLimit);
+    // What goes out for a group without a selected item, as its item's text.
+    const auto unselected = [notes](const char* control, const QString& written) {
+        notes->append(QStringLiteral("%1: no item selected: %2 is written")
+                          .arg(windownames::control(control), written));
+    };
     if (m_wires == kNoSelection)
-        notes->append(QStringLiteral("RadioGroup_VezetekSzam selects no item: %1 wires are written")
-                          .arg(settingsmap::WiresWithoutSelection));
+        unselected("RadioGroup_VezetekSzam",
+                   QString::number(settingsmap::WiresWithoutSelection) + QStringLiteral(" wires"));
     if (m_inputMode == kNoSelection)
-        notes->append(QStringLiteral("RadioGroup_Uzemmod selects no item: the input mode the transmitter "
-                                     "reports is written"));
+        unselected("RadioGroup_Uzemmod", QStringLiteral("the input mode the transmitter reports"));
     if (m_averaging == kNoSelection)
-        notes->append(QStringLiteral("RadioGroup_Atlagolas selects no item: averaging %1 is written")
-                          .arg(settingsmap::AveragingWithoutSelection));
+        unselected("RadioGroup_Atlagolas", QString::number(settingsmap::AveragingWithoutSelection));
     if (m_outputType == kNoSelection)
-        notes->append(QStringLiteral("RadioGroup_AnalogKimTipus selects no item: the %1 range is written")
-                          .arg(captured.bOutputLiveZero ? QStringLiteral("4-20 mA / 2-10 V")
-                                                        : QStringLiteral("0-20 mA / 0-10 V")));
+        unselected("RadioGroup_AnalogKimTipus",
+                   windownames::item("RadioGroup_AnalogKimTipus",
+                                     settingsmap::indexForOutputLiveZero(captured.bOutputLiveZero)));
     if (m_errorLevel == kNoSelection)
-        notes->append(
-            QStringLiteral("RadioGroup_AnalogKimHibajelzes selects no item: the %1 error level is written")
-                .arg(captured.bErrorLevelHigh ? QStringLiteral("22 mA / 11 V")
-                                              : QStringLiteral("3.2 mA / 1.6 V")));
+        unselected("RadioGroup_AnalogKimHibajelzes",
+                   windownames::item("RadioGroup_AnalogKimHibajelzes",
+                                     settingsmap::indexForErrorLevelHigh(captured.bErrorLevelHigh)));
     return captured;
 }
 

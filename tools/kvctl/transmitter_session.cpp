@@ -3,22 +3,25 @@
 #include "device/device_command.h"
 #include "device/live_display.h"
 #include "tools/kvctl/settings_comparison.h"
+#include "tools/kvctl/window_names.h"
 
-TransmitterSession::TransmitterSession(const QString& port, Job job, int answerTimeoutMs, QObject* parent)
-    : QObject(parent), m_port(port), m_job(job), m_answerTimeoutMs(answerTimeoutMs)
-{}
+TransmitterSession::TransmitterSession(const QString& port, Job job, const Timing& timing, QObject* parent)
+    : QObject(parent), m_port(port), m_job(job), m_timing(timing)
+{
+    m_task.setPace(timing.tickIntervalMs, timing.sendDelayMs);
+}
 
 void TransmitterSession::start()
 {
     // The window's line: 19200 baud, ASCII master framing.
     m_mb.setMBBaud(baud019200);
-    m_mb.setMBMasterTimeOut(quint16(m_answerTimeoutMs));
+    m_mb.setMBMasterTimeOut(quint16(m_timing.answerTimeoutMs));
     emit progress(QStringLiteral("opening"));
-    QString error;
-    if (!m_mb.openAction(m_port, &error)) {
-        // "TMB : cannot open <port>\r<system text>": the port is named anyway.
-        finish(Outcome::PortError, QStringLiteral("cannot open: ") + error.section(u'\r', -1));
-    }
+    // The window's reason: "in use by another program" rather than the
+    // system's "Device or resource busy", the group to join for "Permission
+    // denied".
+    if (!m_mb.openAction(m_port))
+        finish(Outcome::PortError, QStringLiteral("cannot open: ") + m_mb.portErrorText());
 }
 
 void TransmitterSession::stop()
@@ -122,7 +125,7 @@ void TransmitterSession::showTransactionResult(bool ok)
 
 QString TransmitterSession::failedTransaction() const
 {
-    const QString command = devicecmd::name(m_mb.MBMasterCommandToSlave());
+    const QString command = windownames::command(m_mb.MBMasterCommandToSlave());
     switch (m_task.lastStatus()) {
     case stTimeOut:
         if (m_task.lastAnswerTooShort())

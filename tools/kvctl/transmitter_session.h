@@ -51,7 +51,16 @@ public:
         Interrupted,
     };
 
-    TransmitterSession(const QString& port, Job job, int answerTimeoutMs, QObject* parent = nullptr);
+    // How long the session waits: the link's answer time-out per try and
+    // the task's pace, the window's unless a test asks for a quicker one.
+    struct Timing
+    {
+        int answerTimeoutMs = 1000;
+        int tickIntervalMs = CommunicationTask::TickIntervalMs;
+        quint16 sendDelayMs = CommunicationTask::SendDelayMs;
+    };
+
+    TransmitterSession(const QString& port, Job job, const Timing& timing, QObject* parent = nullptr);
 
     // Write: the settings file's values, opened over the settings read.
     void setFileValues(const SettingsFileValues& values) { m_fileValues = values; }
@@ -107,7 +116,7 @@ private:
 
     QString m_port;
     Job m_job = Job::Identify;
-    int m_answerTimeoutMs = 0;
+    Timing m_timing;
     SettingsFileValues m_fileValues;
     SettingsControls m_controls;
     std::array<bool, RequestButtonCount> m_down{};
