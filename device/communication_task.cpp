@@ -38,12 +38,6 @@ void CommunicationTask::StartCommunicationTask()
     CommunicationTaskStep();
 }
 
-void CommunicationTask::setPace(int tickIntervalMs, quint16 sendDelayMs)
-{
-    m_tickIntervalMs = tickIntervalMs;
-    m_sendDelayMs = sendDelayMs;
-}
-
 void CommunicationTask::StopCommunicationTask()
 {
     m_iTP = StateStopped;

@@ -45,10 +45,6 @@ public:
     CommunicationTask(TMB& mb, CommunicationTaskHost& host, QTimer* timer = nullptr,
                       QObject* parent = nullptr);
 
-    // The tick and the send delay for hosts that need not keep to the
-    // window's pace (a test driving the batch tool): from the next start on.
-    void setPace(int tickIntervalMs, quint16 sendDelayMs);
-
     int iTP() const { return m_iTP; }
     bool bAnswerArrived() const { return m_bAnswerArrived; }
     // The latest live block, with the FirmwareVersion of the latest identification.
@@ -71,8 +67,9 @@ public:
     // taken by the link, was shorter than the block (lastStatus: time-out).
     bool lastAnswerTooShort() const { return m_lastAnswerTooShort; }
 
-    // Tests that would otherwise wait on the program's pace shorten the tick
-    // (from the next start) and the send delay (from the next query).
+    // Hosts that need not keep to the window's pace (tests, and the batch
+    // tool driven by a test) shorten the tick (from the next start) and the
+    // send delay (from the next query).
     void setIntervals(int tickMs, quint16 sendDelayMs);
 
     void StartCommunicationTask();

@@ -8,7 +8,7 @@
 TransmitterSession::TransmitterSession(const QString& port, Job job, const Timing& timing, QObject* parent)
     : QObject(parent), m_port(port), m_job(job), m_timing(timing)
 {
-    m_task.setPace(timing.tickIntervalMs, timing.sendDelayMs);
+    m_task.setIntervals(timing.tickIntervalMs, timing.sendDelayMs);
 }
 
 void TransmitterSession::start()
