@@ -23,6 +23,9 @@ LinkStatistics::LinkStatistics(TMB& mb, QObject* parent) : QObject(parent)
 void LinkStatistics::portOpenedOrClosed(bool open)
 {
     if (open) {
+        // The clock runs from this opening on: a stop left from the closed
+        // port (or from before the first opening) would hold it at zero.
+        m_stopNs = -1;
         m_decoder.reset();
         reset();
         return;

@@ -396,9 +396,14 @@ void tst_LinkTraffic::countingStartsAtEachOpening()
     QVERIFY(mb.openAction(sim.devicePath()));
     QVERIFY(poll());
     QVERIFY(poll());
+    // Made while the port was closed, the statistics count time from the opening.
+    const LinkStatistics::Figures open = statistics.figures(mb.baudRate());
+    QVERIFY(open.seconds > 0.0);
+    QVERIFY(open.utilisation > 0.0 && open.utilisation < 1.0);
     mb.closeAction();
     const LinkStatistics::Figures closed = statistics.figures(mb.baudRate());
     QCOMPARE(closed.responses, quint64(2));
+    QVERIFY(closed.seconds >= open.seconds);
     // The clock stands while the port is closed.
     QCOMPARE(statistics.figures(mb.baudRate()).seconds, closed.seconds);
 
