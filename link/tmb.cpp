@@ -236,9 +236,12 @@ void TMB::setMBMode(TMBMode mode)
     resetIndicators();
     resetSpeedRange();
     // The raw modes collect from data position 1: what a framed mode left
-    // in the buffer must not stand in front of their first byte.
+    // in the buffer must not stand in front of their first byte, nor may
+    // the index where its gets stopped point past that byte. Only here:
+    // byte mode then accumulates, its index walking on from batch to batch.
     if (mode == modeByte || mode == modeString) {
         m_rxRaw.clear();
+        m_rxIndex = 1;
         m_stringArmed = false;
     }
 }

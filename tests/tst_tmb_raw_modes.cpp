@@ -139,8 +139,9 @@ private slots:
         QCOMPARE(rig.getBytes(2), QByteArray("xy"));
     }
 
-    // What a framed mode left in the receive buffer does not come before
-    // the first raw byte.
+    // What a framed mode left in the receive buffer, and how far its gets
+    // had read, do not come before the first raw byte; from there the gets
+    // walk on through the batches.
     void byteModeStartsEmpty()
     {
         Rig rig;
@@ -148,10 +149,14 @@ private slots:
         rig.peer.setResponder([](const QByteArray&) { return nibbleAnswer(0x81, 0, "xyz"); });
         QVERIFY(rig.send(QByteArray()));
         QCOMPARE(rig.link.MBStatus(), stOK);
+        QCOMPARE(rig.getBytes(2), QByteArray("xy"));
         rig.link.setMBMode(modeByte);
         rig.peer.send("Z");
         QTRY_COMPARE_WITH_TIMEOUT(rig.bytesReported, QList<int>{1}, kWaitMs);
         QCOMPARE(rig.getBytes(1), QByteArray("Z"));
+        rig.peer.send("QR");
+        QTRY_COMPARE_WITH_TIMEOUT(rig.bytesReported.last(), 3, kWaitMs);
+        QCOMPARE(rig.getBytes(2), QByteArray("QR"));
     }
 
     // One send arms the reception of one string, ended by the stop byte;
