@@ -148,7 +148,9 @@ public:
     // Answered to the identification command one byte per character
     // (Latin-1), then a 0 byte.
     void setMBSlaveName(const QString& name) { m_slaveName = name; }
-    // Milliseconds between an accepted query and the slave's answer.
+    // Milliseconds between an accepted query and the slave's answer. A
+    // query accepted meanwhile drops the answer still due (its master sees
+    // a lost frame) and is answered as any query is.
     quint16 MBSlaveDelayTime() const { return m_slaveDelayTime; }
     void setMBSlaveDelayTime(quint16 ms) { m_slaveDelayTime = ms; }
     quint8 MBStopByteInStringMode() const { return m_stopByte; }

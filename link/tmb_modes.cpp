@@ -10,6 +10,11 @@
 
 void TMB::acceptSlaveQuery()
 {
+    // An answer still waiting out MBSlaveDelayTime is dropped, not sent:
+    // the clearing below empties it, and an empty answer with code 0 would
+    // tell its master "success" without its data. Dropped, it is a lost
+    // frame to that master, which tries again.
+    m_sendDelayTimer.stop();
     MBClearTxBuffer();
     m_slaveErrorCode = 0;
     emit rxActivity();

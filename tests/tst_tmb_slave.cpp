@@ -185,6 +185,31 @@ private slots:
         QCOMPARE(link.answerData().size(), 17);
     }
 
+    // Another master's broadcast comes in while the answer to the first
+    // waits out its delay: that answer, emptied for the broadcast, is
+    // dropped, so the first master sees a lost frame and its second try
+    // gets the whole answer, never an empty "success".
+    void queryWhileAnswerWaits()
+    {
+        LinkPair link;
+        link.slave.setMBSlaveDelayTime(100);
+        QVERIFY(link.open());
+        const QByteArray broadcast = frame::nibbleEncode(frame::withCrc(QByteArray::fromHex("0022073412")));
+        bool interrupted = false;
+        connect(&link.slave, &TMB::OnMBStatusNowChanged, this, [&](TMBStatusNow now) {
+            if (now == stnSending && !interrupted)
+                interrupted = link.pty->write(broadcast);
+        });
+        link.master.setMBMasterMaxTryNumber(2);
+        QVERIFY(link.ask(kSlaveAddress, TMB::SlaveCommandIdentification, {}, 300));
+        QVERIFY(interrupted);
+        QCOMPARE(link.handled, 1);
+        QCOMPARE(link.master.MBStatus(), stOK);
+        QCOMPARE(link.master.MBMasterTryNumber(), quint8(2));
+        QCOMPARE(link.answerData().size(), 17);
+        QCOMPARE(link.slaveWrites.count(), 1);
+    }
+
     // A handler may close the port: the closed port's result stays.
     void handlerClosesPort()
     {
