@@ -29,6 +29,13 @@ public:
         m_full = m_count >= Capacity;
     }
 
+    // In a full buffer: the byte takes the last place, the one it held is lost.
+    void replaceLast(quint8 byte)
+    {
+        if (m_count > 0)
+            m_bytes[size_t(m_count - 1)] = byte;
+    }
+
     int count() const { return m_count; }
     bool full() const { return m_full; }
     const quint8* data() const { return m_bytes.data(); }

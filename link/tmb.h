@@ -256,7 +256,9 @@ signals:
     // modeByte: a batch of bytes arrived; the number of bytes held.
     void OnMBReceivedAByte(quint16 ReceivedBytesNumber);
     // modeString: a string ended by the stop byte arrived, the stop byte its
-    // last character; one character per byte (Latin-1).
+    // last character; one character per byte (Latin-1). MBRxBufferFull
+    // during it: the string filled the buffer, and of a longer one the bytes
+    // beyond were dropped, the stop byte taking the last place.
     void OnMBReceivedAString(const QString& ReceivedString);
 
     // Services for a panel; nothing depends on anyone listening.

@@ -188,9 +188,17 @@ void TMB::receiveStringByte(quint8 byte)
 {
     if (!m_stringArmed)
         return;
-    m_rxRaw.append(byte);
-    if (byte != m_stopByte)
+    if (byte != m_stopByte) {
+        m_rxRaw.append(byte);
         return;
+    }
+    // A string longer than the buffer still ends with its stop byte, in the
+    // place of the last byte held; MBRxBufferFull tells the handler that
+    // bytes before it were dropped.
+    if (m_rxRaw.full())
+        m_rxRaw.replaceLast(byte);
+    else
+        m_rxRaw.append(byte);
     m_stringArmed = false;
     copyRawData();
     // Every string starts at data position 1, so the gets must start there.
