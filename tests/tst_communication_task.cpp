@@ -444,16 +444,19 @@ void tst_CommunicationTask::firmwareOutsideRangeStopsTask()
 void tst_CommunicationTask::lateAnswerIsIgnored_data()
 {
     QTest::addColumn<bool>("answeredAfterLateBlock");
-    QTest::newRow("identification answered after it") << true;
-    QTest::newRow("identification never answered") << false;
+    QTest::addColumn<int>("lateStatus");
+    QTest::newRow("identification answered after it") << true << 0;
+    QTest::newRow("identification never answered") << false << 0;
+    QTest::newRow("late refusal, identification answered") << true << int(DeviceRefusalStatus);
 }
 
 // The first live poll times out and its answer arrives while the task waits
 // for the next identification; read as a firmware version, its first four
-// bytes would be rejected.
+// bytes would be rejected. Nor is a late refusal the identification's.
 void tst_CommunicationTask::lateAnswerIsIgnored()
 {
     QFETCH(bool, answeredAfterLateBlock);
+    QFETCH(int, lateStatus);
     m_peer = std::make_unique<PeerTransmitter>();
     m_peer->live.ADRaw = 20990101;
     PeerTransmitter* peer = m_peer.get();
@@ -462,8 +465,12 @@ void tst_CommunicationTask::lateAnswerIsIgnored()
             return n > 1;
         return !(command == CmdIdentify && n == 2 && !answeredAfterLateBlock);
     };
+    const QByteArray late = lateStatus == 0
+                                ? peer->answer(CmdReadLiveValues)
+                                : slaveblocks::encodeAnswer(DeviceAddress, DeviceFunctionId,
+                                                            CmdReadLiveValues, quint8(lateStatus), {});
     peer->before = [=](quint8 command, int n) {
-        return command == CmdIdentify && n == 2 ? peer->answer(CmdReadLiveValues) : QByteArray();
+        return command == CmdIdentify && n == 2 ? late : QByteArray();
     };
     m_mb->setMBMasterTimeOut(40);
     m_mb->setMBMasterMaxTryNumber(1);

@@ -70,6 +70,8 @@ class tst_LinkTraffic : public QObject
 private slots:
     void decoderJudgesEachFrame_data();
     void decoderJudgesEachFrame();
+    void decoderFollowsTheConversation_data();
+    void decoderFollowsTheConversation();
     void statisticsCountWhatTheTransmitterDid_data();
     void statisticsCountWhatTheTransmitterDid();
     void nothingCapturedWithoutListener();
@@ -248,6 +250,36 @@ void tst_LinkTraffic::decoderJudgesEachFrame()
         std::find_if(fields.begin(), fields.end(), [&](const auto& f) { return f.name == field; });
     QVERIFY2(found != fields.end(), qPrintable(field));
     QCOMPARE(found->value, value);
+}
+
+void tst_LinkTraffic::decoderFollowsTheConversation_data()
+{
+    QTest::addColumn<QList<LinkTraffic>>("entries");
+    QTest::addColumn<QStringList>("statuses");
+    using K = LinkTraffic::Kind;
+    const LinkTraffic query = entryOf(K::Query, queryLine(CmdReadLiveValues));
+    const LinkTraffic answer = entryOf(K::Answer, answerLine(CmdReadLiveValues));
+    const LinkTraffic refusal = entryOf(K::Answer, answerLine(CmdReadLiveValues, DeviceRefusalStatus));
+    const LinkTraffic otherAnswer = entryOf(K::Answer, answerLine(CmdIdentify));
+    const LinkTraffic otherRefusal = entryOf(K::Answer, answerLine(CmdIdentify, DeviceRefusalStatus));
+    QTest::newRow("late answer, then the real one")
+        << QList{query, otherAnswer, answer} << QStringList{"", "late answer ignored", "OK"};
+    QTest::newRow("late refusal, then the real answer")
+        << QList{query, otherRefusal, answer} << QStringList{"", "late answer ignored", "OK"};
+    QTest::newRow("a refusal ends the wait")
+        << QList{query, refusal, answer} << QStringList{"", "refused (254)", "late answer ignored"};
+}
+
+// Each entry judged in the light of the ones before it.
+void tst_LinkTraffic::decoderFollowsTheConversation()
+{
+    QFETCH(QList<LinkTraffic>, entries);
+    QFETCH(QStringList, statuses);
+    TrafficDecoder decoder;
+    QStringList seen;
+    for (const LinkTraffic& e : std::as_const(entries))
+        seen.append(TrafficDecoder::statusText(decoder.take(e), {}));
+    QCOMPARE(seen, statuses);
 }
 
 void tst_LinkTraffic::statisticsCountWhatTheTransmitterDid_data()

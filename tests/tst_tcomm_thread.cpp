@@ -8,7 +8,10 @@
 #include "tests/support/tmb_event_log.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -276,6 +279,34 @@ private slots:
         QVERIFY(end.wait(kWaitMs));
         QCOMPARE(link.MBStatus(), stOK);
         link.MBClosePort();
+    }
+
+    // Gone under a by-id name: while that name is absent, the kernel's path,
+    // now another device's, is not taken for it.
+    void reconnectWaitsForTheByIdName()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("by-id")));
+        const QString kernelPath = dir.filePath(QStringLiteral("ttyUSB0"));
+        const QString byId = dir.filePath(QStringLiteral("by-id/usb-KV_Adapter-if00-port0"));
+        ScriptedPeer peer;
+        QVERIFY(QFile::link(peer.devicePath(), kernelPath) && QFile::link(kernelPath, byId));
+        TMB link;
+        link.reconnector().setAliasFolder(dir.filePath(QStringLiteral("by-id")));
+        link.reconnector().setTiming(10, 300);
+        link.reconnector().setEnabled(true);
+        QVERIFY(link.openAction(kernelPath));
+        QSignalSpy waiting(&link.reconnector(), &PortReconnector::waitingChanged);
+        QSignalSpy openedOrClosed(&link, &TMB::OnMBPortOpenedOrClosed);
+
+        peer.hangUp();
+        ScriptedPeer stranger;
+        QVERIFY(QFile::remove(byId) && QFile::remove(kernelPath));
+        QVERIFY(QFile::link(stranger.devicePath(), kernelPath));
+        // The wait began and ran out.
+        QTRY_COMPARE_WITH_TIMEOUT(waiting.count(), 2, kWaitMs);
+        QCOMPARE(openedOrClosed.count(), 1);
+        QVERIFY(!link.MBPortOpen());
     }
 
     void destroyWhileOpen()

@@ -8,6 +8,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <cstring>
 #include <fcntl.h>
@@ -269,6 +270,25 @@ private slots:
         // Every try went out, identical, and no more.
         QVERIFY(rig.peer.waitForQueries(tries));
         QCOMPARE(rig.peer.received(), asciiQuery(1, 34, 1).repeated(tries));
+    }
+
+    // A try waits the time-out plus the query's time on the line: an answer
+    // after the bare time-out but within that is the first try's.
+    void answerWithinTheTransmissionTime()
+    {
+        Rig rig;
+        QVERIFY(rig.open());
+        rig.link.setMBBaud(baud000110); // a query without data: 910 ms
+        rig.link.setMBMasterTimeOut(kShortTimeOut);
+        rig.peer.setResponder([&](const QByteArray&) {
+            QTimer::singleShot(400, &rig.peer, [&] { rig.peer.send(asciiAnswer(0)); });
+            return QByteArray();
+        });
+        QVERIFY(rig.transact());
+        QCOMPARE(rig.link.MBCalculatedTimeOfSending(), quint16(910));
+        QCOMPARE(rig.link.MBStatus(), stOK);
+        QCOMPARE(rig.link.MBMasterTryNumber(), quint8(1));
+        QCOMPARE(rig.peer.queryCount(), 1);
     }
 
     // A valid answer after the time-out is still taken and reported.
