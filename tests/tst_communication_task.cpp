@@ -18,7 +18,12 @@
 
 namespace {
 
-constexpr int WaitMs = 10000;
+// The task's cycle at a tenth of its pace: each case takes a fraction of a
+// second, and a wait that runs out (a QTRY reports after three times its
+// bound) fails it within seconds.
+constexpr int FastTickMs = 10;
+constexpr quint16 FastSendDelayMs = 5;
+constexpr int WaitMs = 1500;
 
 // The main window's side, without widgets.
 class FakeTaskHost : public CommunicationTaskHost
@@ -58,6 +63,8 @@ public:
     void commandAcknowledged(RequestButton b, const SentParameter& sent) override
     {
         acknowledged.append({b, sent});
+        if (onAcknowledged)
+            onAcknowledged(b);
     }
 
     // The window's click: toggle, then the interlock.
@@ -75,6 +82,7 @@ public:
     // Runs at the start of each step, before the task acts: the moment a
     // user's click between two ticks lands.
     std::function<void(int)> onStep;
+    std::function<void(RequestButton)> onAcknowledged;
     std::array<bool, RequestButtonCount> down{};
     std::array<bool, RequestButtonCount> enabled{};
     bool enabledOutsideGroup = false;
@@ -122,8 +130,10 @@ private slots:
 
 private:
     void startSim(const SimulatorOptions& options = {}, const DeviceSettings& stored = {});
-    // Opens the link with the task on it and waits for the opening's read-back.
-    void openAndReadBack(const QString& path, QTimer* timer);
+    void makeTask(QTimer* timer = nullptr);
+    // Opens the link with the task on it and waits for the opening's
+    // read-back; false (the case is over) when it fails.
+    [[nodiscard]] bool openAndReadBack(const QString& path, QTimer* timer);
 
     std::unique_ptr<SimTransmitter> m_sim;
     std::unique_ptr<PeerTransmitter> m_peer;
@@ -131,6 +141,7 @@ private:
     std::unique_ptr<FakeTaskHost> m_host;
     std::unique_ptr<QTimer> m_timer;
     std::unique_ptr<CommunicationTask> m_task;
+    bool m_specPace = false;
 };
 
 void tst_CommunicationTask::initTestCase()
@@ -145,6 +156,7 @@ void tst_CommunicationTask::init()
     m_mb = std::make_unique<TMB>();
     m_mb->setMBBaud(baud019200);
     m_timer = std::make_unique<QTimer>();
+    m_specPace = false;
 }
 
 void tst_CommunicationTask::cleanup()
@@ -165,13 +177,24 @@ void tst_CommunicationTask::startSim(const SimulatorOptions& options, const Devi
     m_sim->sim.start();
 }
 
-void tst_CommunicationTask::openAndReadBack(const QString& path, QTimer* timer)
+void tst_CommunicationTask::makeTask(QTimer* timer)
 {
     m_task = std::make_unique<CommunicationTask>(*m_mb, *m_host, timer);
+    if (!m_specPace)
+        m_task->setIntervals(FastTickMs, FastSendDelayMs);
+}
+
+bool tst_CommunicationTask::openAndReadBack(const QString& path, QTimer* timer)
+{
+    makeTask(timer);
     QString error;
-    QVERIFY2(m_mb->openAction(path, &error), qPrintable(error));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_host->readBacks.isEmpty() || !m_host->rejected.isEmpty(), WaitMs);
-    QVERIFY(m_host->rejected.isEmpty());
+    if (!m_mb->openAction(path, &error)) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    return QTest::qWaitFor([&] { return !m_host->readBacks.isEmpty() || !m_host->rejected.isEmpty(); },
+                           WaitMs) &&
+           m_host->rejected.isEmpty();
 }
 
 void tst_CommunicationTask::openingIdentifiesPollsAndReadsSettings()
@@ -190,12 +213,11 @@ void tst_CommunicationTask::openingIdentifiesPollsAndReadsSettings()
             ++checkedAtOpen;
         },
         Qt::QueuedConnection);
-    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
+    QVERIFY(openAndReadBack(m_sim->sim.devicePath(), m_timer.get()));
     QCOMPARE(checkedAtOpen, 1);
 
     QTRY_VERIFY_WITH_TIMEOUT(m_host->states.size() >= 10, WaitMs);
     QCOMPARE(m_host->states.mid(0, 10), (QList<int>{1, 2, 10, 11, 90, 91, 10, 11, 10, 11}));
-    QCOMPARE(m_timer->interval(), 100);
     QCOMPARE(m_host->firmwareText, QStringLiteral("Firmware: v2015-03-25"));
     QVERIFY(m_host->viewsVisible && !m_host->commErrorVisible);
     QVERIFY(!m_host->down[rbKVKiolvasas]);
@@ -223,7 +245,7 @@ void tst_CommunicationTask::noTransmitterKeepsIdentifying()
     m_peer->answers = [](quint8, int) { return false; };
     m_mb->setMBMasterTimeOut(20);
     m_mb->setMBMasterMaxTryNumber(2);
-    m_task = std::make_unique<CommunicationTask>(*m_mb, *m_host);
+    makeTask();
     QVERIFY(m_mb->openAction(m_peer->peer.devicePath()));
 
     QTRY_VERIFY_WITH_TIMEOUT(m_host->failures >= 3, WaitMs);
@@ -259,7 +281,7 @@ void tst_CommunicationTask::writeTakesSelectionAtSending()
     DeviceSettings stored;
     stored.InputMode = quint8(storedMode);
     startSim({}, stored);
-    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
+    QVERIFY(openAndReadBack(m_sim->sim.devicePath(), m_timer.get()));
 
     m_task->setCapturedSettings(settingsedit::captureForWrite(1, 1, true, u"12.5", u"99.5", u"4", u"19.75"));
     const qsizetype from = m_sim->sent.size();
@@ -292,7 +314,7 @@ void tst_CommunicationTask::writeWithoutModeItemKeepsModeInRange()
 {
     m_peer = std::make_unique<PeerTransmitter>();
     m_peer->live.uMode = 7;
-    openAndReadBack(m_peer->peer.devicePath(), m_timer.get());
+    QVERIFY(openAndReadBack(m_peer->peer.devicePath(), m_timer.get()));
 
     m_task->setCapturedSettings(settingsedit::captureForWrite(0, 0, false, u"0", u"100", u"4", u"20"));
     m_host->selection = {0, -1, 4};
@@ -308,17 +330,21 @@ void tst_CommunicationTask::resetServedBeforeRead()
     SimulatorOptions options;
     options.restartSilenceMs = 20;
     startSim(options);
-    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
+    QVERIFY(openAndReadBack(m_sim->sim.devicePath(), m_timer.get()));
 
     const qsizetype from = m_sim->sent.size();
     m_host->click(*m_task, rbKVKiolvasas);
     m_host->click(*m_task, rbParancsReset);
     QVERIFY(!m_host->enabled[rbADCal0Ohm]);
 
-    QTRY_VERIFY_WITH_TIMEOUT(!m_host->down[rbParancsReset], WaitMs);
     // The read waits for the next live poll, yet the group is free again.
-    QVERIFY(m_host->down[rbKVKiolvasas]);
-    QVERIFY(m_host->allGroupEnabled());
+    bool readWaitsInFreeGroup = false;
+    m_host->onAcknowledged = [&](RequestButton b) {
+        readWaitsInFreeGroup =
+            b == rbParancsReset && m_host->down[rbKVKiolvasas] && m_host->allGroupEnabled();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!m_host->down[rbParancsReset], WaitMs);
+    QVERIFY(readWaitsInFreeGroup);
 
     QTRY_COMPARE_WITH_TIMEOUT(m_host->readBacks.size(), 2, WaitMs);
     QCOMPARE(requestsOf(m_sim->sent, from), (QList<quint8>{CmdReset, CmdReadSettings}));
@@ -334,7 +360,7 @@ void tst_CommunicationTask::timedOutRequestIsSentAgain()
     m_peer->answers = [](quint8 command, int n) { return !(command == CmdStoreAD0Ohm && n == 1); };
     m_mb->setMBMasterTimeOut(40);
     m_mb->setMBMasterMaxTryNumber(1);
-    openAndReadBack(m_peer->peer.devicePath(), m_timer.get());
+    QVERIFY(openAndReadBack(m_peer->peer.devicePath(), m_timer.get()));
 
     m_host->parameters.AD0Ohm = -123456;
     const qsizetype from = m_peer->sent.size();
@@ -359,17 +385,20 @@ void tst_CommunicationTask::refusedRequestStaysPendingUntilWithdrawn()
     SimulatorOptions options;
     options.refusedCommands = {CmdStorePot0};
     startSim(options);
-    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
+    QVERIFY(openAndReadBack(m_sim->sim.devicePath(), m_timer.get()));
 
     const qsizetype from = m_sim->sent.size();
     m_host->click(*m_task, rbPotiCal0);
-    QTRY_VERIFY_WITH_TIMEOUT(requestsOf(m_sim->sent, from).size() >= 2, WaitMs);
     // Withdrawn while the second refusal is on its way.
-    m_host->click(*m_task, rbPotiCal0);
+    m_host->onStep = [&](int) {
+        if (m_host->down[rbPotiCal0] && requestsOf(m_sim->sent, from).size() == 2)
+            m_host->click(*m_task, rbPotiCal0);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!m_host->down[rbPotiCal0], WaitMs);
     QVERIFY(m_host->allGroupEnabled());
     const QList<quint8> sent = commandsOf(m_sim->sent, from);
     const qsizetype first = sent.indexOf(CmdStorePot0);
-    QCOMPARE(sent.mid(first), (QList<quint8>{CmdStorePot0, CmdIdentify, CmdReadLiveValues, CmdStorePot0}));
+    QCOMPARE(sent.mid(first, 4), (QList<quint8>{CmdStorePot0, CmdIdentify, CmdReadLiveValues, CmdStorePot0}));
 
     const int polls = m_host->polls;
     QTRY_VERIFY_WITH_TIMEOUT(m_host->polls >= polls + 3, WaitMs);
@@ -381,7 +410,7 @@ void tst_CommunicationTask::refusedRequestStaysPendingUntilWithdrawn()
 void tst_CommunicationTask::withdrawnRequestIsNotSent()
 {
     startSim();
-    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
+    QVERIFY(openAndReadBack(m_sim->sim.devicePath(), m_timer.get()));
 
     const qsizetype from = m_sim->sent.size();
     m_host->click(*m_task, rbR3WOffszet);
@@ -406,7 +435,7 @@ void tst_CommunicationTask::withdrawnAfterChosenIsNotSent()
     QFETCH(int, request);
     const RequestButton button = RequestButton(request);
     startSim();
-    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
+    QVERIFY(openAndReadBack(m_sim->sim.devicePath(), m_timer.get()));
 
     // The live answer has already picked the send state; the user releases
     // the button before the tick that would send it.
@@ -431,13 +460,15 @@ void tst_CommunicationTask::firmwareOutsideRangeStopsTask()
     SimulatorOptions options;
     options.firmwareVersion = 20150326;
     startSim(options);
-    m_task = std::make_unique<CommunicationTask>(*m_mb, *m_host, m_timer.get());
+    m_specPace = true;
+    makeTask(m_timer.get());
     QVERIFY(m_mb->openAction(m_sim->sim.devicePath()));
 
     QTRY_COMPARE_WITH_TIMEOUT(m_host->rejected, QList<quint32>{20150326}, WaitMs);
     QCOMPARE(m_host->firmwareText, QStringLiteral("Firmware: v2015-03-26"));
     QCOMPARE(m_task->iTP(), 0);
     QVERIFY(!m_timer->isActive());
+    QCOMPARE(m_timer->interval(), 100);
     QCOMPARE(commandsOf(m_sim->sent), QList<quint8>{CmdIdentify});
 }
 
@@ -474,7 +505,7 @@ void tst_CommunicationTask::lateAnswerIsIgnored()
     };
     m_mb->setMBMasterTimeOut(40);
     m_mb->setMBMasterMaxTryNumber(1);
-    openAndReadBack(peer->peer.devicePath(), m_timer.get());
+    QVERIFY(openAndReadBack(peer->peer.devicePath(), m_timer.get()));
 
     QCOMPARE(m_task->liveValues().FirmwareVersion, quint32(20150325));
     QList<quint8> expected{CmdIdentify, CmdReadLiveValues, CmdIdentify};
@@ -490,7 +521,7 @@ void tst_CommunicationTask::lateAnswerIsIgnored()
 void tst_CommunicationTask::queryEndingAfterCloseShowsNothing()
 {
     startSim();
-    openAndReadBack(m_sim->sim.devicePath(), m_timer.get());
+    QVERIFY(openAndReadBack(m_sim->sim.devicePath(), m_timer.get()));
 
     // Whether the live query is still due or already waits for its answer,
     // a query goes out on the closed port 50 ms after the close.
@@ -526,7 +557,7 @@ void tst_CommunicationTask::shortSettingsAnswerFailsTheRead()
                    ? slaveblocks::encodeAnswer(DeviceAddress, DeviceFunctionId, command, 0, block)
                    : QByteArray();
     };
-    openAndReadBack(peer->peer.devicePath(), m_timer.get());
+    QVERIFY(openAndReadBack(peer->peer.devicePath(), m_timer.get()));
 
     QCOMPARE(m_host->failures, 1);
     QCOMPARE(requestsOf(peer->sent), (QList<quint8>{CmdReadSettings, CmdReadSettings}));
