@@ -289,9 +289,9 @@ void tst_LinkTraffic::statisticsCountWhatTheTransmitterDid_data()
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<int>("polls");
 
-    QTest::newRow("drop 3, corrupt 5 %") << 3 << 0.05 << 7u << 90;
-    QTest::newRow("corrupt 30 %, other seed") << 0 << 0.3 << 11u << 60;
-    QTest::newRow("clean line") << 0 << 0.0 << 1u << 30;
+    QTest::newRow("drop 3, corrupt 5 %") << 3 << 0.05 << 7u << 30;
+    QTest::newRow("corrupt 30 %, other seed") << 0 << 0.3 << 11u << 24;
+    QTest::newRow("clean line") << 0 << 0.0 << 1u << 10;
 }
 
 void tst_LinkTraffic::statisticsCountWhatTheTransmitterDid()
@@ -305,6 +305,7 @@ void tst_LinkTraffic::statisticsCountWhatTheTransmitterDid()
     options.dropEvery = dropEvery;
     options.corruptRate = corruptRate;
     options.seed = seed;
+    options.latencyMs = 0;
     VirtualTransmitter sim(options);
     QVERIFY2(sim.isValid(), qPrintable(sim.errorText()));
     int drops = 0;
@@ -325,7 +326,7 @@ void tst_LinkTraffic::statisticsCountWhatTheTransmitterDid()
     TMB mb;
     mb.setMBBaud(baud019200);
     // Short tries: a dropped query costs a try's time-out.
-    static constexpr quint16 TryMs = 150;
+    static constexpr quint16 TryMs = 100;
     mb.setMBMasterTimeOut(TryMs);
     LinkStatistics statistics(mb);
     TrafficLogModel log(&mb);
@@ -338,7 +339,7 @@ void tst_LinkTraffic::statisticsCountWhatTheTransmitterDid()
         EncodeLiveQuery(mb, cpNone, 0);
         QSignalSpy end(&mb, &TMB::OnMBMasterEndOfEvent);
         mb.MBSend(0);
-        QVERIFY(end.wait((TryMs + 500) * TMB::MaxTries));
+        QVERIFY(end.wait((TryMs + 100) * TMB::MaxTries));
         okPolls += mb.MBStatus() == stOK ? 1 : 0;
     }
     mb.closeAction();
@@ -392,7 +393,7 @@ void tst_LinkTraffic::nothingCapturedWithoutListener()
     PrepareDeviceQuery(mb, CmdIdentify);
     QSignalSpy end(&mb, &TMB::OnMBMasterEndOfEvent);
     mb.MBSend(0);
-    QVERIFY(end.wait(3000));
+    QVERIFY(end.wait(1500));
     QCOMPARE(mb.MBStatus(), stTimeOut);
 
     // A listener from now on sees the next exchange only, and in full: no
@@ -401,7 +402,7 @@ void tst_LinkTraffic::nothingCapturedWithoutListener()
     connect(&mb, &TMB::traffic, this, [&](const LinkTraffic& e) { seen.append(e); });
     PrepareDeviceQuery(mb, CmdIdentify);
     mb.MBSend(0);
-    QVERIFY(end.wait(3000));
+    QVERIFY(end.wait(1500));
     QCOMPARE(seen.size(), 3);
     QCOMPARE(seen[0].kind, LinkTraffic::Kind::Query);
     QCOMPARE(seen[0].wire, queryLine(CmdIdentify));
@@ -423,7 +424,7 @@ void tst_LinkTraffic::countingStartsAtEachOpening()
         PrepareDeviceQuery(mb, CmdIdentify);
         QSignalSpy end(&mb, &TMB::OnMBMasterEndOfEvent);
         mb.MBSend(0);
-        return end.wait(5000) && mb.MBStatus() == stOK;
+        return end.wait(1500) && mb.MBStatus() == stOK;
     };
     QVERIFY(mb.openAction(sim.devicePath()));
     QVERIFY(poll());

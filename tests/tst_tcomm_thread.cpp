@@ -25,9 +25,9 @@
 
 namespace {
 
-constexpr int kWaitMs = 5000;
+constexpr int kWaitMs = 1500;
 // How long a babbling peer goes on at most.
-constexpr int kBabbleMs = 10000;
+constexpr int kBabbleMs = 3000;
 
 // The id of the one thread that appeared since `before` was taken, or 0.
 int newThread(const QList<int>& before)
@@ -194,7 +194,7 @@ private slots:
             counted = link.MBNumberOfRxFrames();
             ++batches;
         });
-        const bool served = QTest::qWaitFor([&] { return ticks >= 50; }, 2 * kBabbleMs);
+        const bool served = QTest::qWaitFor([&] { return ticks >= 50; }, kBabbleMs);
         stop = true;
         babbler.join();
         QVERIFY(served);

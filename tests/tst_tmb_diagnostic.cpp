@@ -100,7 +100,7 @@ private slots:
             }
             written = ok;
         });
-        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), traffic.data.size(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), traffic.data.size(), 1500);
         writer.join();
         QVERIFY(written);
 

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 5000;
+constexpr int kWaitMs = 1500;
 // Long enough that a transaction expected to succeed never times out.
 constexpr quint16 kPatientTimeOut = 20000;
 // Short, for the cases that are meant to time out.

@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr int SetUpWaitMs = 5000;
+constexpr int SetUpWaitMs = 2000;
 // The deferred set-up comes this soon in tests that wait for it anyway.
 constexpr int QuickSetUpMs = 10;
 
@@ -513,11 +513,11 @@ private slots:
         m_mb->MBPutWord(0x0D3F);
         for (int k = 0; k < sends; ++k) {
             m_mb->MBSend(0);
-            QTRY_COMPARE_WITH_TIMEOUT(end.count(), k + 1, 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(end.count(), k + 1, 1500);
         }
         m_peerA->send(peerSends);
-        QTRY_COMPARE_WITH_TIMEOUT(p->rxCounter()->text(), shown[1], 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(p->lastStatus()->text(), shown[2], 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(p->rxCounter()->text(), shown[1], 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(p->lastStatus()->text(), shown[2], 1500);
         QCOMPARE(p->txCounter()->text(), shown[0]);
         QCOMPARE(TMBPanel::fillOf(p->statusIndicator()), lamp);
         savePng(QStringLiteral("tmb_panel_mode_%1.png").arg(QString::fromLatin1(QTest::currentDataTag())));
@@ -582,7 +582,7 @@ private slots:
         m_mb->setMBMasterMaxTryNumber(tries);
         QSignalSpy end(m_mb.get(), &TMB::OnMBMasterEndOfEvent);
         m_mb->MBSend(0);
-        QVERIFY(end.wait(5000));
+        QVERIFY(end.wait(1500));
         QCOMPARE(end.at(0).at(0).value<TMBStatus>(), stTimeOut);
         QCOMPARE(m_peerA->asciiQueryCount(), tries);
 
@@ -620,7 +620,7 @@ private slots:
         m_mb->MBSend(0);
         QCOMPARE(TMBPanel::fillOf(p->txIndicator()), kOrange);
         QVERIFY(p->txLampTimer().isActive());
-        QVERIFY(end.wait(5000));
+        QVERIFY(end.wait(1500));
         QCOMPARE(end.at(0).at(0).value<TMBStatus>(), stOK);
         QCOMPARE(rxAtEnd, kOrange);
         QCOMPARE(p->lastStatus()->text(), QStringLiteral("Last status: OK"));
@@ -633,7 +633,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(TMBPanel::fillOf(p->rxIndicator()), TMBPanel::normal(), 2000);
 
         m_mb->MBSend(0);
-        QVERIFY(end.wait(5000));
+        QVERIFY(end.wait(1500));
         QCOMPARE(p->txCounter()->text(), QStringLiteral("2 frames"));
         QCOMPARE(p->rxCounter()->text(), QStringLiteral("1 frames"));
         // Frames of a full second show in the speed line's range.
@@ -657,7 +657,7 @@ private slots:
         QCOMPARE(end.count(), 0);
 
         m_peerA->send(okAnswer());
-        QVERIFY(end.wait(5000));
+        QVERIFY(end.wait(1500));
         QCOMPARE(end.at(0).at(0).value<TMBStatus>(), stOK);
         QCOMPARE(m_mb->MBNumberOfRxFrames(), quint32(1));
     }

@@ -34,7 +34,7 @@ private:
             return false;
         QSignalSpy end(&link, &TMB::OnMBMasterEndOfEvent);
         peer.send(wire);
-        return end.wait(5000) && end.size() == 1;
+        return end.wait(1500) && end.size() == 1;
     }
 
 private slots:
@@ -288,10 +288,10 @@ private slots:
         QSignalSpy end(&link, &TMB::OnMBMasterEndOfEvent);
         const QByteArray tooLong = asciiAnswer(0, QByteArray(2100, '\x11'));
         peer.send(tooLong.chopped(1));
-        QTRY_VERIFY_WITH_TIMEOUT(link.MBRxBufferFull(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(link.MBRxBufferFull(), 1500);
         QCOMPARE(int(link.MBNumberOfReceivedBytes()), RxRawBuffer::Capacity);
         peer.send(";");
-        QTRY_COMPARE_WITH_TIMEOUT(int(link.MBNumberOfReceivedBytes()), 0, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(int(link.MBNumberOfReceivedBytes()), 0, 1500);
         QVERIFY(!link.MBRxBufferFull());
         QCOMPARE(end.size(), 0);
         link.closeAction();

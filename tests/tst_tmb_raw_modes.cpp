@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 5000;
+constexpr int kWaitMs = 1500;
 
 // A link in a raw mode (or monitoring) on one end of a pty, a scripted
 // device on the other.

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kWaitMs = 5000;
+constexpr int kWaitMs = 1500;
 constexpr quint8 kId = 34;
 constexpr quint8 kSlaveAddress = 3;
 
