@@ -24,6 +24,8 @@ namespace {
 constexpr int FastTickMs = 10;
 constexpr quint16 FastSendDelayMs = 5;
 constexpr int WaitMs = 1500;
+// Ends the silences a case arranges soon, yet lets every answer in on a busy machine.
+constexpr quint16 SilenceTimeOutMs = 150;
 
 // The main window's side, without widgets.
 class FakeTaskHost : public CommunicationTaskHost
@@ -358,7 +360,7 @@ void tst_CommunicationTask::timedOutRequestIsSentAgain()
 {
     m_peer = std::make_unique<PeerTransmitter>();
     m_peer->answers = [](quint8 command, int n) { return !(command == CmdStoreAD0Ohm && n == 1); };
-    m_mb->setMBMasterTimeOut(40);
+    m_mb->setMBMasterTimeOut(SilenceTimeOutMs);
     m_mb->setMBMasterMaxTryNumber(1);
     QVERIFY(openAndReadBack(m_peer->peer.devicePath(), m_timer.get()));
 
@@ -503,7 +505,7 @@ void tst_CommunicationTask::lateAnswerIsIgnored()
     peer->before = [=](quint8 command, int n) {
         return command == CmdIdentify && n == 2 ? late : QByteArray();
     };
-    m_mb->setMBMasterTimeOut(40);
+    m_mb->setMBMasterTimeOut(SilenceTimeOutMs);
     m_mb->setMBMasterMaxTryNumber(1);
     QVERIFY(openAndReadBack(peer->peer.devicePath(), m_timer.get()));
 

@@ -27,7 +27,7 @@ namespace {
 
 constexpr int kWaitMs = 1500;
 // How long a babbling peer goes on at most.
-constexpr int kBabbleMs = 3000;
+constexpr int kBabbleMs = 6000;
 
 // The id of the one thread that appeared since `before` was taken, or 0.
 int newThread(const QList<int>& before)
