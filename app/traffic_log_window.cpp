@@ -3,12 +3,12 @@
 #include "app/traffic_log_filter.h"
 #include "app/traffic_log_model.h"
 #include "platform/dialogs.h"
+#include "widgets/flow_layout.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -125,11 +125,11 @@ TrafficLogWindow::TrafficLogWindow(TMB& mb, QWidget* parent)
     view->setColumnWidth(TrafficLogModel::ColumnCommand, CommandWidth);
     view->setColumnWidth(TrafficLogModel::ColumnDevice, DeviceWidth);
 
-    auto* bar = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{hideLivePolls, failuresOnly, pause, clear, copy, save})
+    // Wraps in a narrow window.
+    auto* bar = new FlowLayout;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{hideLivePolls, failuresOnly, pause, clear, copy, save, lineCount})
         bar->addWidget(w);
-    bar->addStretch(1);
-    bar->addWidget(lineCount);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(view, 1);

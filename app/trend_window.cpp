@@ -2,6 +2,7 @@
 
 #include "app/tool_texts.h"
 #include "platform/dialogs.h"
+#include "widgets/flow_layout.h"
 
 #include <QChart>
 #include <QChartView>
@@ -30,6 +31,10 @@ constexpr int kDefaultHeight = 420;
 constexpr int kMsPerSecond = 1000;
 constexpr int kSecondsPerMinute = 60;
 constexpr int kReadoutDecimals = 3;
+// Room for one "hh:mm:ss" label, and the fewest and most labels.
+constexpr int kTimeLabelWidth = 90;
+constexpr int kFewestTimeLabels = 3;
+constexpr int kMostTimeLabels = 6;
 constexpr double kMeasuredPenWidth = 3.0;
 constexpr double kOutputPenWidth = 1.5;
 const QColor kMeasuredColour{0, 90, 200};
@@ -69,7 +74,7 @@ TrendWindow::TrendWindow(QWidget* parent, qint64 historyMs, Clock clock)
 
     timeAxis = new QDateTimeAxis(chart);
     timeAxis->setFormat(QStringLiteral("hh:mm:ss"));
-    timeAxis->setTickCount(6);
+    timeAxis->setTickCount(kMostTimeLabels);
     measuredAxis = new QValueAxis(chart);
     measuredAxis->setLabelsColor(kMeasuredColour);
     outputAxis = new QValueAxis(chart);
@@ -106,12 +111,16 @@ TrendWindow::TrendWindow(QWidget* parent, qint64 historyMs, Clock clock)
     readout = new QLabel(this);
     readout->setObjectName(QStringLiteral("readout"));
 
-    auto* controls = new QHBoxLayout;
+    // Wraps in a narrow window; the span's caption stays with its choice.
+    auto* span = new QWidget(this);
+    auto* spanRow = new QHBoxLayout(span);
+    spanRow->setContentsMargins(0, 0, 0, 0);
+    spanRow->addWidget(spanLabel);
+    spanRow->addWidget(spanChoice);
+    auto* controls = new FlowLayout;
     controls->addWidget(pauseButton);
     controls->addWidget(autoscaleCheck);
-    controls->addWidget(spanLabel);
-    controls->addWidget(spanChoice);
-    controls->addStretch();
+    controls->addWidget(span);
     auto* recording = new QHBoxLayout;
     recording->addWidget(recordButton);
     recording->addWidget(recordingStatus, 1);
@@ -377,5 +386,10 @@ bool TrendWindow::eventFilter(QObject* watched, QEvent* event)
             setSpanIndex(m_spanIndex + (wheel->angleDelta().y() > 0 ? -1 : 1));
         return true;
     }
+    // As many time labels as the plot's width holds: a tool window may be
+    // shrunk beside the main window.
+    if (watched == chartView->viewport() && event->type() == QEvent::Resize)
+        timeAxis->setTickCount(
+            std::clamp(chartView->viewport()->width() / kTimeLabelWidth, kFewestTimeLabels, kMostTimeLabels));
     return QWidget::eventFilter(watched, event);
 }
