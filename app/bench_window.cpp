@@ -1,19 +1,19 @@
 #include "app/bench_window.h"
 
-#include "app/activation_tracker.h"
 #include "app/simulated_transmitter.h"
+#include "app/tool_texts.h"
 #include "sim/virtual_bench.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMap>
 #include <QPushButton>
-#include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -27,15 +27,13 @@ constexpr int kStartTemperature = 21;
 
 } // namespace
 
-BenchWindow::BenchWindow(SimulatedTransmitter& transmitter, QWidget* anchor, QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_transmitter(transmitter), m_anchor(anchor)
+BenchWindow::BenchWindow(SimulatedTransmitter& transmitter, QWidget* parent)
+    : QWidget(parent, Qt::Tool), m_transmitter(transmitter)
 {
     setObjectName(QStringLiteral("BenchWindow"));
-    setWindowTitle(QStringLiteral("Virtual bench"));
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    ActivationTracker::treatAsForeign(this);
 
-    auto* input = new QGroupBox(QStringLiteral("Input"), this);
+    m_input = new QGroupBox(this);
+    auto* input = m_input;
     resistorChoice = new QComboBox(input);
     resistorChoice->setObjectName(QStringLiteral("resistorChoice"));
     resistorChoice->setEditable(true);
@@ -44,11 +42,10 @@ BenchWindow::BenchWindow(SimulatedTransmitter& transmitter, QWidget* anchor, QWi
     resistorChoice->setInsertPolicy(QComboBox::NoInsert);
     // Inline completion would turn a typed "24" into 249 ohm.
     resistorChoice->setCompleter(nullptr);
-    connectResistor = new QPushButton(QStringLiteral("Connect"), input);
+    connectResistor = new QPushButton(input);
     connectResistor->setObjectName(QStringLiteral("connectResistor"));
-    connectSensor = new QPushButton(QStringLiteral("Sensor"), input);
+    connectSensor = new QPushButton(input);
     connectSensor->setObjectName(QStringLiteral("connectSensor"));
-    connectSensor->setToolTip(QStringLiteral("The simulated sensor at the input again"));
     auto* resistorRow = new QHBoxLayout;
     resistorRow->addWidget(resistorChoice, 1);
     resistorRow->addWidget(new QLabel(QStringLiteral("ohm"), input));
@@ -76,16 +73,22 @@ BenchWindow::BenchWindow(SimulatedTransmitter& transmitter, QWidget* anchor, QWi
     potentiometerRow->addWidget(potentiometer, 1);
     potentiometerRow->addWidget(potentiometerText);
 
-    openCircuit = new QCheckBox(QStringLiteral("Sensor circuit open"), input);
+    openCircuit = new QCheckBox(input);
     openCircuit->setObjectName(QStringLiteral("openCircuit"));
 
+    m_resistorCaption = new QLabel(input);
+    m_temperatureCaption = new QLabel(input);
+    m_potentiometerCaption = new QLabel(input);
     auto* inputForm = new QFormLayout(input);
-    inputForm->addRow(QStringLiteral("Resistor:"), resistorRow);
-    inputForm->addRow(QStringLiteral("Temperature:"), temperature);
-    inputForm->addRow(QStringLiteral("Potentiometer:"), potentiometerRow);
+    // Narrow, a field goes below its caption.
+    inputForm->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    inputForm->addRow(m_resistorCaption, resistorRow);
+    inputForm->addRow(m_temperatureCaption, temperature);
+    inputForm->addRow(m_potentiometerCaption, potentiometerRow);
     inputForm->addRow(openCircuit);
 
-    auto* output = new QGroupBox(QStringLiteral("Meter on the analog output"), this);
+    m_output = new QGroupBox(this);
+    auto* output = m_output;
     meter = new QLabel(QStringLiteral("?"), output);
     meter->setObjectName(QStringLiteral("meter"));
     QFont meterFont = meter->font();
@@ -97,17 +100,26 @@ BenchWindow::BenchWindow(SimulatedTransmitter& transmitter, QWidget* anchor, QWi
     lastAnswer = new QLabel(this);
     lastAnswer->setObjectName(QStringLiteral("lastAnswer"));
     lastAnswer->setWordWrap(true);
+    applyLanguage(m_language);
 
-    auto* layout = new QVBoxLayout(this);
+    // Where the screen leaves little room beside the main window, the
+    // window may be smaller than its controls.
+    m_controls = new QWidget(this);
+    auto* layout = new QVBoxLayout(m_controls);
     layout->addWidget(input);
     layout->addWidget(output);
     layout->addWidget(lastAnswer);
     layout->addStretch();
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(m_controls);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
 
-    connect(connectResistor, &QPushButton::clicked, this,
-            [this] { command(QStringLiteral("resistor ") + resistorChoice->currentText()); });
-    connect(resistorChoice, &QComboBox::activated, this,
-            [this] { command(QStringLiteral("resistor ") + resistorChoice->currentText()); });
+    connect(connectResistor, &QPushButton::clicked, this, &BenchWindow::connectTypedResistor);
+    connect(resistorChoice, &QComboBox::activated, this, &BenchWindow::connectTypedResistor);
     connect(connectSensor, &QPushButton::clicked, this, [this] { command(QStringLiteral("sensor")); });
     connect(temperature, &QDoubleSpinBox::valueChanged, this,
             [this](double celsius) { command(QStringLiteral("temperature ") + QString::number(celsius)); });
@@ -125,17 +137,78 @@ BenchWindow::BenchWindow(SimulatedTransmitter& transmitter, QWidget* anchor, QWi
     m_meterTimer = new QTimer(this);
     m_meterTimer->setInterval(MeterIntervalMs);
     connect(m_meterTimer, &QTimer::timeout, this, &BenchWindow::refreshMeter);
+}
 
-    if (m_anchor)
-        m_anchor->installEventFilter(this);
+QSize BenchWindow::sizeHint() const
+{
+    // Tall enough for the rows wrapped at the narrowest.
+    const QSize controls = m_controls->sizeHint();
+    return {controls.width(),
+            std::max(controls.height(), m_controls->heightForWidth(m_controls->minimumSizeHint().width()))};
+}
+
+void BenchWindow::applyLanguage(Language language)
+{
+    m_language = language;
+    using Text = ToolTexts::Text;
+    const auto text = [language](Text t) { return ToolTexts::text(t, language); };
+    setWindowTitle(text(Text::BenchTitle));
+    m_input->setTitle(text(Text::BenchInput));
+    m_resistorCaption->setText(text(Text::BenchResistor));
+    connectResistor->setText(text(Text::BenchConnect));
+    connectSensor->setText(text(Text::BenchSensor));
+    connectSensor->setToolTip(text(Text::BenchSensorHint));
+    m_temperatureCaption->setText(text(Text::BenchTemperature));
+    m_potentiometerCaption->setText(text(Text::BenchPotentiometer));
+    openCircuit->setText(text(Text::BenchOpenCircuit));
+    m_output->setTitle(text(Text::BenchMeter));
+    showLastAnswer();
 }
 
 QString BenchWindow::command(const QString& line)
 {
-    const QString answer = m_transmitter.benchCommand(line);
-    lastAnswer->setText(answer);
+    m_lastLine = line;
+    m_lastAnswer = m_transmitter.benchCommand(line);
+    showLastAnswer();
     refreshMeter();
-    return answer;
+    return m_lastAnswer;
+}
+
+void BenchWindow::connectTypedResistor()
+{
+    const QString typed = resistorChoice->currentText().trimmed();
+    bool isNumber = false;
+    const double ohm = typed.toDouble(&isNumber);
+    if (isNumber && ohm >= 0 && ohm <= VirtualBench::MaxResistorOhm) {
+        command(QStringLiteral("resistor ") + typed);
+        return;
+    }
+    // Refused here, to say why in the window's language.
+    m_lastLine = QStringLiteral("resistor ") + typed;
+    m_lastAnswer.clear();
+    showLastAnswer();
+}
+
+void BenchWindow::showLastAnswer()
+{
+    using Text = ToolTexts::Text;
+    static const QMap<QString, Text> done{
+        {QStringLiteral("resistor"), Text::BenchResistorConnected},
+        {QStringLiteral("sensor"), Text::BenchSensorConnected},
+        {QStringLiteral("temperature"), Text::BenchSensorAt},
+        {QStringLiteral("potentiometer"), Text::BenchPotentiometerAt},
+        {QStringLiteral("open"), Text::BenchCircuitOpen},
+        {QStringLiteral("close"), Text::BenchCircuitClosed},
+    };
+    const QStringList words = m_lastLine.split(u' ', Qt::SkipEmptyParts);
+    const QString verb = words.value(0);
+    const QString value = words.value(1);
+    QString shown = m_lastAnswer;
+    if (m_lastAnswer.startsWith(QLatin1String("ok:")) && done.contains(verb))
+        shown = ToolTexts::text(done.value(verb), m_language).arg(value);
+    else if (m_lastAnswer.isEmpty() && verb == QLatin1String("resistor"))
+        shown = ToolTexts::text(Text::BenchResistorRange, m_language).arg(VirtualBench::MaxResistorOhm);
+    lastAnswer->setText(shown);
 }
 
 void BenchWindow::refreshMeter()
@@ -147,51 +220,8 @@ void BenchWindow::refreshMeter()
     meter->setText(answer.startsWith(prefix) ? answer.mid(prefix.size()) : QStringLiteral("?"));
 }
 
-QPoint BenchWindow::placeBeside(const QRect& anchor, const QSize& size, const QRect& available)
-{
-    const auto slid = [&](QRect r, bool alongHeight) {
-        if (alongHeight)
-            r.moveTop(std::clamp(r.top(), available.top(),
-                                 std::max(available.top(), available.bottom() + 1 - r.height())));
-        else
-            r.moveLeft(std::clamp(r.left(), available.left(),
-                                  std::max(available.left(), available.right() + 1 - r.width())));
-        return r;
-    };
-    const QRect beside[] = {
-        slid(QRect(QPoint(anchor.right() + 1 + Gap, anchor.top()), size), true),
-        slid(QRect(QPoint(anchor.left() - Gap - size.width(), anchor.top()), size), true),
-        slid(QRect(QPoint(anchor.left(), anchor.bottom() + 1 + Gap), size), false),
-        slid(QRect(QPoint(anchor.left(), anchor.top() - Gap - size.height()), size), false),
-    };
-    for (const QRect& place : beside) {
-        if (available.contains(place) && !place.intersects(anchor))
-            return place.topLeft();
-    }
-    const QPoint centre = anchor.center();
-    const int x =
-        centre.x() < available.center().x() ? available.right() + 1 - size.width() : available.left();
-    const int y =
-        centre.y() < available.center().y() ? available.bottom() + 1 - size.height() : available.top();
-    return {x, y};
-}
-
-bool BenchWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_anchor && event->type() == QEvent::Show && !m_anchorShownBefore) {
-        m_anchorShownBefore = true;
-        show();
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void BenchWindow::showEvent(QShowEvent* event)
 {
-    if (m_anchor && m_anchor->isVisible()) {
-        const QScreen* screen = m_anchor->screen();
-        const QRect available = screen ? screen->availableGeometry() : m_anchor->frameGeometry();
-        move(placeBeside(m_anchor->frameGeometry(), frameGeometry().size(), available));
-    }
     refreshMeter();
     m_meterTimer->start();
     QWidget::showEvent(event);

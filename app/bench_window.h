@@ -1,11 +1,13 @@
 #pragma once
 
-#include <QPointer>
+#include "app/language_table.h"
+
 #include <QWidget>
 
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -19,32 +21,27 @@ class SimulatedTransmitter;
 // SimulatedTransmitter::benchCommand, so it is safe although the
 // transmitter runs on a thread of its own.
 //
-// It is no part of the main window's layout. It shows itself the first time
-// its anchor window is shown, and whenever it is shown it is placed beside
-// the anchor, covering none of it, on the anchor's screen. Otherwise show()
-// and hide() are all there is to it. Focus moving to it counts as leaving
-// the program for the anchor's activation steps, like another application.
+// It is no part of the main window's layout: TForm_Main::attachVirtualBench
+// makes it one of the main window's tool windows, open by default, placed,
+// remembered and in the main window's language like the others. The
+// transmitter's own answers are its console's, in English; the window says
+// in its language what each did.
 class BenchWindow : public QWidget
 {
     Q_OBJECT
 
 public:
     static constexpr int MeterIntervalMs = 250;
-    static constexpr int Gap = 10;
     static constexpr int PotentiometerStart = 50;
 
     // The transmitter must outlive the window.
-    explicit BenchWindow(SimulatedTransmitter& transmitter, QWidget* anchor = nullptr,
-                         QWidget* parent = nullptr);
+    explicit BenchWindow(SimulatedTransmitter& transmitter, QWidget* parent = nullptr);
 
-    // Where a window of `size` goes beside the `anchor` frame within the
-    // screen's `available` area: to the right, else to the left, else below,
-    // else above; when none fits, into the screen's corner farthest from the
-    // anchor's centre.
-    static QPoint placeBeside(const QRect& anchor, const QSize& size, const QRect& available);
-
-    // Sends one bench command and shows its answer; the answer.
+    // Sends one bench command and says what it did; the transmitter's answer.
     QString command(const QString& line);
+    void applyLanguage(Language language);
+    // All of its controls, without scrolling down to its narrowest.
+    QSize sizeHint() const override;
 
     QComboBox* resistorChoice = nullptr;
     QPushButton* connectResistor = nullptr;
@@ -57,15 +54,25 @@ public:
     QLabel* lastAnswer = nullptr;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     void refreshMeter();
+    void connectTypedResistor();
+    void showLastAnswer();
 
     SimulatedTransmitter& m_transmitter;
-    QPointer<QWidget> m_anchor;
     QTimer* m_meterTimer = nullptr;
-    bool m_anchorShownBefore = false;
+    Language m_language = Language::English;
+    QWidget* m_controls = nullptr;
+    QGroupBox* m_input = nullptr;
+    QGroupBox* m_output = nullptr;
+    QLabel* m_resistorCaption = nullptr;
+    QLabel* m_temperatureCaption = nullptr;
+    QLabel* m_potentiometerCaption = nullptr;
+    // The last command and the transmitter's answer (empty when the window
+    // refused the command), told again in another language.
+    QString m_lastLine;
+    QString m_lastAnswer;
 };

@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+class BenchWindow;
 class CalibrationJournal;
 class CommunicationTask;
 class QAction;
@@ -130,6 +131,13 @@ public:
     // ToolWindowMemory; the window should be a child of this one.
     void attachToolWindow(QAction* viewEntry, QWidget* window, const QString& name,
                           bool openByDefault = false);
+    // The virtual bench of --simulate: a tool window open by default,
+    // behind viewVirtualBench, in this window's language.
+    void attachVirtualBench(BenchWindow* bench);
+    // The right column (link panel down to the read/write group) with the
+    // title bar above it, in desktop coordinates: the program places no
+    // tool window over it.
+    QRect rightColumnArea() const;
     // The link's traffic and its figures, recorded from the window's creation.
     TrafficLogWindow* trafficLogWindow() const { return m_trafficLog; }
     LinkStatisticsWindow* linkStatisticsWindow() const { return m_linkStatistics; }

@@ -1,6 +1,8 @@
 #include "app/form_main.h"
 
 #include "app/activation_tracker.h"
+#include "app/bench_window.h"
+#include "app/form_main_controls.h"
 #include "app/tool_texts.h"
 #include "app/tool_window_memory.h"
 #include "app/trend_window.h"
@@ -17,6 +19,7 @@
 void TForm_Main::createMenuBar()
 {
     m_toolWindows = new ToolWindowMemory(this);
+    m_toolWindows->setKeepClear([this] { return rightColumnArea(); });
 
     menuBar = new QMenuBar(this);
     menuBar->setObjectName(QStringLiteral("menuBar"));
@@ -74,6 +77,20 @@ void TForm_Main::attachToolWindow(QAction* viewEntry, QWidget* window, const QSt
                                   bool openByDefault)
 {
     m_toolWindows->remember(window, name, viewEntry, openByDefault);
+}
+
+void TForm_Main::attachVirtualBench(BenchWindow* bench)
+{
+    bench->applyLanguage(m_toolLanguage);
+    connect(this, &TForm_Main::toolLanguageChanged, bench, &BenchWindow::applyLanguage);
+    attachToolWindow(viewVirtualBench, bench, QStringLiteral("VirtualBench"), true);
+}
+
+QRect TForm_Main::rightColumnArea() const
+{
+    const QRect frame = frameGeometry();
+    const int left = m_clientArea->mapToGlobal(QPoint(formcontrols::RightColumnLeft, 0)).x();
+    return QRect(QPoint(left, frame.top()), frame.bottomRight()) & frame;
 }
 
 void TForm_Main::applyToolTexts(Language language)

@@ -20,7 +20,6 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 
@@ -65,15 +64,10 @@ int main(int argc, char* argv[])
     QObject::connect(&startForm, &TForm_KVTipusValasztas::formClosed, &app, &QCoreApplication::quit);
     StartSequence sequence(startForm, AppContext{arguments, QCoreApplication::applicationFilePath(),
                                                  CalibrationJournal::defaultPath()});
-    // Shows itself beside the main window when that is first shown; goes
-    // before the main window, which it watches.
-    std::unique_ptr<BenchWindow> bench;
+    // Opens with the main window, which owns it.
     QObject::connect(&sequence, &StartSequence::mainFormBuilt, &app, [&](TForm_Main* mainForm) {
-        if (simulated.isRunning()) {
-            bench = std::make_unique<BenchWindow>(simulated, mainForm);
-            mainForm->attachToolWindow(mainForm->viewVirtualBench, bench.get(),
-                                       QStringLiteral("VirtualBench"), true);
-        }
+        if (simulated.isRunning())
+            mainForm->attachVirtualBench(new BenchWindow(simulated, mainForm));
         // A transmitter this program does not support: end at once. exit(),
         // not quit(), which would close the windows and so run the shutdown
         // steps.

@@ -69,6 +69,24 @@ constexpr std::array<Entry, ToolTexts::TextCount> kEntries{{
     {"CSV file (*.csv)|*.csv", "CSV fájl (*.csv)|*.csv"},
     {"Point at a curve to read a value", "Mutasson egy görbére az érték leolvasásához"},
     {"No live values yet", "Még nincs élő érték"},
+
+    {"Virtual bench", "Virtuális mérőpad"},
+    {"Input", "Bemenet"},
+    {"Resistor:", "Ellenállás:"},
+    {"Connect", "Csatlakoztatás"},
+    {"Sensor", "Érzékelő"},
+    {"The simulated sensor at the input again", "Ismét a szimulált érzékelő a bemeneten"},
+    {"Temperature:", "Hőmérséklet:"},
+    {"Potentiometer:", "Potenciométer:"},
+    {"Sensor circuit open", "Szakadt érzékelőkör"},
+    {"Meter on the analog output", "Mérőműszer az analóg kimeneten"},
+    {"%1 ohm connected", "%1 ohm csatlakoztatva"},
+    {"Simulated sensor connected", "Szimulált érzékelő csatlakoztatva"},
+    {"Sensor at %1 °C", "Az érzékelő hőmérséklete %1 °C"},
+    {"Potentiometer at %1 %", "Potenciométer %1 %-on"},
+    {"Sensor circuit open", "Az érzékelőkör szakadt"},
+    {"Sensor circuit closed", "Az érzékelőkör zárt"},
+    {"Give a resistance from 0 to %1 ohm", "0 és %1 ohm közötti ellenállást adjon meg"},
 }};
 
 } // namespace

@@ -42,8 +42,27 @@ public:
         TrendRecordFilter,
         TrendHoverHint,
         TrendNoData,
+
+        BenchTitle,
+        BenchInput,
+        BenchResistor,
+        BenchConnect,
+        BenchSensor,
+        BenchSensorHint,
+        BenchTemperature,
+        BenchPotentiometer,
+        BenchOpenCircuit,
+        BenchMeter,
+        // What the bench did, %1 the value the window sent.
+        BenchResistorConnected,
+        BenchSensorConnected,
+        BenchSensorAt,
+        BenchPotentiometerAt,
+        BenchCircuitOpen,
+        BenchCircuitClosed,
+        BenchResistorRange, // %1 the largest resistance
     };
-    static constexpr int TextCount = int(Text::TrendNoData) + 1;
+    static constexpr int TextCount = int(Text::BenchResistorRange) + 1;
 
     static QString text(Text text, Language language);
 };

@@ -6,7 +6,10 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
+
+#include <functional>
 
 class QAction;
 class QWidget;
@@ -16,11 +19,17 @@ class QWidget;
 // configuration file, and the View menu entry that opens and closes it.
 //
 // A remembered window that was open is shown again when the anchor is first
-// shown, after everything the anchor's own show does. A window is put at its
-// remembered geometry unless that lies on no screen or would cover the
-// anchor; it then keeps its remembered size and goes beside the anchor, as
-// a window without a remembered geometry does. The program never puts a
-// tool window over the main window's controls; the user may.
+// shown, after everything the anchor's own show does, and leaves the
+// keyboard with the anchor. A window the user opens (its View entry or that
+// entry's shortcut) takes the keyboard.
+//
+// The first time a window is shown in a run it is put at its remembered
+// geometry unless that would cover the anchor or leave its title bar off
+// every screen; otherwise ToolWindowPlacement finds its place on the
+// anchor's screen, starting from its remembered size, else its own, and
+// counting the window manager's frame (the anchor's, while the window has
+// none of its own yet). The program never puts a tool window over the
+// anchor's keep-clear area; the user may.
 //
 // Focus moving to a remembered window counts as leaving the program for the
 // anchor's activation steps (ActivationTracker::treatAsForeign).
@@ -48,8 +57,14 @@ public:
     // while the windows are still as the user left them.
     void storeTo(AppConfig& config) const;
 
-    // Shows `window` where it belongs (see above).
-    void showWindow(QWidget* window);
+    // The part of the anchor, in desktop coordinates, that a tool window may
+    // never cover when there is no room beside it; the whole anchor unless
+    // this is set.
+    void setKeepClear(std::function<QRect()> keepClear) { m_keepClear = std::move(keepClear); }
+
+    // Shows `window` where it belongs (see above); with `takeFocus` it
+    // becomes the active window, as one the user opened.
+    void showWindow(QWidget* window, bool takeFocus = true);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -72,5 +87,6 @@ private:
     QPointer<QWidget> m_anchor;
     QList<Entry> m_entries;
     QMap<QString, AppConfig::ToolWindowState> m_states;
+    std::function<QRect()> m_keepClear;
     bool m_anchorShownBefore = false;
 };

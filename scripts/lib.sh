@@ -14,6 +14,8 @@ KV_PACKAGES=(
   clang libclang-rt-dev
   fonts-liberation fonts-dejavu-core
   libqt6sql6-sqlite poppler-utils
+  # Real X servers, bare and with a window manager, for the tool windows' test.
+  xvfb xauth openbox
 )
 # What scripts/bench needs on top: a real X server for bench_main_window --xvfb.
 KV_BENCH_PACKAGES=(xvfb xauth)

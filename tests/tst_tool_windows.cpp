@@ -5,6 +5,7 @@
 #include "app/app_config.h"
 #include "app/form_kv_tipus_valasztas.h"
 #include "app/form_main.h"
+#include "app/tool_window_placement.h"
 #include "link/tmb_panel.h"
 #include "tests/support/test_files.h"
 #include "widgets/radio_group.h"
@@ -88,6 +89,8 @@ private slots:
     void stateRoundTripsBesideExistingKeys();
     void windowReopensWhereItWas_data();
     void windowReopensWhereItWas();
+    void placement_data();
+    void placement();
 };
 
 void tst_ToolWindows::initTestCase()
@@ -282,16 +285,19 @@ void tst_ToolWindows::stateRoundTripsBesideExistingKeys()
 void tst_ToolWindows::windowReopensWhereItWas_data()
 {
     QTest::addColumn<bool>("leftOpen");
-    QTest::addColumn<bool>("overTheMainWindow");
-    QTest::newRow("open, beside") << true << false;
-    QTest::newRow("closed") << false << false;
-    QTest::newRow("open, moved over the main window") << true << true;
+    // Where the user left it, from the main window's frame; none: beside.
+    QTest::addColumn<QPoint>("movedTo");
+    QTest::newRow("open, beside") << true << QPoint();
+    QTest::newRow("closed") << false << QPoint();
+    QTest::newRow("open, moved over the main window") << true << QPoint(40, 60);
+    QTest::newRow("open, title bar above the screen") << true << QPoint(320, -200);
 }
 
 void tst_ToolWindows::windowReopensWhereItWas()
 {
     QFETCH(bool, leftOpen);
-    QFETCH(bool, overTheMainWindow);
+    QFETCH(QPoint, movedTo);
+    const bool moved = !movedTo.isNull();
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QRect left;
@@ -303,8 +309,8 @@ void tst_ToolWindows::windowReopensWhereItWas()
         QVERIFY(first.tool.isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(&first.tool));
         const QRect mainFrame = first.form.frameGeometry();
-        left = overTheMainWindow ? QRect(mainFrame.topLeft() + QPoint(40, 60), QSize(260, 170))
-                                 : QRect(first.tool.geometry().topLeft() + QPoint(0, 7), QSize(260, 170));
+        left = moved ? QRect(mainFrame.topLeft() + movedTo, QSize(260, 170))
+                     : QRect(first.tool.geometry().topLeft() + QPoint(0, 7), QSize(260, 170));
         first.tool.setGeometry(left);
         QTRY_COMPARE_WITH_TIMEOUT(first.tool.geometry(), left, WaitMs);
         if (!leftOpen)
@@ -326,10 +332,68 @@ void tst_ToolWindows::windowReopensWhereItWas()
     QTRY_VERIFY_WITH_TIMEOUT(second.tool.isVisible(), WaitMs);
     QVERIFY(second.form.viewTrend->isChecked());
     QCOMPARE(second.tool.size(), left.size());
-    if (overTheMainWindow)
+    if (moved) {
         QVERIFY(!second.tool.frameGeometry().intersects(second.form.frameGeometry()));
-    else
+        QVERIFY(second.form.screen()->availableGeometry().contains(second.tool.frameGeometry()));
+    } else {
         QCOMPARE(second.tool.geometry(), left);
+    }
+}
+
+// A 1600 x 1000 screen with the main window in its middle, unless a row
+// says otherwise; frames, when framed, as a window manager draws them.
+void tst_ToolWindows::placement_data()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("anchor");
+    QTest::addColumn<QRect>("keepClear");
+    QTest::addColumn<QSize>("preferred");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<bool>("framed");
+    QTest::addColumn<QList<QRect>>("others");
+    QTest::addColumn<QRect>("expected");
+    const QRect screen(0, 0, 1600, 1000);
+    const QRect anchor(397, 163, 807, 675);
+    const QRect column(954, 163, 250, 675);
+    const QSize trend(720, 420);
+    QTest::newRow("right, its own size below the floor")
+        << screen << anchor << column << QSize(300, 200) << QSize() << false << QList<QRect>()
+        << QRect(1214, 163, 300, 200);
+    QTest::newRow("right, the frame counted") << screen << anchor << column << QSize(300, 200) << QSize()
+                                              << true << QList<QRect>() << QRect(1214, 163, 302, 225);
+    QTest::newRow("below the other on the same side")
+        << screen << anchor << column << QSize(300, 200) << QSize() << false
+        << QList<QRect>{QRect(1214, 163, 300, 200)} << QRect(1214, 363, 300, 200);
+    QTest::newRow("shrunk to the wider free side") << screen << anchor << column << trend << QSize() << false
+                                                   << QList<QRect>() << QRect(0, 163, 387, 420);
+    QTest::newRow("own minimum too wide: over the left column")
+        << screen << anchor << column << trend << QSize(500, 100) << false << QList<QRect>()
+        << QRect(0, 163, 720, 420);
+    QTest::newRow("1280 x 800: over the left column, apart from another")
+        << QRect(0, 0, 1280, 800) << QRect(236, 62, 807, 675) << QRect(793, 62, 250, 675) << trend << QSize()
+        << false << QList<QRect>{QRect(0, 62, 720, 420)} << QRect(63, 380, 720, 420);
+    QTest::newRow("no room at all: on the screen, title bar too")
+        << QRect(0, 0, 640, 480) << QRect(0, 0, 640, 480) << QRect(100, 0, 540, 480) << trend << QSize()
+        << true << QList<QRect>() << QRect(0, 0, 640, 445);
+}
+
+void tst_ToolWindows::placement()
+{
+    QFETCH(QRect, screen);
+    QFETCH(QRect, anchor);
+    QFETCH(QRect, keepClear);
+    QFETCH(QSize, preferred);
+    QFETCH(QSize, minimum);
+    QFETCH(bool, framed);
+    QFETCH(QList<QRect>, others);
+    QFETCH(QRect, expected);
+    const QMargins frame = framed ? QMargins(1, 20, 1, 5) : QMargins();
+    const QRect placed =
+        ToolWindowPlacement::place({screen, anchor, keepClear, preferred, minimum, frame, others});
+    QCOMPARE(placed, expected);
+    QVERIFY(ToolWindowPlacement::titleBarOnScreen(placed, frame.top(), {screen}));
+    QCOMPARE(ToolWindowPlacement::titleBarOnScreen(placed.translated(0, -1), frame.top(), {screen}),
+             placed.top() > screen.top());
 }
 
 QTEST_MAIN(tst_ToolWindows)
