@@ -21,6 +21,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using Situation = ToolWindowPlacement::Situation;
+Q_DECLARE_METATYPE(Situation)
+
 namespace {
 
 constexpr int WaitMs = 5000;
@@ -340,60 +343,59 @@ void tst_ToolWindows::windowReopensWhereItWas()
     }
 }
 
-// A 1600 x 1000 screen with the main window in its middle, unless a row
-// says otherwise; frames, when framed, as a window manager draws them.
+// A 1600 x 1000 screen with the main window in its middle unless a row
+// says otherwise; "framed", a window manager's frame around the window.
 void tst_ToolWindows::placement_data()
 {
-    QTest::addColumn<QRect>("screen");
-    QTest::addColumn<QRect>("anchor");
-    QTest::addColumn<QRect>("keepClear");
-    QTest::addColumn<QSize>("preferred");
-    QTest::addColumn<QSize>("minimum");
-    QTest::addColumn<bool>("framed");
-    QTest::addColumn<QList<QRect>>("others");
+    QTest::addColumn<Situation>("situation");
     QTest::addColumn<QRect>("expected");
     const QRect screen(0, 0, 1600, 1000);
     const QRect anchor(397, 163, 807, 675);
     const QRect column(954, 163, 250, 675);
+    const QSize small(300, 200);
     const QSize trend(720, 420);
+    const QMargins framed(1, 20, 1, 5);
     QTest::newRow("right, its own size below the floor")
-        << screen << anchor << column << QSize(300, 200) << QSize() << false << QList<QRect>()
-        << QRect(1214, 163, 300, 200);
-    QTest::newRow("right, the frame counted") << screen << anchor << column << QSize(300, 200) << QSize()
-                                              << true << QList<QRect>() << QRect(1214, 163, 302, 225);
-    QTest::newRow("below the other on the same side")
-        << screen << anchor << column << QSize(300, 200) << QSize() << false
-        << QList<QRect>{QRect(1214, 163, 300, 200)} << QRect(1214, 363, 300, 200);
-    QTest::newRow("shrunk to the wider free side") << screen << anchor << column << trend << QSize() << false
-                                                   << QList<QRect>() << QRect(0, 163, 387, 420);
+        << Situation{screen, anchor, column, small, {}, {}, {}} << QRect(1214, 163, 300, 200);
+    QTest::newRow("right, framed") << Situation{screen, anchor, column, small, {}, framed, {}}
+                                   << QRect(1214, 163, 302, 225);
+    QTest::newRow("below another on the same side")
+        << Situation{screen, anchor, column, small, {}, {}, {QRect(1214, 163, 300, 200)}}
+        << QRect(1214, 363, 300, 200);
+    QTest::newRow("shrunk to the wider free side")
+        << Situation{screen, anchor, column, trend, {}, {}, {}} << QRect(0, 163, 387, 420);
     QTest::newRow("own minimum too wide: over the left column")
-        << screen << anchor << column << trend << QSize(500, 100) << false << QList<QRect>()
-        << QRect(0, 163, 720, 420);
-    QTest::newRow("1280 x 800: over the left column, apart from another")
-        << QRect(0, 0, 1280, 800) << QRect(236, 62, 807, 675) << QRect(793, 62, 250, 675) << trend << QSize()
-        << false << QList<QRect>{QRect(0, 62, 720, 420)} << QRect(63, 380, 720, 420);
-    QTest::newRow("no room at all: on the screen, title bar too")
-        << QRect(0, 0, 640, 480) << QRect(0, 0, 640, 480) << QRect(100, 0, 540, 480) << trend << QSize()
-        << true << QList<QRect>() << QRect(0, 0, 640, 445);
+        << Situation{screen, anchor, column, trend, QSize(500, 100), {}, {}} << QRect(0, 163, 720, 420);
+    QTest::newRow("1280 x 800: over the left column, least over another")
+        << Situation{QRect(0, 0, 1280, 800),
+                     QRect(236, 62, 807, 675),
+                     QRect(793, 62, 250, 675),
+                     trend,
+                     {},
+                     {},
+                     {QRect(0, 62, 720, 420)}}
+        << QRect(63, 380, 720, 420);
+    QTest::newRow("no room at all: on the screen, framed") << Situation{QRect(0, 0, 640, 480),
+                                                                        QRect(0, 0, 640, 480),
+                                                                        QRect(100, 0, 540, 480),
+                                                                        trend,
+                                                                        {},
+                                                                        framed,
+                                                                        {}}
+                                                           << QRect(0, 0, 640, 445);
 }
 
 void tst_ToolWindows::placement()
 {
-    QFETCH(QRect, screen);
-    QFETCH(QRect, anchor);
-    QFETCH(QRect, keepClear);
-    QFETCH(QSize, preferred);
-    QFETCH(QSize, minimum);
-    QFETCH(bool, framed);
-    QFETCH(QList<QRect>, others);
+    QFETCH(Situation, situation);
     QFETCH(QRect, expected);
-    const QMargins frame = framed ? QMargins(1, 20, 1, 5) : QMargins();
-    const QRect placed =
-        ToolWindowPlacement::place({screen, anchor, keepClear, preferred, minimum, frame, others});
+    const QRect placed = ToolWindowPlacement::place(situation);
     QCOMPARE(placed, expected);
-    QVERIFY(ToolWindowPlacement::titleBarOnScreen(placed, frame.top(), {screen}));
-    QCOMPARE(ToolWindowPlacement::titleBarOnScreen(placed.translated(0, -1), frame.top(), {screen}),
-             placed.top() > screen.top());
+    // Its title bar is on the screen, and would not be one row higher at the top.
+    const QList<QRect> screens{situation.available};
+    QVERIFY(ToolWindowPlacement::titleBarOnScreen(placed, situation.frame.top(), screens));
+    QCOMPARE(ToolWindowPlacement::titleBarOnScreen(placed.translated(0, -1), situation.frame.top(), screens),
+             placed.top() > situation.available.top());
 }
 
 QTEST_MAIN(tst_ToolWindows)

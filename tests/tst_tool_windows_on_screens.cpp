@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -28,10 +29,11 @@ namespace {
 
 constexpr int WaitMs = 10000;
 constexpr int ChildMs = 120000;
+// In the child: "<1 under a window manager>,<1 where the main window may be covered>,<picture>".
 const char* const ChildVariable = "KV_SCREEN_CHILD";
 
-// The program's windows in the child: the main window of a run with a
-// fresh configuration, its bench, the transmitter on the bench.
+// The program in the child: a fresh configuration, the bench and its
+// transmitter, opened as a user would.
 class ToolWindowsChild : public QObject
 {
     Q_OBJECT
@@ -39,95 +41,67 @@ class ToolWindowsChild : public QObject
 private slots:
     void opensAndPlaces()
     {
-        const bool managed = qEnvironmentVariableIntValue("KV_SCREEN_WM") != 0;
-        const bool mayOverlap = qEnvironmentVariableIntValue("KV_SCREEN_MAY_OVERLAP") != 0;
+        const QStringList given = qEnvironmentVariable(ChildVariable).split(u',');
         QTemporaryDir dir;
         SimulatedTransmitter simulated;
         QString error;
         QVERIFY2(simulated.start(SimulatorOptions(), &error), qPrintable(error));
         TForm_KVTipusValasztas startForm;
         TForm_Main form(&startForm, AppContext{{}, dir.filePath(QStringLiteral("kvconf"))});
-        auto* bench = new BenchWindow(simulated, &form);
-        form.attachVirtualBench(bench);
+        BenchWindow bench(simulated, &form);
+        form.attachVirtualBench(&bench);
         startForm.RadioGroup_NyelvValasztas->setItemIndex(1);
         startForm.show();
-        // As the user's click would: without a window manager nothing else
-        // gives it the keyboard.
+        // As the user's click would: without a window manager nothing else does.
         startForm.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&startForm));
         startForm.Button_OK->click();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QVERIFY(form.MB1->openAction(simulated.devicePath()));
-        QTRY_VERIFY_WITH_TIMEOUT(form.PageControl_Main->isVisible(), WaitMs);
-        // Open at start, it leaves the keyboard to the main window.
-        QTRY_VERIFY_WITH_TIMEOUT(bench->isVisible(), WaitMs);
-        QVERIFY(QTest::qWaitForWindowExposed(bench));
+        // Open at start, the bench leaves the keyboard to the main window.
+        QTRY_VERIFY_WITH_TIMEOUT(bench.isVisible() && form.PageControl_Main->isVisible(), WaitMs);
         QCOMPARE(QGuiApplication::focusWindow(), form.windowHandle());
 
-        // The field trial: in the Output Limits edit, Ctrl+T, then keys
-        // meant for the trend.
+        // The field trial: in the Output Limits edit, Ctrl+T, then keys for the trend.
         TLabeledEdit* edit = form.LabeledEdit_AramLLimit;
         edit->setFocus();
-        QTRY_VERIFY_WITH_TIMEOUT(edit->hasFocus(), WaitMs);
-        // The settings read from the transmitter are in it.
-        QTRY_VERIFY_WITH_TIMEOUT(!edit->text().isEmpty(), WaitMs);
-        const QString typed = edit->text();
-        const QList<QPair<QKeySequence, QWidget*>> openings{
-            {QKeySequence(Qt::CTRL | Qt::Key_T), form.trendWindow()},
-            {QKeySequence(Qt::CTRL | Qt::Key_L), form.trafficLogWindow()},
-            {QKeySequence(Qt::CTRL | Qt::Key_I), form.linkStatisticsWindow()}};
-        for (const auto& [keys, window] : openings) {
-            QTest::keySequence(QApplication::focusWidget(), keys);
-            QTRY_VERIFY2_WITH_TIMEOUT(QGuiApplication::focusWindow() == window->windowHandle(),
-                                      qPrintable(window->objectName()), WaitMs);
-            if (window == form.trendWindow()) {
+        QTRY_VERIFY_WITH_TIMEOUT(edit->hasFocus() && !edit->text().isEmpty(), WaitMs);
+        const QString before = edit->text();
+        const QList<QWidget*> tools{form.trendWindow(), form.trafficLogWindow(), form.linkStatisticsWindow(),
+                                    &bench};
+        const Qt::Key shortcuts[] = {Qt::Key_T, Qt::Key_L, Qt::Key_I};
+        for (int i = 0; i < 3; ++i) {
+            QTest::keySequence(QApplication::focusWidget(), QKeySequence(Qt::CTRL | shortcuts[i]));
+            QTRY_VERIFY2_WITH_TIMEOUT(QGuiApplication::focusWindow() == tools[i]->windowHandle(),
+                                      qPrintable(tools[i]->objectName()), WaitMs);
+            if (i == 0)
                 QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("++-"));
-                QCOMPARE(form.trendWindow()->spanIndex(), TrendWindow::DefaultSpanIndex - 1);
-            }
         }
-        QCOMPARE(edit->text(), typed);
+        QCOMPARE(form.trendWindow()->spanIndex(), TrendWindow::DefaultSpanIndex - 1);
+        QCOMPARE(edit->text(), before);
 
-        const QList<QWidget*> tools{bench, form.trendWindow(), form.trafficLogWindow(),
-                                    form.linkStatisticsWindow()};
-        if (managed) {
-            for (QWidget* tool : tools)
-                QTRY_VERIFY_WITH_TIMEOUT(tool->frameGeometry() != tool->geometry(), WaitMs);
-        }
+        for (QWidget* tool : tools)
+            QTRY_VERIFY_WITH_TIMEOUT((tool->frameGeometry() != tool->geometry()) == (given[0] == u'1'),
+                                     WaitMs);
         const QRect screen = form.screen()->availableGeometry();
         const QRect column = form.rightColumnArea();
         QVERIFY(column.width() > 200 && form.frameGeometry().contains(column));
         QString frames;
-        QDebug(&frames) << screen << form.frameGeometry() << column;
         for (const QWidget* tool : tools)
             QDebug(&frames) << tool->objectName() << tool->frameGeometry();
         for (const QWidget* tool : tools) {
             const QRect frame = tool->frameGeometry();
-            const QByteArray name = (tool->objectName() + frames).toLatin1();
-            QVERIFY2(screen.contains(frame), name);
-            QVERIFY2(!frame.intersects(column), name);
-            QVERIFY2(mayOverlap || !frame.intersects(form.frameGeometry()), name);
+            const QByteArray why = (tool->objectName() + frames).toLatin1();
+            QVERIFY2(screen.contains(frame) && !frame.intersects(column), why);
+            QVERIFY2(given[1] == u'1' || !frame.intersects(form.frameGeometry()), why);
             for (const QWidget* other : tools) {
                 const QPoint d = frame.topLeft() - other->frameGeometry().topLeft();
-                QVERIFY2(other == tool || std::max(std::abs(d.x()), std::abs(d.y())) >= 40, name);
+                QVERIFY2(other == tool || std::max(std::abs(d.x()), std::abs(d.y())) >= 40, why);
             }
         }
-        QVERIFY(form.screen()->grabWindow(0).save(qEnvironmentVariable("KV_SCREEN_PICTURE")));
+        QVERIFY(form.screen()->grabWindow(0).save(given[2]));
         form.MB1->closeAction();
     }
-};
-
-// Ends the X server and the window manager however the test ends.
-struct Servers
-{
-    ~Servers()
-    {
-        for (QProcess* process : {&manager, &xvfb}) {
-            process->kill();
-            process->waitForFinished(WaitMs);
-        }
-    }
-    QProcess xvfb;
-    QProcess manager;
 };
 
 } // namespace
@@ -145,11 +119,10 @@ void tst_ToolWindowsOnScreens::placedOnRealScreens_data()
 {
     QTest::addColumn<QString>("size");
     QTest::addColumn<bool>("managed");
-    // No side of the main window has room for a tool window on the
-    // smallest screen: there they may cover its pages.
+    // No side of the main window has room for a tool window on the smallest.
     QTest::addColumn<bool>("mayOverlap");
     for (const bool managed : {false, true}) {
-        const char* manager = managed ? "openbox" : "no window manager";
+        const char* manager = managed ? "openbox" : "bare";
         QTest::addRow("1280x800, %s", manager) << "1280x800" << managed << true;
         QTest::addRow("1600x1000, %s", manager) << "1600x1000" << managed << false;
         QTest::addRow("1920x1080, %s", manager) << "1920x1080" << managed << false;
@@ -161,41 +134,42 @@ void tst_ToolWindowsOnScreens::placedOnRealScreens()
     QFETCH(QString, size);
     QFETCH(bool, managed);
     QFETCH(bool, mayOverlap);
-    Servers servers;
-    servers.xvfb.start(QStringLiteral("Xvfb"),
-                       {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                        QStringLiteral("0"), size + QStringLiteral("x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
-    QVERIFY2(servers.xvfb.waitForStarted(WaitMs), "Xvfb cannot start: install xvfb (scripts/lib.sh does)");
-    QVERIFY2(servers.xvfb.waitForReadyRead(WaitMs), servers.xvfb.readAllStandardError().constData());
+    QProcess xvfb;
+    QProcess manager;
+    // Both end however the test ends.
+    const auto stop = qScopeGuard([&] {
+        for (QProcess* process : {&manager, &xvfb}) {
+            process->kill();
+            process->waitForFinished(WaitMs);
+        }
+    });
+    xvfb.start(QStringLiteral("Xvfb"),
+               QStringLiteral("-displayfd 1 -screen 0 %1x24 -nolisten tcp").arg(size).split(u' '));
+    QVERIFY2(xvfb.waitForStarted(WaitMs), "Xvfb cannot start: install xvfb (scripts/lib.sh does)");
+    QVERIFY2(xvfb.waitForReadyRead(WaitMs), xvfb.readAllStandardError().constData());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"),
-                       u':' + QString::fromLatin1(servers.xvfb.readLine().trimmed()));
+    environment.insert(QStringLiteral("DISPLAY"), u':' + QString::fromLatin1(xvfb.readLine().trimmed()));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     QTemporaryDir dir;
     if (managed) {
         const QString ready = dir.filePath(QStringLiteral("ready"));
-        servers.manager.setProcessEnvironment(environment);
-        servers.manager.start(QStringLiteral("openbox"),
-                              {QStringLiteral("--startup"), QStringLiteral("touch ") + ready});
-        QVERIFY2(servers.manager.waitForStarted(WaitMs),
-                 "openbox cannot start: install it (scripts/lib.sh does)");
+        manager.setProcessEnvironment(environment);
+        manager.start(QStringLiteral("openbox"),
+                      {QStringLiteral("--startup"), QStringLiteral("touch ") + ready});
+        QVERIFY2(manager.waitForStarted(WaitMs), "openbox cannot start: install it (scripts/lib.sh does)");
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready), WaitMs);
     }
-    environment.insert(QString::fromLatin1(ChildVariable), QStringLiteral("1"));
-    environment.insert(QStringLiteral("KV_SCREEN_WM"), QString::number(managed));
-    environment.insert(QStringLiteral("KV_SCREEN_MAY_OVERLAP"), QString::number(mayOverlap));
-    environment.insert(QStringLiteral("KV_SCREEN_PICTURE"),
-                       outputDir() +
-                           QStringLiteral("/tool_windows_%1_%2.png").arg(size, managed ? "openbox" : "bare"));
+    const QString picture =
+        outputDir() + QStringLiteral("/tool_windows_%1_%2.png").arg(size, managed ? "openbox" : "bare");
+    environment.insert(QString::fromLatin1(ChildVariable),
+                       QStringLiteral("%1,%2,%3").arg(int(managed)).arg(int(mayOverlap)).arg(picture));
     QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), {});
     const bool finished = child.waitForFinished(ChildMs);
-    const QByteArray output = child.readAll();
     QVERIFY2(finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-             output.constData());
+             child.readAll().constData());
 }
 
 int main(int argc, char* argv[])
