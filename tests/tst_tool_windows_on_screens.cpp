@@ -1,8 +1,7 @@
-// The tool windows on real X servers of several sizes, with and without a
-// window manager: opened by their shortcuts they take the keyboard, stand
-// on the screen clear of the main window's right column (and of the whole
-// main window where the screen has room), corners apart. The program runs
-// in a child of this test on its own Xvfb, as a user would have it.
+// The tool windows on Xvfb servers of three sizes, bare and under openbox,
+// the program in a child of this test: opened by their shortcuts they take
+// the keyboard; they stand on the screen clear of the main window's right
+// column (of all of it where there is room), corners apart.
 
 #include "app/bench_window.h"
 #include "app/form_kv_tipus_valasztas.h"
@@ -111,66 +110,64 @@ class tst_ToolWindowsOnScreens : public QObject
     Q_OBJECT
 
 private slots:
-    void placedOnRealScreens_data();
-    void placedOnRealScreens();
-};
-
-void tst_ToolWindowsOnScreens::placedOnRealScreens_data()
-{
-    QTest::addColumn<QString>("size");
-    QTest::addColumn<bool>("managed");
-    // No side of the main window has room for a tool window on the smallest.
-    QTest::addColumn<bool>("mayOverlap");
-    for (const bool managed : {false, true}) {
-        const char* manager = managed ? "openbox" : "bare";
-        QTest::addRow("1280x800, %s", manager) << "1280x800" << managed << true;
-        QTest::addRow("1600x1000, %s", manager) << "1600x1000" << managed << false;
-        QTest::addRow("1920x1080, %s", manager) << "1920x1080" << managed << false;
-    }
-}
-
-void tst_ToolWindowsOnScreens::placedOnRealScreens()
-{
-    QFETCH(QString, size);
-    QFETCH(bool, managed);
-    QFETCH(bool, mayOverlap);
-    QProcess xvfb;
-    QProcess manager;
-    // Both end however the test ends.
-    const auto stop = qScopeGuard([&] {
-        for (QProcess* process : {&manager, &xvfb}) {
-            process->kill();
-            process->waitForFinished(WaitMs);
+    void placedOnRealScreens_data()
+    {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<bool>("managed");
+        // No side of the main window has room for a tool window on the smallest.
+        QTest::addColumn<bool>("mayOverlap");
+        for (const bool managed : {false, true}) {
+            const char* manager = managed ? "openbox" : "bare";
+            QTest::addRow("1280x800, %s", manager) << "1280x800" << managed << true;
+            QTest::addRow("1600x1000, %s", manager) << "1600x1000" << managed << false;
+            QTest::addRow("1920x1080, %s", manager) << "1920x1080" << managed << false;
         }
-    });
-    xvfb.start(QStringLiteral("Xvfb"),
-               QStringLiteral("-displayfd 1 -screen 0 %1x24 -nolisten tcp").arg(size).split(u' '));
-    QVERIFY2(xvfb.waitForStarted(WaitMs), "Xvfb cannot start: install xvfb (scripts/lib.sh does)");
-    QVERIFY2(xvfb.waitForReadyRead(WaitMs), xvfb.readAllStandardError().constData());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), u':' + QString::fromLatin1(xvfb.readLine().trimmed()));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    QTemporaryDir dir;
-    if (managed) {
-        const QString ready = dir.filePath(QStringLiteral("ready"));
-        manager.setProcessEnvironment(environment);
-        manager.start(QStringLiteral("openbox"),
-                      {QStringLiteral("--startup"), QStringLiteral("touch ") + ready});
-        QVERIFY2(manager.waitForStarted(WaitMs), "openbox cannot start: install it (scripts/lib.sh does)");
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready), WaitMs);
     }
-    const QString picture =
-        outputDir() + QStringLiteral("/tool_windows_%1_%2.png").arg(size, managed ? "openbox" : "bare");
-    environment.insert(QString::fromLatin1(ChildVariable),
-                       QStringLiteral("%1,%2,%3").arg(int(managed)).arg(int(mayOverlap)).arg(picture));
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    const bool finished = child.waitForFinished(ChildMs);
-    QVERIFY2(finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-             child.readAll().constData());
-}
+
+    void placedOnRealScreens()
+    {
+        QFETCH(QString, size);
+        QFETCH(bool, managed);
+        QFETCH(bool, mayOverlap);
+        QProcess xvfb;
+        QProcess manager;
+        // Both end however the test ends.
+        const auto stop = qScopeGuard([&] {
+            for (QProcess* process : {&manager, &xvfb}) {
+                process->kill();
+                process->waitForFinished(WaitMs);
+            }
+        });
+        xvfb.start(QStringLiteral("Xvfb"),
+                   QStringLiteral("-displayfd 1 -screen 0 %1x24 -nolisten tcp").arg(size).split(u' '));
+        QVERIFY2(xvfb.waitForStarted(WaitMs), "Xvfb cannot start: install xvfb (scripts/lib.sh does)");
+        QVERIFY2(xvfb.waitForReadyRead(WaitMs), xvfb.readAllStandardError().constData());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), u':' + QString::fromLatin1(xvfb.readLine().trimmed()));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        QTemporaryDir dir;
+        if (managed) {
+            const QString ready = dir.filePath(QStringLiteral("ready"));
+            manager.setProcessEnvironment(environment);
+            manager.start(QStringLiteral("openbox"),
+                          {QStringLiteral("--startup"), QStringLiteral("touch ") + ready});
+            QVERIFY2(manager.waitForStarted(WaitMs),
+                     "openbox cannot start: install it (scripts/lib.sh does)");
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ready), WaitMs);
+        }
+        const QString picture =
+            outputDir() + QStringLiteral("/tool_windows_%1_%2.png").arg(size, managed ? "openbox" : "bare");
+        environment.insert(QString::fromLatin1(ChildVariable),
+                           QStringLiteral("%1,%2,%3").arg(int(managed)).arg(int(mayOverlap)).arg(picture));
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        const bool finished = child.waitForFinished(ChildMs);
+        QVERIFY2(finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 child.readAll().constData());
+    }
+};
 
 int main(int argc, char* argv[])
 {
