@@ -73,6 +73,9 @@ LinkStatisticsWindow::LinkStatisticsWindow(TMB& mb, QWidget* parent)
         value->setObjectName(QStringLiteral("figure%1").arg(k));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // As wide as the widest figure from the start: a window that grew
+        // with its figures would leave the place it was given.
+        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("0000000000 ms")));
         form->addRow(caption, value);
         m_captions.append(caption);
         values.append(value);

@@ -28,8 +28,8 @@ class QWidget;
 // every screen; otherwise ToolWindowPlacement finds its place on the
 // anchor's screen, starting from its remembered size, else its own, and
 // counting the window manager's frame (the anchor's, while the window has
-// none of its own yet). The program never puts a tool window over the
-// anchor's keep-clear area; the user may.
+// none of its own yet). The program puts a tool window over the anchor's
+// keep-clear area only when the screen has no room elsewhere; the user may.
 //
 // Focus moving to a remembered window counts as leaving the program for the
 // anchor's activation steps (ActivationTracker::treatAsForeign).

@@ -27,7 +27,7 @@
 namespace {
 
 constexpr int WaitMs = 10000;
-constexpr int ChildMs = 120000;
+constexpr int ChildMs = 60000;
 // In the child: "<1 under a window manager>,<1 where the main window may be covered>,<picture>".
 const char* const ChildVariable = "KV_SCREEN_CHILD";
 
