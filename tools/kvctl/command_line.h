@@ -18,7 +18,8 @@ struct Invocation
         Identify,
         Live,
         Read,
-        Write
+        Write,
+        RecordsSync
     };
 
     static constexpr int DefaultIntervalMs = 1000;
@@ -40,6 +41,8 @@ struct Invocation
     int intervalMs = DefaultIntervalMs;
     // The link's answer time-out per try.
     int timeoutMs = DefaultTimeoutMs;
+    // --records-server: the plant's records server; empty: as configured.
+    QString recordsServer;
 };
 
 // kvctl's command line: a command, then its options. Every command has
@@ -52,6 +55,6 @@ public:
 
     // The text --help prints; Help gives the overview of all commands.
     static QString helpText(Invocation::Command topic);
-    // "identify", "live", ...
+    // "identify", "live", "records sync", ...
     static QString commandName(Invocation::Command command);
 };

@@ -12,6 +12,7 @@
 #include "tools/kvctl/console.h"
 #include "tools/kvctl/exit_code.h"
 #include "tools/kvctl/live_run.h"
+#include "tools/kvctl/records_sync_run.h"
 
 #include <QCoreApplication>
 
@@ -206,6 +207,8 @@ int main(int argc, char* argv[])
         return code(ExitCode::Done);
     case Invocation::Command::Ports:
         return code(runPorts(console));
+    case Invocation::Command::RecordsSync:
+        return code(runRecordsSync(console, invocation.recordsServer));
     default:
         break;
     }
@@ -219,12 +222,17 @@ int main(int argc, char* argv[])
     }
     BatchRun batch(console, jobOf(invocation.command), invocation.ports, timingOf(invocation));
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &batch, &BatchRun::interrupt);
+    ExitCode result = ExitCode::Done;
     switch (invocation.command) {
     case Invocation::Command::Read:
-        return code(runRead(console, invocation, batch));
+        result = runRead(console, invocation, batch);
+        break;
     case Invocation::Command::Write:
-        return code(runWrite(console, invocation, batch));
+        result = runWrite(console, invocation, batch);
+        break;
     default:
-        return code(runIdentify(console, batch));
+        result = runIdentify(console, batch);
+        break;
     }
+    return pushRecordsBeforeExit(console, invocation.recordsServer, code(result));
 }
