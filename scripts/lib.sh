@@ -13,7 +13,7 @@ KV_PACKAGES=(
   libbenchmark-dev valgrind
   clang libclang-rt-dev
   fonts-liberation fonts-dejavu-core
-  libqt6sql6-sqlite poppler-utils
+  libqt6sql6-sqlite libqt6sql6-psql postgresql poppler-utils
   # Real X servers, bare and with a window manager, for the tool windows' test.
   xvfb xauth openbox
 )
