@@ -234,8 +234,10 @@ RecordsProblem RecordsServer::connect(QDeadlineTimer deadline)
     db.setDatabaseName(m_address.database);
     db.setUserName(m_address.user);
     db.setPassword(m_address.password);
-    const int connectTimeoutS = std::clamp(int(std::ceil(double(deadline.remainingTime()) / 1000.0)),
-                                           MinConnectTimeoutS, MaxConnectTimeoutS);
+    const int connectTimeoutS = deadline.isForever()
+                                    ? MaxConnectTimeoutS
+                                    : std::clamp(int(std::ceil(double(deadline.remainingTime()) / 1000.0)),
+                                                 MinConnectTimeoutS, MaxConnectTimeoutS);
     QStringList options = {
         QStringLiteral("connect_timeout=%1").arg(connectTimeoutS),
         QStringLiteral("application_name=%1").arg(applicationName()),
@@ -259,7 +261,8 @@ RecordsProblem RecordsServer::connect(QDeadlineTimer deadline)
     m_connected = true;
     const qint64 left = deadline.isForever() ? StatementTimeoutMs : deadline.remainingTime();
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SET statement_timeout = %1")
+    // Notices would reach the program's standard error through libpq.
+    if (!query.exec(QStringLiteral("SET statement_timeout = %1; SET client_min_messages = error")
                         .arg(std::clamp<qint64>(left, 1000, StatementTimeoutMs))))
         return queryFailure(query.lastError(), QStringLiteral("a setting"));
     const RecordsProblem schema = checkSchema();

@@ -6,12 +6,18 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 // The exchange with a plant's records server, against a private PostgreSQL
 // server that a CTest fixture starts (scripts/test_postgres): kvctl records
@@ -100,7 +106,7 @@ QVariant tst_RecordsServer::adminValue(const QString& database, const QString& s
         if (!db.open())
             qFatal("admin connection: %s", qPrintable(db.lastError().text()));
         QSqlQuery query(db);
-        if (!query.exec(sql))
+        if (!query.exec(QStringLiteral("SET client_min_messages = warning")) || !query.exec(sql))
             qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
         if (query.next())
             value = query.value(0);
@@ -303,6 +309,9 @@ void tst_RecordsServer::kvctlExchanges_data()
     QTest::newRow("identify sends before it exits") << "" << identify << 3 << "" << 0 << 3;
     QTest::newRow("identify with the server away")
         << "away" << identify << 3 << "3 device record(s) wait" << 3 << 0;
+    // Takes the connection and never answers: kvctl leaves after 5 s.
+    QTest::newRow("identify with a silent server")
+        << "silent" << identify << 3 << "did not answer within 5 s" << 3 << 0;
 }
 
 // kvctl records sync and the push at the end of a command, in a process of
@@ -324,6 +333,7 @@ void tst_RecordsServer::kvctlExchanges()
     const QString home = m_dir.filePath(database);
     QString address = url(database);
     QStringList environment;
+    int silent = -1;
 
     // Another station's events, already on the server.
     if (setup == QLatin1String("readme") || setup == QLatin1String("nocreate")) {
@@ -381,10 +391,25 @@ void tst_RecordsServer::kvctlExchanges()
         address = url(database, QStringLiteral("kvtest"), QStringLiteral("wrong"));
     } else if (setup == QLatin1String("away")) {
         address = QStringLiteral("postgresql://kvtest:x@/%1?host=%2").arg(database, m_dir.path());
+    } else if (setup == QLatin1String("silent")) {
+        address = QStringLiteral("postgresql://kvtest:x@/%1?host=%2").arg(database, m_dir.path());
+        silent = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un name{};
+        name.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(m_dir.filePath(QStringLiteral(".s.PGSQL.5432")));
+        std::memcpy(name.sun_path, path.constData(), size_t(path.size()));
+        QVERIFY(bind(silent, reinterpret_cast<sockaddr*>(&name), sizeof name) == 0);
+        QVERIFY(listen(silent, 8) == 0);
     } else if (setup == QLatin1String("badenv")) {
         environment << QStringLiteral("KV_RECORDS_SERVER=postgresql://h:0/d");
     }
 
+    const auto closeSilent = qScopeGuard([&] {
+        if (silent >= 0) {
+            ::close(silent);
+            QFile::remove(m_dir.filePath(QStringLiteral(".s.PGSQL.5432")));
+        }
+    });
     QStringList arguments = command;
     if (setup != QLatin1String("none") && setup != QLatin1String("badenv"))
         arguments << QStringLiteral("--records-server") << address;
