@@ -397,3 +397,34 @@ RecordsProblem RecordsServer::pull(Cursor* cursor, int limit, QList<RecordEvent>
     *cursor = next;
     return {};
 }
+
+std::optional<int> RecordsServer::nextCertificateNumber(int year, RecordsProblem* problem)
+{
+    if (!m_connected) {
+        *problem = this->problem(RecordsFailure::Unreachable, QStringLiteral("not connected"));
+        return std::nullopt;
+    }
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    if (!query.exec(QStringLiteral("INSERT INTO certificate_numbers (year, last_number) VALUES (%1, 1) "
+                                   "ON CONFLICT (year) DO UPDATE SET last_number = "
+                                   "certificate_numbers.last_number + 1 RETURNING last_number")
+                        .arg(year)) ||
+        !query.next()) {
+        *problem = queryFailure(query.lastError(), QStringLiteral("a certificate number"));
+        return std::nullopt;
+    }
+    *problem = {};
+    return query.value(0).toInt();
+}
+
+std::optional<int> RecordsServer::takeCertificateNumber(const RecordsServerAddress& address, int year,
+                                                        QDeadlineTimer deadline, QString* error)
+{
+    RecordsServer server(address);
+    RecordsProblem problem = server.connect(deadline);
+    const std::optional<int> number =
+        problem.ok() ? server.nextCertificateNumber(year, &problem) : std::optional<int>();
+    if (!number && error)
+        *error = problem.message;
+    return number;
+}

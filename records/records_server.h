@@ -8,6 +8,8 @@
 #include <QString>
 #include <QUuid>
 
+#include <optional>
+
 class QSqlError;
 
 // Why an exchange with the records server stopped. kvctl's exit status
@@ -104,6 +106,16 @@ public:
 
     // Up to limit events after the cursor, which is moved past them.
     RecordsProblem pull(Cursor* cursor, int limit, QList<RecordEvent>* events);
+
+    // The next certificate number of the plant's series for the year, from
+    // 1; one statement takes and counts it, so stations taking numbers at
+    // once get different ones. A number whose answer was lost is not given
+    // again: the series may have a gap, never a double.
+    std::optional<int> nextCertificateNumber(int year, RecordsProblem* problem);
+    // The same on a connection of its own, within the deadline (the connect
+    // takes at least MinConnectTimeoutS when the server does not answer).
+    static std::optional<int> takeCertificateNumber(const RecordsServerAddress& address, int year,
+                                                    QDeadlineTimer deadline, QString* error);
 
 private:
     RecordsProblem checkSchema();

@@ -37,6 +37,7 @@ private slots:
     void twoProcessesAtOnce();
     void workerThroughServerRestart();
     void outOfOrderCommitsArePulled();
+    void certificateNumbers();
 
 private:
     QString url(const QString& database, const QString& user = QStringLiteral("kvtest"),
@@ -425,6 +426,13 @@ void tst_RecordsServer::kvctlExchanges()
                  onServerAfter);
     if (command == QStringList{"records", "sync"} && exitCode <= 1)
         QCOMPARE(store.historySize(QStringLiteral("TT-2")), 2);
+    if (setup == QLatin1String("readme")) {
+        // The rights the README grants cover the certificate numbers too.
+        const RecordsServerAddress station = *RecordsServerAddress::parse(address, nullptr);
+        for (const int expected : {1, 2})
+            QCOMPARE(RecordsServer::takeCertificateNumber(station, 2025, QDeadlineTimer(10000), nullptr),
+                     std::optional<int>(expected));
+    }
 }
 
 // Two stations, each a kvctl process with a file of its own, sending into
@@ -587,6 +595,27 @@ void tst_RecordsServer::outOfOrderCommitsArePulled()
     int added = -1;
     QVERIFY(server.push({*again, *again}, &added).ok());
     QCOMPARE(added, 0);
+}
+
+// The plant's series of certificate numbers: per year, from 1, never twice.
+void tst_RecordsServer::certificateNumbers()
+{
+    makeDatabase(QStringLiteral("numbers"));
+    const RecordsServerAddress address =
+        *RecordsServerAddress::parse(url(QStringLiteral("numbers")), nullptr);
+    QString error;
+    QCOMPARE(RecordsServer::takeCertificateNumber(address, 2025, QDeadlineTimer(10000), &error),
+             std::optional<int>(1));
+    RecordsServer server(address);
+    QVERIFY(server.connect().ok());
+    RecordsProblem problem;
+    QCOMPARE(server.nextCertificateNumber(2025, &problem), std::optional<int>(2));
+    QCOMPARE(server.nextCertificateNumber(2026, &problem), std::optional<int>(1));
+    QVERIFY(problem.ok());
+    RecordsServerAddress away = address;
+    away.host = m_dir.path();
+    QVERIFY(!RecordsServer::takeCertificateNumber(away, 2025, QDeadlineTimer(5000), &error));
+    QVERIFY2(error.contains(QStringLiteral("Cannot reach")), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(tst_RecordsServer)
