@@ -12,6 +12,7 @@
 class QThread;
 class QTimer;
 class RecordStore;
+class RecordsSyncWorker;
 
 // What the window shows of the exchange with the plant's server.
 struct RecordsSyncStatus
@@ -98,7 +99,7 @@ private:
     Options m_options;
     RecordsSyncStatus m_status;
     QThread* m_thread = nullptr;
-    class RecordsSyncWorker* m_worker = nullptr;
+    RecordsSyncWorker* m_worker = nullptr;
 };
 
 // The part of RecordsSync that runs on its thread. Made, moved and ended by
