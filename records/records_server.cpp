@@ -297,8 +297,20 @@ RecordsProblem RecordsServer::checkSchema()
 
 RecordsProblem RecordsServer::createSchema()
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery query(db);
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    // The session's lock, taken before the transaction begins: a transaction
+    // begun before another station's committed the tables would not see
+    // them in its catalog cache, even after waiting for its lock.
+    if (!query.exec(QStringLiteral("SELECT pg_advisory_lock(%1)").arg(kSchemaLockKey)))
+        return queryFailure(query.lastError(), QStringLiteral("a lock"));
+    const RecordsProblem made = makeTables(query);
+    if (m_connected)
+        query.exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(kSchemaLockKey));
+    return made;
+}
+
+RecordsProblem RecordsServer::makeTables(QSqlQuery& query)
+{
     auto failed = [&](const QString& doing) {
         const QSqlError error = query.lastError();
         query.exec(QStringLiteral("ROLLBACK"));
@@ -314,9 +326,7 @@ RecordsProblem RecordsServer::createSchema()
     };
     if (!query.exec(QStringLiteral("BEGIN")))
         return queryFailure(query.lastError(), QStringLiteral("a transaction"));
-    // Whoever waited here finds the tables the other station made.
-    if (!query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSchemaLockKey)))
-        return failed(QStringLiteral("a lock"));
+    // Whoever waited for the lock finds the tables the other station made.
     int version = 0;
     if (!query.exec(QStringLiteral("SELECT to_regclass('record_schema') IS NOT NULL")) || !query.next())
         return failed(QStringLiteral("to show its tables"));

@@ -11,6 +11,7 @@
 #include <optional>
 
 class QSqlError;
+class QSqlQuery;
 
 // Why an exchange with the records server stopped. kvctl's exit status
 // follows it (records sync: 3 for the first three, 1 for EventsRefused).
@@ -120,6 +121,7 @@ public:
 private:
     RecordsProblem checkSchema();
     RecordsProblem createSchema();
+    RecordsProblem makeTables(QSqlQuery& query);
     // The failure a query's error stands for; closes the connection unless
     // the server merely refused the statement.
     RecordsProblem queryFailure(const QSqlError& error, const QString& doing);
