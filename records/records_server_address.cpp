@@ -95,7 +95,7 @@ std::optional<RecordsServerAddress> RecordsServerAddress::parse(const QString& u
         address.host = authority.mid(1, close - 1);
         const QString after = authority.mid(close + 1);
         if (!after.isEmpty() && !after.startsWith(u':'))
-            return fail(QStringLiteral("unexpected text after the records server's IPv6 address: ") + after);
+            return fail(QStringLiteral("unexpected text after the records server's IPv6 address"));
         portText = after.mid(1);
         if (after.startsWith(u':') && portText.isEmpty())
             return fail(QStringLiteral("the records server's address has a ':' without a port"));
@@ -112,11 +112,13 @@ std::optional<RecordsServerAddress> RecordsServerAddress::parse(const QString& u
         }
     }
     if (!portText.isEmpty()) {
+        // Not repeated: a password with an unencoded '/' ends up here.
         const std::optional<int> port = portNumber(portText);
         if (!port)
-            return fail(QStringLiteral("the records server's port must be a number from 1 to %1, not \"%2\"")
-                            .arg(kMaxPort)
-                            .arg(portText));
+            return fail(
+                QStringLiteral("the records server's port must be a number from 1 to %1").arg(kMaxPort) +
+                QStringLiteral(" (in a user or password, write %40 for @, %2F for /, %3A for :, %3F "
+                               "for ?)"));
         address.port = *port;
     }
     const std::optional<QString> database = decoded(path);

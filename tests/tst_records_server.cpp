@@ -221,6 +221,12 @@ void tst_RecordsServer::addresses_data()
                                        << "" << 0 << ""
                                        << "port must be a number from 1 to 65535"
                                        << "";
+    QTest::newRow("an unencoded / in the password") << "postgresql://u:secret9/x@h/d"
+                                                    << ""
+                                                    << ""
+                                                    << "" << 0 << ""
+                                                    << "%2F for /"
+                                                    << "";
     QTest::newRow("port with a sign") << "postgresql://h/d?port=+5432"
                                       << ""
                                       << ""
