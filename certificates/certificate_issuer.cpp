@@ -177,6 +177,25 @@ CertificateIssuer::CertificateIssuer(RecordStore& store, RecordOrigin origin, Se
 
 CertificateIssuer::Issued CertificateIssuer::issue(const Request& request, const QString& path)
 {
+    return issueAt(request, [&path](const QString&) { return path; });
+}
+
+CertificateIssuer::Issued CertificateIssuer::issueInto(const Request& request, const QString& folder)
+{
+    return issueAt(request, [&](const QString& number) {
+        QString name = request.tag + u'-' + number;
+        for (QChar& c : name) {
+            if (!c.isLetterOrNumber() && c != u'-' && c != u'_' && c != u'.')
+                c = u'_';
+        }
+        return QDir(folder).filePath(name + QStringLiteral(".pdf"));
+    });
+}
+
+CertificateIssuer::Issued
+CertificateIssuer::issueAt(const Request& request,
+                           const std::function<QString(const QString& number)>& pathFor)
+{
     Issued out;
     QList<QUuid> covered;
     std::optional<CertificateData> data = gather(m_store, request, &covered, &out.error);
@@ -223,6 +242,7 @@ CertificateIssuer::Issued CertificateIssuer::issue(const Request& request, const
         d.number = QStringLiteral("%1-%2-%3").arg(m_origin.station).arg(year).arg(n);
     }
 
+    const QString path = pathFor(d.number);
     out.pdf = certificate::pdf(d);
     if (out.pdf.isEmpty()) {
         out.error = QStringLiteral("the PDF could not be made");

@@ -67,8 +67,13 @@ public:
     // Writes the certificate to `path` and records it. A certificate written
     // but not recorded is reported as a failure, with the file left.
     Issued issue(const Request& request, const QString& path);
+    // The same into a folder, as <tag>-<number>.pdf (characters a file name
+    // should not hold replaced by "_").
+    Issued issueInto(const Request& request, const QString& folder);
 
 private:
+    Issued issueAt(const Request& request, const std::function<QString(const QString& number)>& pathFor);
+
     RecordStore& m_store;
     RecordOrigin m_origin;
     ServerNumber m_serverNumber;

@@ -299,18 +299,24 @@ CommunicationTaskHost::SettingsReadBack CommunicationTask::settingsReadBackFor(c
 void CommunicationTask::sendSettings()
 {
     PrepareQuery(CmdWriteSettings);
-    const CommunicationTaskHost::SettingsSelection selection = m_host.settingsSelection();
-    DeviceSettings s = m_capturedSettings;
-    s.Wires = settingsmap::wiresForIndex(selection.wiresIndex);
-    // Without a mode item the transmitter keeps the mode it reports.
-    // No mode item: keep the reported mode, brought into range the way the
-    // read-back selects it.
-    s.InputMode = settingsmap::inputModeForIndex(selection.inputModeIndex,
-                                                 quint8(settingsmap::indexForInputMode(m_liveValues.uMode)));
-    s.Averaging = settingsmap::averagingForIndex(selection.averagingIndex);
+    const DeviceSettings s = writeBlock(m_capturedSettings, m_host.settingsSelection(), m_liveValues.uMode);
     EncodeSettings(m_mb, s);
     m_writtenSettings = s;
     send(StateWriteSettingsWait);
+}
+
+DeviceSettings CommunicationTask::writeBlock(const DeviceSettings& captured,
+                                             const CommunicationTaskHost::SettingsSelection& selection,
+                                             quint8 modeInForce)
+{
+    DeviceSettings s = captured;
+    s.Wires = settingsmap::wiresForIndex(selection.wiresIndex);
+    // No mode item: keep the reported mode, brought into range the way the
+    // read-back selects it.
+    s.InputMode = settingsmap::inputModeForIndex(selection.inputModeIndex,
+                                                 quint8(settingsmap::indexForInputMode(modeInForce)));
+    s.Averaging = settingsmap::averagingForIndex(selection.averagingIndex);
+    return s;
 }
 
 void CommunicationTask::UpdateCommandButtons(RequestButton button)

@@ -94,6 +94,12 @@ public:
     // show exactly as a transmitter's would.
     static CommunicationTaskHost::SettingsReadBack settingsReadBackFor(const DeviceSettings& settings,
                                                                        bool pt1000);
+    // The block a write sends: the settings captured at the press, with the
+    // wires, mode and averaging the groups select (the mode in force where
+    // no mode is selected).
+    static DeviceSettings writeBlock(const DeviceSettings& captured,
+                                     const CommunicationTaskHost::SettingsSelection& selection,
+                                     quint8 modeInForce);
 
     // Handlers of the link's OnMBMasterEndOfEvent and OnMBPortOpenedOrClosed.
     void MBMasterEndOfEvent(TMBStatus status);

@@ -2,16 +2,22 @@
 // what it prints, what it writes, what it sends and how it exits.
 
 #include "app/settings_file.h"
+#include "device/device_command.h"
 #include "platform/ini_file.h"
 #include "platform/pseudo_terminal.h"
 #include "platform/serial_port.h"
 #include "platform/serial_port_enumeration.h"
+#include "records/record_store.h"
+#include "records/records_location.h"
+#include "records/session_recorder.h"
 #include "tests/support/refused_port.h"
 #include "tests/support/test_files.h"
+#include "verification/verification.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -168,6 +174,11 @@ private slots:
 
     void progressOnlyOnATerminal_data();
     void progressOnlyOnATerminal();
+
+    void commissionRecordsAndCertifies();
+    void badPlansAreRefusedBeforeSending_data();
+    void badPlansAreRefusedBeforeSending();
+    void historyExportAndReport();
 
 private:
     QTemporaryDir m_dir;
@@ -697,6 +708,161 @@ void tst_Kvctl::progressOnlyOnATerminal()
     QCOMPARE(shown.contains(sim.path().toLocal8Bit() + ": identifying"), terminal);
     QCOMPARE(shown.contains('\r'), terminal);
     QVERIFY(process.readAllStandardOutput().startsWith(sim.path().toLocal8Bit()));
+}
+
+namespace {
+
+QJsonArray historyOf(const QString& tag)
+{
+    const Run run =
+        kvctl({QStringLiteral("history"), QStringLiteral("--tag"), tag, QStringLiteral("--json")});
+    return run.exitCode == 0 ? QJsonDocument::fromJson(run.out.toUtf8()).array() : QJsonArray();
+}
+
+QStringList kindsOf(const QJsonArray& history)
+{
+    QStringList kinds;
+    for (const QJsonValue& event : history)
+        kinds.append(event.toObject().value("kind").toString());
+    return kinds;
+}
+
+} // namespace
+
+// Four transmitters, one refusing writes: three are written, verified,
+// recorded and certified; run again, those three are skipped.
+void tst_Kvctl::commissionRecordsAndCertifies()
+{
+    Sim sims[] = {Sim(), Sim(), Sim(), Sim({QStringLiteral("--refuse"), QString::number(CmdWriteSettings)})};
+    const QString folder = m_dir.filePath(QStringLiteral("commission"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(SettingsFile::write(folder + QStringLiteral("/pump.kvb"), dmKV4620, Distinct,
+                                QStringLiteral("1.1.2020")));
+    QString plan = QStringLiteral("port,tag,file,model\n");
+    for (int i = 0; i < 4; ++i)
+        plan += QStringLiteral("%1,C-%2,pump.kvb,KV4620\n").arg(sims[i].path()).arg(i + 1);
+    QVERIFY(writeAll(folder + QStringLiteral("/plan.csv"), plan.toUtf8()));
+    const QStringList arguments = {QStringLiteral("commission"), folder + QStringLiteral("/plan.csv"),
+                                   QStringLiteral("--reports"), folder + QStringLiteral("/certificates")};
+
+    const Run first = kvctl(arguments);
+    QCOMPARE(first.exitCode, 1);
+    QVERIFY2(first.out.contains(QStringLiteral("3 verified, 0 skipped, 1 not done")),
+             qPrintable(describe(first)));
+    const QStringList certificates = QDir(folder + QStringLiteral("/certificates"))
+                                         .entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+    QCOMPARE(certificates.size(), 3);
+    QVERIFY2(certificates.first().startsWith(QStringLiteral("C-1-")), qPrintable(certificates.join(u' ')));
+
+    const QJsonArray done = historyOf(QStringLiteral("C-1"));
+    QCOMPARE(kindsOf(done), (QStringList{"certificate", "session-end", "settings-read", "settings-write",
+                                         "file-opened", "settings-read", "session-start"}));
+    const QJsonObject write = done.at(3).toObject();
+    QCOMPARE(write.value("program").toString(), QStringLiteral("kvctl"));
+    QCOMPARE(write.value("port").toString(), sims[0].path());
+    QCOMPARE(write.value("model").toString(), QStringLiteral("KV4620"));
+    QCOMPARE(write.value("verified").toBool(), true);
+    QCOMPARE(write.value("agreed").toBool(), true);
+    QCOMPARE(write.value("readBack").toObject().value("averaging").toObject().value("value").toInt(), 64);
+    QCOMPARE(write.value("sent"), write.value("readBack"));
+    QCOMPARE(done.at(5).toObject().value("asFound").toBool(), true);
+    QCOMPARE(done.first().toObject().value("certificate").toString(), QStringLiteral("settings"));
+    // The refused write is not on record; the failed session is.
+    QCOMPARE(kindsOf(historyOf(QStringLiteral("C-4"))),
+             (QStringList{"session-end", "file-opened", "settings-read", "session-start"}));
+
+    const Run again = kvctl(arguments);
+    QCOMPARE(again.exitCode, 1);
+    QVERIFY2(again.out.contains(QStringLiteral("0 verified, 3 skipped, 1 not done")),
+             qPrintable(describe(again)));
+    QCOMPARE(QDir(folder + QStringLiteral("/certificates")).entryList({QStringLiteral("*.pdf")}).size(), 3);
+    QCOMPARE(historyOf(QStringLiteral("C-2")).size(), 7);
+}
+
+void tst_Kvctl::badPlansAreRefusedBeforeSending_data()
+{
+    QTest::addColumn<QString>("plan");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("unknown column") << "port,tag,file,colour\nPORT,B-1,pump.kvb,red\n"
+                                    << "unknown column";
+    QTest::newRow("missing file") << "port,tag,file\nPORT,B-1,gone.kvb\n"
+                                  << "gone.kvb";
+    QTest::newRow("same port twice") << "port,tag,file\nPORT,B-1,pump.kvb\nPORT,B-2,pump.kvb\n"
+                                     << "is on line 2 already";
+    QTest::newRow("other model") << "port,tag,file,model\nPORT,B-1,pump.kvb,KV4820\n"
+                                 << "KV4820";
+}
+
+void tst_Kvctl::badPlansAreRefusedBeforeSending()
+{
+    QFETCH(QString, plan);
+    QFETCH(QString, said);
+    Sim sim;
+    const QString folder = m_dir.filePath(QStringLiteral("bad"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(SettingsFile::write(folder + QStringLiteral("/pump.kvb"), dmKV4620, Distinct,
+                                QStringLiteral("1.1.2020")));
+    QVERIFY(writeAll(folder + QStringLiteral("/plan.csv"),
+                     plan.replace(QStringLiteral("PORT"), sim.path()).toUtf8()));
+    const Run run = kvctl({QStringLiteral("commission"), folder + QStringLiteral("/plan.csv")});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains(said) && run.err.contains(QStringLiteral("nothing was sent")),
+             qPrintable(describe(run)));
+    QCOMPARE(sim.stopAndTakeQueries(), QList<int>());
+    QCOMPARE(historyOf(QStringLiteral("B-1")), QJsonArray());
+}
+
+// The history as kvctl shows and exports it, and a certificate of runs
+// recorded by another program (the window) into the same file.
+void tst_Kvctl::historyExportAndReport()
+{
+    Sim sim;
+    const QString file = m_dir.filePath(QStringLiteral("h.kvb"));
+    QVERIFY(SettingsFile::write(file, dmKV4620, Distinct, QStringLiteral("1.1.2020")));
+    const Run write = kvctl({QStringLiteral("write"), QStringLiteral("--port"), sim.path(),
+                             QStringLiteral("--tag"), QStringLiteral("H-1"), file});
+    QCOMPARE(write.exitCode, 0);
+    const QJsonArray history = historyOf(QStringLiteral("H-1"));
+    QCOMPARE(history.size(), 6);
+    QCOMPARE(historyOf(QStringLiteral("nobody")), QJsonArray());
+
+    const QString exported = m_dir.filePath(QStringLiteral("h.json"));
+    const Run exportRun = kvctl({QStringLiteral("records"), QStringLiteral("export"), QStringLiteral("--tag"),
+                                 QStringLiteral("H-1"), QStringLiteral("--out"), exported});
+    QCOMPARE(exportRun.exitCode, 0);
+    QCOMPARE(QJsonDocument::fromJson(readAll(exported)).array(), history);
+
+    const QString pdf = m_dir.filePath(QStringLiteral("h.pdf"));
+    const QStringList report = {QStringLiteral("report"),
+                                QStringLiteral("--tag"),
+                                QStringLiteral("H-1"),
+                                QStringLiteral("--out"),
+                                pdf,
+                                QStringLiteral("--language"),
+                                QStringLiteral("hu")};
+    const Run none = kvctl(report);
+    QCOMPARE(none.exitCode, 2);
+    QVERIFY2(none.err.contains(QStringLiteral("no as-left verification")), qPrintable(describe(none)));
+    {
+        RecordStore store(recordslocation::databasePath());
+        QVERIFY(store.open());
+        SessionRecorder recorder(&store,
+                                 RecordOrigin::current(QStringLiteral("kvconf"), QStringLiteral("0.1")));
+        recorder.setTag(QStringLiteral("H-1"));
+        VerificationSetup setup;
+        VerificationRun run{QLatin1String(VerificationRun::AsLeft), setup, QStringLiteral("bench"), {}};
+        run.points.append(verification::evaluate(setup, 50.0, 50.0, 12.001, OutputSource::Typed));
+        QVERIFY(recorder.recordOther(RecordEvent::Verification, run.toJson()).recorded);
+    }
+    const Run issued = kvctl(report);
+    QCOMPARE(issued.exitCode, 0);
+    QVERIFY2(issued.out.contains(
+                 QRegularExpression(QStringLiteral("-%1-\\d+ of H-1").arg(QDate::currentDate().year()))),
+             qPrintable(describe(issued)));
+    QVERIFY2(issued.err.isEmpty(), qPrintable(describe(issued)));
+    QCOMPARE(readAll(pdf).left(5), QByteArray("%PDF-"));
+    QCOMPARE(historyOf(QStringLiteral("H-1")).first().toObject().value("kind").toString(),
+             QStringLiteral("certificate"));
 }
 
 QTEST_GUILESS_MAIN(tst_Kvctl)

@@ -44,17 +44,19 @@ int rank(ExitCode code)
 } // namespace
 
 BatchRun::BatchRun(Console& console, TransmitterSession::Job job, const QStringList& ports,
-                   const TransmitterSession::Timing& timing, QObject* parent)
+                   const TransmitterSession::Timing& timing,
+                   const QList<TransmitterSession::Records>& records, QObject* parent)
     : QObject(parent), m_console(console)
 {
-    for (const QString& port : ports)
-        m_sessions.push_back(std::make_unique<TransmitterSession>(port, job, timing));
+    for (qsizetype i = 0; i < ports.size(); ++i)
+        m_sessions.push_back(std::make_unique<TransmitterSession>(
+            ports.at(i), job, timing, i < records.size() ? records.at(i) : TransmitterSession::Records()));
 }
 
-void BatchRun::setFileValues(const SettingsFileValues& values)
+void BatchRun::setFileValues(const SettingsFileValues& values, const QString& path, const QByteArray& bytes)
 {
     for (const auto& session : m_sessions)
-        session->setFileValues(values);
+        session->setFileValues(values, path, bytes);
 }
 
 void BatchRun::run(const DoneText& doneText)
@@ -113,6 +115,9 @@ void BatchRun::ended(TransmitterSession& session, const DoneText& doneText)
         result = QStringLiteral("interrupted");
         break;
     }
+    // The result stands; that it is not in the records is said with it.
+    if (!session.notRecorded().isEmpty())
+        result += QStringLiteral(" (not recorded: %1)").arg(session.notRecorded().join(QStringLiteral("; ")));
     m_console.out(session.port() + QStringLiteral(": ") + result);
 }
 

@@ -24,11 +24,16 @@ public:
     // What to say about a session that ended Done: the rest of its line.
     using DoneText = std::function<QString(const TransmitterSession&)>;
 
+    // records: a port's device records, in the order of ports (missing ones
+    // record nothing).
     BatchRun(Console& console, TransmitterSession::Job job, const QStringList& ports,
-             const TransmitterSession::Timing& timing, QObject* parent = nullptr);
+             const TransmitterSession::Timing& timing, const QList<TransmitterSession::Records>& records = {},
+             QObject* parent = nullptr);
 
-    // Write: the settings file's values for every port.
-    void setFileValues(const SettingsFileValues& values);
+    // Write: the settings file's values for every port, and the file's path
+    // and bytes for the records.
+    void setFileValues(const SettingsFileValues& values, const QString& path = QString(),
+                       const QByteArray& bytes = QByteArray());
 
     // Runs every session to its end; notes and a line a port as they end.
     void run(const DoneText& doneText);

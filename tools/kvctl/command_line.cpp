@@ -1,5 +1,6 @@
 #include "tools/kvctl/command_line.h"
 
+#include "records/record_event.h"
 #include "records/records_server_address.h"
 
 #include <QCommandLineParser>
@@ -16,13 +17,17 @@ struct CommandInfo
     const char* name;
 };
 
-constexpr std::array<CommandInfo, 6> kCommands = {{
+constexpr std::array<CommandInfo, 10> kCommands = {{
     {Command::Ports, "ports"},
     {Command::Identify, "identify"},
     {Command::Live, "live"},
     {Command::Read, "read"},
     {Command::Write, "write"},
     {Command::RecordsSync, "records sync"},
+    {Command::RecordsExport, "records export"},
+    {Command::History, "history"},
+    {Command::Report, "report"},
+    {Command::Commission, "commission"},
 }};
 
 constexpr int kMaxCount = 1000000000;
@@ -71,9 +76,14 @@ const char* const kOverview = "Usage: kvctl <command> [options]\n"
                               "  live       show or log the live values of one transmitter\n"
                               "  read       read a transmitter's settings into a settings file\n"
                               "  write      write a settings file into transmitters and verify it\n"
+                              "  history    show what was done to a transmitter, by its tag\n"
+                              "  report     write a tag's certificate as a PDF file\n"
+                              "  commission identify, write, verify and certify transmitters from a plan\n"
                               "  records sync\n"
                               "             send the device records to the plant's server and fetch\n"
                               "             the other stations' records\n"
+                              "  records export\n"
+                              "             write a tag's history as a JSON file\n"
                               "\n"
                               "kvctl <command> --help tells more. --version shows the version.\n"
                               "\n"
@@ -91,7 +101,8 @@ const char* const kPortsHelp = "Usage: kvctl ports\n"
                                "join.\n";
 
 const char* const kIdentifyHelp =
-    "Usage: kvctl identify --port PATH [--port PATH ...] [--timeout MS]\n"
+    "Usage: kvctl identify --port PATH [--tag TAG] [--port PATH [--tag TAG] ...]\n"
+    "                      [--timeout MS]\n"
     "\n"
     "Identifies each transmitter and checks its firmware as the configurator does,\n"
     "the ports in parallel. One line a port: the firmware version, whether this\n"
@@ -102,6 +113,9 @@ const char* const kIdentifyHelp =
     "\n"
     "Options:\n"
     "  --port PATH    a serial port; may be given several times\n"
+    "  --tag TAG      the plant's tag of the transmitter on the port given in the\n"
+    "                 same place (the first --tag for the first --port): what is\n"
+    "                 done is kept in the device records under it\n"
     "  --timeout MS   answer time-out of each of the link's 5 tries (default 1000)\n"
     "  --records-server URL\n"
     "                 the plant's records server for what waits\n"
@@ -128,7 +142,7 @@ const char* const kLiveHelp =
     "  -h, --help     show this text\n";
 
 const char* const kReadHelp =
-    "Usage: kvctl read --port PATH --model KV4620|KV4820 --out FILE.kvb\n"
+    "Usage: kvctl read --port PATH [--tag TAG] --model KV4620|KV4820 --out FILE.kvb\n"
     "                  [--template FILE.kvb] [--timeout MS]\n"
     "\n"
     "Reads the transmitter's settings into a settings file that the configurator\n"
@@ -138,6 +152,7 @@ const char* const kReadHelp =
     "\n"
     "Options:\n"
     "  --port PATH      the serial port\n"
+    "  --tag TAG        the plant's tag of the transmitter, for the device records\n"
     "  --model M        the model the file is for: KV4620 or KV4820\n"
     "  --out FILE       the settings file to write\n"
     "  --template FILE  a settings file for the same model to take the limit\n"
@@ -169,8 +184,8 @@ const char* const kRecordsSyncHelp =
     "  -h, --help            show this text\n";
 
 const char* const kWriteHelp =
-    "Usage: kvctl write --port PATH [--port PATH ...] [--model KV4620|KV4820]\n"
-    "                   [--timeout MS] FILE.kvb\n"
+    "Usage: kvctl write --port PATH [--tag TAG] [--port PATH [--tag TAG] ...]\n"
+    "                   [--model KV4620|KV4820] [--timeout MS] FILE.kvb\n"
     "\n"
     "Writes the general settings of a settings file into each transmitter, reads\n"
     "them back and compares them field by field, the ports in parallel. One line\n"
@@ -189,11 +204,83 @@ const char* const kWriteHelp =
     "\n"
     "Options:\n"
     "  --port PATH    a serial port; may be given several times\n"
+    "  --tag TAG      the plant's tag of the transmitter on the port given in the\n"
+    "                 same place, for the device records\n"
     "  --model M      the model to work with, KV4620 or KV4820: the file must be\n"
     "                 for it (default: the model the file names)\n"
     "  --timeout MS   answer time-out of each of the link's 5 tries (default 1000)\n"
     "  --records-server URL\n"
     "                 the plant's records server for what waits\n"
+    "  -h, --help     show this text\n";
+
+const char* const kHistoryHelp =
+    "Usage: kvctl history --tag TAG [--json]\n"
+    "\n"
+    "Shows the device records of the transmitter with the plant's tag TAG, newest\n"
+    "first: every session, settings read and written, calibration, erase, file,\n"
+    "verification and certificate, from this station and, with a plant's server,\n"
+    "from the others as of the last exchange. It reads the records file only and\n"
+    "never waits for the network. A tag without records shows nothing ([] with\n"
+    "--json) and is no error.\n"
+    "\n"
+    "Options:\n"
+    "  --tag TAG      the transmitter's tag\n"
+    "  --json         print a JSON array of the events, each with its id, time,\n"
+    "                 tag, station, user, program, kind, port, model, firmware\n"
+    "                 and its kind's own fields\n"
+    "  -h, --help     show this text\n";
+
+const char* const kRecordsExportHelp =
+    "Usage: kvctl records export --tag TAG --out FILE.json\n"
+    "\n"
+    "Writes the history of the transmitter with the plant's tag TAG to FILE as\n"
+    "the JSON array that history --json prints, newest first.\n"
+    "\n"
+    "Options:\n"
+    "  --tag TAG      the transmitter's tag\n"
+    "  --out FILE     the file to write\n"
+    "  -h, --help     show this text\n";
+
+const char* const kReportHelp =
+    "Usage: kvctl report --tag TAG --out FILE.pdf [--language en|hu]\n"
+    "                    [--records-server URL]\n"
+    "\n"
+    "Writes the calibration certificate of the transmitter with the plant's tag\n"
+    "TAG: its latest as-left verification, the as-found one before it, the\n"
+    "settings as found and as left and the calibration done between them. With a\n"
+    "plant's records server the certificate is numbered KV-<year>-<n> by the\n"
+    "server (kvctl waits at most 10 s for it and exits 3 without it); without\n"
+    "one, <station>-<year>-<n>. The certificate is kept in the device records.\n"
+    "\n"
+    "Options:\n"
+    "  --tag TAG          the transmitter's tag\n"
+    "  --out FILE         the PDF file to write\n"
+    "  --language L       en (default) or hu\n"
+    "  --records-server URL\n"
+    "                     the plant's records server\n"
+    "  -h, --help         show this text\n";
+
+const char* const kCommissionHelp =
+    "Usage: kvctl commission PLAN.csv [--reports DIR] [--force] [--timeout MS]\n"
+    "                        [--records-server URL]\n"
+    "\n"
+    "Commissions the transmitters a plan names, those on different ports at once.\n"
+    "The plan is a CSV file whose first line names the columns port, tag and file\n"
+    "(and, if wanted, model); settings files are relative to the plan's folder.\n"
+    "For each row the transmitter is identified, its settings read (as found),\n"
+    "the file written, read back and compared, every step kept in the device\n"
+    "records under the row's tag, and with --reports a settings certificate\n"
+    "written into DIR as <tag>-<number>.pdf. A row whose tag has a verified\n"
+    "as-left equal to its file is skipped unless --force, so that a plan broken\n"
+    "off can be run again. A plan with a bad row is refused before anything is\n"
+    "sent. One line a row, then a summary; exit status as for write.\n"
+    "\n"
+    "Options:\n"
+    "  --reports DIR  write a settings certificate for every row done\n"
+    "  --force        commission rows that are done already as well\n"
+    "  --timeout MS   answer time-out of each of the link's 5 tries (default 1000)\n"
+    "  --records-server URL\n"
+    "                 the plant's records server\n"
     "  -h, --help     show this text\n";
 
 } // namespace
@@ -222,6 +309,14 @@ QString CommandLine::helpText(Invocation::Command topic)
         return QString::fromUtf8(kWriteHelp);
     case Command::RecordsSync:
         return QString::fromUtf8(kRecordsSyncHelp);
+    case Command::RecordsExport:
+        return QString::fromUtf8(kRecordsExportHelp);
+    case Command::History:
+        return QString::fromUtf8(kHistoryHelp);
+    case Command::Report:
+        return QString::fromUtf8(kReportHelp);
+    case Command::Commission:
+        return QString::fromUtf8(kCommissionHelp);
     case Command::Help:
     case Command::Version:
         break;
@@ -253,7 +348,7 @@ bool CommandLine::parse(const QStringList& arguments, Invocation* invocation, QS
     QString name = first;
     if (first == QLatin1StringView("records")) {
         if (arguments.size() < 3 || arguments.at(2).startsWith(u'-'))
-            return fail(QStringLiteral("records needs what to do: sync"));
+            return fail(QStringLiteral("records needs what to do: sync or export"));
         name += u' ' + arguments.at(2);
     }
     const std::optional<Command> command = commandNamed(name);
@@ -277,12 +372,16 @@ bool CommandLine::parse(const QStringList& arguments, Invocation* invocation, QS
     const QCommandLineOption templateFile(QStringLiteral("template"), QString(), QStringLiteral("file"));
     const QCommandLineOption recordsServer(QStringLiteral("records-server"), QString(),
                                            QStringLiteral("url"));
-    parser.addOptions(
-        {help, port, timeout, count, interval, csv, json, model, out, templateFile, recordsServer});
+    const QCommandLineOption tag(QStringLiteral("tag"), QString(), QStringLiteral("tag"));
+    const QCommandLineOption language(QStringLiteral("language"), QString(), QStringLiteral("language"));
+    const QCommandLineOption reports(QStringLiteral("reports"), QString(), QStringLiteral("folder"));
+    const QCommandLineOption force(QStringLiteral("force"), QString());
+    parser.addOptions({help, port, timeout, count, interval, csv, json, model, out, templateFile,
+                       recordsServer, tag, language, reports, force});
     QStringList allowed = {QStringLiteral("h"), QStringLiteral("help")};
     switch (result.command) {
     case Command::Identify:
-        allowed << port.names() << timeout.names() << recordsServer.names();
+        allowed << port.names() << timeout.names() << recordsServer.names() << tag.names();
         break;
     case Command::Live:
         allowed << port.names() << timeout.names() << count.names() << interval.names() << csv.names()
@@ -290,13 +389,25 @@ bool CommandLine::parse(const QStringList& arguments, Invocation* invocation, QS
         break;
     case Command::Read:
         allowed << port.names() << timeout.names() << model.names() << out.names() << templateFile.names()
-                << recordsServer.names();
+                << recordsServer.names() << tag.names();
         break;
     case Command::Write:
-        allowed << port.names() << timeout.names() << model.names() << recordsServer.names();
+        allowed << port.names() << timeout.names() << model.names() << recordsServer.names() << tag.names();
         break;
     case Command::RecordsSync:
         allowed << recordsServer.names();
+        break;
+    case Command::RecordsExport:
+        allowed << tag.names() << out.names();
+        break;
+    case Command::History:
+        allowed << tag.names() << json.names();
+        break;
+    case Command::Report:
+        allowed << tag.names() << out.names() << language.names() << recordsServer.names();
+        break;
+    case Command::Commission:
+        allowed << reports.names() << force.names() << timeout.names() << recordsServer.names();
         break;
     default:
         break;
@@ -321,6 +432,10 @@ bool CommandLine::parse(const QStringList& arguments, Invocation* invocation, QS
         if (positional.size() != 1)
             return fail(QStringLiteral("write takes one settings file"));
         result.settingsFile = positional.constFirst();
+    } else if (result.command == Command::Commission) {
+        if (positional.size() != 1)
+            return fail(QStringLiteral("commission takes one plan"));
+        result.planFile = positional.constFirst();
     } else if (!positional.isEmpty()) {
         return fail(QStringLiteral("unexpected argument: ") + positional.constFirst());
     }
@@ -333,9 +448,52 @@ bool CommandLine::parse(const QStringList& arguments, Invocation* invocation, QS
         if (!RecordsServerAddress::parse(result.recordsServer, &addressError))
             return fail(QStringLiteral("--records-server: ") + addressError);
     }
-    if (result.command == Command::Ports || result.command == Command::RecordsSync) {
+    for (const QString& given : parser.values(tag)) {
+        const std::optional<QString> normalized = recordtag::normalized(given);
+        if (!normalized)
+            return fail(QStringLiteral("--tag \"%1\" is no tag: printable, at most %2 characters")
+                            .arg(given)
+                            .arg(recordtag::MaxLength));
+        result.tags.append(*normalized);
+    }
+    if (parser.isSet(timeout)) {
+        const std::optional<int> ms = boundedNumber(parser.value(timeout), kMinTimeoutMs, kMaxTimeoutMs);
+        if (!ms)
+            return fail(QStringLiteral("--timeout takes milliseconds from %1 to %2")
+                            .arg(kMinTimeoutMs)
+                            .arg(kMaxTimeoutMs));
+        result.timeoutMs = *ms;
+    }
+    switch (result.command) {
+    case Command::Ports:
+    case Command::RecordsSync:
         *invocation = result;
         return true;
+    case Command::History:
+    case Command::RecordsExport:
+    case Command::Report:
+        if (result.tags.size() != 1)
+            return fail(CommandLine::commandName(result.command) + QStringLiteral(" takes one --tag"));
+        result.json = parser.isSet(json);
+        result.outFile = parser.value(out);
+        if (result.command != Command::History && result.outFile.isEmpty())
+            return fail(QStringLiteral("--out is missing"));
+        if (parser.isSet(language)) {
+            result.language = parser.value(language).toLower();
+            if (result.language != QLatin1StringView("en") && result.language != QLatin1StringView("hu"))
+                return fail(QStringLiteral("--language takes en or hu"));
+        }
+        *invocation = result;
+        return true;
+    case Command::Commission:
+        result.reportsFolder = parser.value(reports);
+        if (parser.isSet(reports) && result.reportsFolder.isEmpty())
+            return fail(QStringLiteral("--reports needs a folder"));
+        result.force = parser.isSet(force);
+        *invocation = result;
+        return true;
+    default:
+        break;
     }
 
     result.ports = parser.values(port);
@@ -348,15 +506,9 @@ bool CommandLine::parse(const QStringList& arguments, Invocation* invocation, QS
     const bool onePort = result.command == Command::Live || result.command == Command::Read;
     if (onePort && result.ports.size() > 1)
         return fail(CommandLine::commandName(result.command) + QStringLiteral(" works on one --port"));
-
-    if (parser.isSet(timeout)) {
-        const std::optional<int> ms = boundedNumber(parser.value(timeout), kMinTimeoutMs, kMaxTimeoutMs);
-        if (!ms)
-            return fail(QStringLiteral("--timeout takes milliseconds from %1 to %2")
-                            .arg(kMinTimeoutMs)
-                            .arg(kMaxTimeoutMs));
-        result.timeoutMs = *ms;
-    }
+    if (result.tags.size() > result.ports.size())
+        return fail(QStringLiteral(
+            "more --tag than --port: the n-th --tag names the transmitter on the n-th --port"));
     if (parser.isSet(count)) {
         const std::optional<int> n = boundedNumber(parser.value(count), 1, kMaxCount);
         if (!n)

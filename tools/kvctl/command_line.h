@@ -19,7 +19,11 @@ struct Invocation
         Live,
         Read,
         Write,
-        RecordsSync
+        RecordsSync,
+        RecordsExport,
+        History,
+        Report,
+        Commission
     };
 
     static constexpr int DefaultIntervalMs = 1000;
@@ -43,10 +47,22 @@ struct Invocation
     int timeoutMs = DefaultTimeoutMs;
     // --records-server: the plant's records server; empty: as configured.
     QString recordsServer;
+    // --tag: the n-th names the transmitter on the n-th --port (identify,
+    // read, write); the one tag of history, records export and report.
+    QStringList tags;
+    // report --language: "en" or "hu".
+    QString language = QStringLiteral("en");
+    // records export and report: --out.
+    QString outFile;
+    // commission: the plan, --reports, --force.
+    QString planFile;
+    QString reportsFolder;
+    bool force = false;
 };
 
 // kvctl's command line: a command, then its options. Every command has
-// --help; --port may be given several times for identify and write.
+// --help; --port and --tag may be given several times for identify, read
+// and write.
 class CommandLine
 {
 public:

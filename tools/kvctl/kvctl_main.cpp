@@ -7,14 +7,21 @@
 #include "device/firmware_version.h"
 #include "platform/serial_port_enumeration.h"
 #include "platform/termination_signals.h"
+#include "records/record_store.h"
+#include "records/records_location.h"
 #include "tools/kvctl/batch_run.h"
 #include "tools/kvctl/command_line.h"
+#include "tools/kvctl/commission_run.h"
 #include "tools/kvctl/console.h"
 #include "tools/kvctl/exit_code.h"
 #include "tools/kvctl/live_run.h"
+#include "tools/kvctl/records_commands.h"
 #include "tools/kvctl/records_sync_run.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -147,6 +154,10 @@ ExitCode runRead(Console& console, const Invocation& invocation, BatchRun& batch
             SettingsFile::write(invocation.settingsFile, model, values, SettingsFile::today(), &error, parts);
         if (!written)
             return QStringLiteral("read, but %1 not written: %2").arg(invocation.settingsFile, error);
+        QFile saved(invocation.settingsFile);
+        if (saved.open(QIODevice::ReadOnly))
+            const_cast<TransmitterSession&>(session).recorder().fileSaved(invocation.settingsFile,
+                                                                          saved.readAll());
         return QStringLiteral("settings read into ") + invocation.settingsFile;
     });
     return written ? batch.exitCode() : ExitCode::BadUsage;
@@ -162,7 +173,9 @@ ExitCode runWrite(Console& console, const Invocation& invocation, BatchRun& batc
         readSettingsFile(console, invocation.settingsFile, model.value_or(dmKV4820));
     if (!values)
         return ExitCode::BadUsage;
-    batch.setFileValues(*values);
+    QFile file(invocation.settingsFile);
+    batch.setFileValues(*values, invocation.settingsFile,
+                        file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     batch.run([](const TransmitterSession&) { return QStringLiteral("verified"); });
     console.out(batch.summary(QStringLiteral("verified")));
     return batch.exitCode();
@@ -182,9 +195,47 @@ TransmitterSession::Job jobOf(Invocation::Command command)
 
 } // namespace
 
+// The commands that write PDFs draw, on the offscreen platform: no display
+// is needed, and every other command stays on Qt Core.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[],
+                                                  std::unique_ptr<QTemporaryDir>& runtime)
+{
+    const QByteArray command = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    if (command == "report" || command == "commission") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // A drawing program wants a runtime folder; outside a desktop
+        // session (cron, a service) it would warn on every run.
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            runtime = std::make_unique<QTemporaryDir>();
+            if (runtime->isValid())
+                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
+        }
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+// Where each port's events go: the n-th --tag for the n-th --port.
+QList<TransmitterSession::Records> recordsOf(const Invocation& invocation, RecordStore* store)
+{
+    QList<TransmitterSession::Records> records;
+    const RecordOrigin origin =
+        RecordOrigin::current(QStringLiteral("kvctl"), QCoreApplication::applicationVersion());
+    const QString model =
+        invocation.model ? SettingsFile::modelName(*invocation.model)
+        : invocation.command == Invocation::Command::Write && modelOfFile(invocation.settingsFile)
+            ? SettingsFile::modelName(*modelOfFile(invocation.settingsFile))
+            : QString();
+    for (qsizetype i = 0; i < invocation.ports.size(); ++i)
+        records.append(
+            {store, origin, i < invocation.tags.size() ? invocation.tags.at(i) : QString(), model});
+    return records;
+}
+
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QTemporaryDir> runtime;
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv, runtime);
     QCoreApplication::setApplicationName(QStringLiteral("kvctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KV_VERSION));
     Console console;
@@ -209,6 +260,13 @@ int main(int argc, char* argv[])
         return code(runPorts(console));
     case Invocation::Command::RecordsSync:
         return code(runRecordsSync(console, invocation.recordsServer));
+    case Invocation::Command::History:
+        return code(recordscommands::runHistory(console, invocation));
+    case Invocation::Command::RecordsExport:
+        return code(recordscommands::runExport(console, invocation));
+    case Invocation::Command::Report:
+        return pushRecordsBeforeExit(console, invocation.recordsServer,
+                                     code(recordscommands::runReport(console, invocation)));
     default:
         break;
     }
@@ -220,7 +278,17 @@ int main(int argc, char* argv[])
         QObject::connect(&termination, &TerminationSignals::terminationRequested, &live, &LiveRun::interrupt);
         return code(live.run());
     }
-    BatchRun batch(console, jobOf(invocation.command), invocation.ports, timingOf(invocation));
+    if (invocation.command == Invocation::Command::Commission) {
+        CommissionRun commission(console, invocation, timingOf(invocation));
+        QObject::connect(&termination, &TerminationSignals::terminationRequested, &commission,
+                         &CommissionRun::interrupt);
+        return pushRecordsBeforeExit(console, invocation.recordsServer, code(commission.run()));
+    }
+    // The live stream is not recorded: the Trend and live --csv keep it.
+    RecordStore store(recordslocation::databasePath());
+    recordscommands::openStore(console, store);
+    BatchRun batch(console, jobOf(invocation.command), invocation.ports, timingOf(invocation),
+                   recordsOf(invocation, store.canWrite() ? &store : nullptr));
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &batch, &BatchRun::interrupt);
     ExitCode result = ExitCode::Done;
     switch (invocation.command) {

@@ -5,10 +5,25 @@
 #include "tools/kvctl/settings_comparison.h"
 #include "tools/kvctl/window_names.h"
 
-TransmitterSession::TransmitterSession(const QString& port, Job job, const Timing& timing, QObject* parent)
-    : QObject(parent), m_port(port), m_job(job), m_timing(timing)
+TransmitterSession::TransmitterSession(const QString& port, Job job, const Timing& timing,
+                                       const Records& records, QObject* parent)
+    : QObject(parent), m_port(port), m_job(job), m_timing(timing), m_recorder(records.store, records.origin)
 {
     m_task.setIntervals(timing.tickIntervalMs, timing.sendDelayMs);
+    m_recorder.setModel(records.model);
+    m_recorder.setTag(records.tag);
+    m_recorder.setListener([this](const RecordEvent&, const SessionRecorder::Result& result) {
+        if (!result.recorded && !result.reason.isEmpty() && !m_notRecorded.contains(result.reason))
+            m_notRecorded.append(result.reason);
+    });
+    // Opened and closed by this session only: a hang-up ends it, so no
+    // reconnect continues a session here.
+    connect(&m_mb, &TMB::OnMBPortOpenedOrClosed, this, [this](bool open) {
+        if (open)
+            m_recorder.portOpened(m_port);
+        else
+            m_recorder.portClosed(false);
+    });
 }
 
 void TransmitterSession::start()
@@ -201,6 +216,8 @@ void TransmitterSession::applySettingsReadBack(const SettingsReadBack& readBack)
 void TransmitterSession::pressWrite()
 {
     // The window's Open, then its write button.
+    if (!m_filePath.isEmpty())
+        m_recorder.fileOpened(m_filePath, m_fileBytes);
     m_controls.applyFile(m_fileValues, &m_notes);
     const LiveValues& live = m_task.liveValues();
     m_task.setCapturedSettings(

@@ -4,6 +4,8 @@
 #include "device/communication_task.h"
 #include "device/communication_task_host.h"
 #include "link/tmb.h"
+#include "records/recording_task_host.h"
+#include "records/session_recorder.h"
 #include "tools/kvctl/settings_controls.h"
 
 #include <QObject>
@@ -11,6 +13,17 @@
 #include <QStringList>
 
 #include <array>
+
+// Where a session's device records go: the tag of the transmitter on its
+// port, the model when known. No store: nothing is recorded, and each
+// result says so.
+struct SessionRecords
+{
+    RecordStore* store = nullptr;
+    RecordOrigin origin;
+    QString tag;
+    QString model;
+};
 
 // One transmitter on one port, driven by the configurator's own
 // communication task with this object as its host: the request buttons are
@@ -60,10 +73,24 @@ public:
         quint16 sendDelayMs = CommunicationTask::SendDelayMs;
     };
 
-    TransmitterSession(const QString& port, Job job, const Timing& timing, QObject* parent = nullptr);
+    using Records = SessionRecords;
 
-    // Write: the settings file's values, opened over the settings read.
-    void setFileValues(const SettingsFileValues& values) { m_fileValues = values; }
+    TransmitterSession(const QString& port, Job job, const Timing& timing, const Records& records = {},
+                       QObject* parent = nullptr);
+
+    // Write: the settings file's values, opened over the settings read, and
+    // the file they came from (path and bytes, for the records).
+    void setFileValues(const SettingsFileValues& values, const QString& path = QString(),
+                       const QByteArray& bytes = QByteArray())
+    {
+        m_fileValues = values;
+        m_filePath = path;
+        m_fileBytes = bytes;
+    }
+
+    SessionRecorder& recorder() { return m_recorder; }
+    // The reasons this session's events were not recorded, each once.
+    const QStringList& notRecorded() const { return m_notRecorded; }
 
     // Opens the port; the task starts with it.
     void start();
@@ -125,7 +152,13 @@ private:
     Outcome m_outcome = Outcome::Running;
     QString m_reason;
     QStringList m_notes;
-    // Declared last: the task holds on to the link and to this host.
+    QString m_filePath;
+    QByteArray m_fileBytes;
+    QStringList m_notRecorded;
+    SessionRecorder m_recorder;
+    // Tells the recorder what the task did before this host sees it.
+    RecordingTaskHost m_recordingHost{*this, m_recorder};
+    // Declared last: the task holds on to the link and to the hosts.
     TMB m_mb;
-    CommunicationTask m_task{m_mb, *this};
+    CommunicationTask m_task{m_mb, m_recordingHost};
 };

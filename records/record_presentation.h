@@ -1,0 +1,18 @@
+#pragma once
+
+#include "records/record_event.h"
+
+#include <QJsonObject>
+
+class RecordStore;
+
+// An event as the history shows it to people and programs: its own fields,
+// and what later events say about it. A settings write gains its read-back
+// ("readBack", the settings read after it), whether they "agreed", and
+// whether it was "verified" at all (false with the "reason" when the
+// read-back failed or was withdrawn; null when nothing settled it yet).
+namespace recordpresentation {
+
+QJsonObject json(const RecordStore& store, const RecordEvent& event);
+
+} // namespace recordpresentation
