@@ -117,7 +117,11 @@ SessionRecorder::Result SessionRecorder::assignTag(const QList<QUuid>& ids, cons
         named.append(uuidValue(id));
     RecordEvent e = make(RecordEvent::TagAssigned, QJsonObject{{QStringLiteral("events"), named}});
     e.tag = tag;
-    return record(e);
+    const Result result = record(e);
+    // Tagged now: a tag set later for the session leaves them be.
+    if (result.recorded)
+        m_untagged.removeIf([&ids](const QUuid& id) { return ids.contains(id); });
+    return result;
 }
 
 SessionRecorder::Result SessionRecorder::portOpened(const QString& port)

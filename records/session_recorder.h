@@ -71,7 +71,8 @@ public:
                                const LiveValues& readingAtPress);
     Result fileOpened(const QString& path, const QByteArray& bytes);
     Result fileSaved(const QString& path, const QByteArray& bytes);
-    // Gives the tag to events recorded without it.
+    // Gives the tag to events recorded without it; those of this session
+    // are then no longer among the untagged ones setTag() takes along.
     Result assignTag(const QList<QUuid>& ids, const QString& tag);
     // An event of another concern (a verification run, a certificate), with
     // the session's stamps. The recorded event comes back through `made`.

@@ -1,4 +1,5 @@
 #include "device/device_command.h"
+#include "records/record_export.h"
 #include "records/record_store.h"
 #include "records/session_recorder.h"
 #include "tests/support/device_records.h"
@@ -31,6 +32,8 @@ private slots:
     void unusableFiles_data();
     void unusableFiles();
     void fullDiskSaysNotRecorded();
+    void csvFields_data();
+    void csvFields();
 
 private:
     // A file of each test's own, in a folder still to be made.
@@ -79,6 +82,9 @@ void tst_RecordStore::settingsRoundTrip()
     QCOMPARE(settingsrecord::valueText(json, QStringLiteral("scaleLow")), scaleLowText);
     QCOMPARE(settingsrecord::valueText(json, QStringLiteral("errorLevel")), errorLevelText);
     QCOMPARE(settingsrecord::valueText(json, QStringLiteral("wires")), QStringLiteral("3"));
+    // The float as typed, not its double's digits.
+    QCOMPARE(settingsrecord::valueText(json, QStringLiteral("outputLimitLow")).section(u' ', 0, 0),
+             QStringLiteral("3.800001"));
     QCOMPARE(settingsrecord::fromJson(json), std::optional<RecordedSettings>(r));
 
     QJsonObject broken = json;
@@ -199,6 +205,35 @@ void tst_RecordStore::tagsGivenLater()
     QCOMPARE(store.historySize(QStringLiteral("PT-8")), 2);
     QCOMPARE(store.history(QStringLiteral("PT-8")).last().id, a.id);
     QCOMPARE(store.tags(), (QStringList{"PT-7", "PT-8"}));
+
+    // An event given a tag by hand is not taken along by the session's next tag.
+    recorder.setTag(QString());
+    QVERIFY(recorder.fileSaved(QStringLiteral("/x.kvb"), QByteArray("x")).recorded);
+    QVERIFY(recorder.assignTag({store.history(QString()).first().id}, QStringLiteral("PT-9")).recorded);
+    QVERIFY(!recorder.setTag(QStringLiteral("PT-10")).recorded);
+    QCOMPARE(store.tags(), (QStringList{"PT-7", "PT-8", "PT-9"}));
+}
+
+void tst_RecordStore::csvFields_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("plain") << "TT-101"
+                           << "TT-101";
+    QTest::newRow("comma") << "a,b"
+                           << "\"a,b\"";
+    QTest::newRow("quote") << "12\" pipe"
+                           << "\"12\"\" pipe\"";
+    QTest::newRow("line end") << "a\r\nb"
+                              << "\"a\r\nb\"";
+}
+
+// What a spreadsheet reads back as the same text.
+void tst_RecordStore::csvFields()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QCOMPARE(recordexport::csvField(text), field);
 }
 
 // A writer killed at an arbitrary moment: every event it had reported as
