@@ -15,4 +15,8 @@ struct AppContext
     // The calibration journal's file (CalibrationJournal). Empty: no journal
     // is kept.
     QString journalPath = {};
+    // The device records' file (RecordStore). Empty: nothing is recorded.
+    QString recordsPath = {};
+    // The instrument tag the window's sessions start with ("" untagged).
+    QString recordsTag = {};
 };

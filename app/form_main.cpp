@@ -12,6 +12,8 @@
 #include "link/port_reconnector.h"
 #include "link/tmb.h"
 #include "platform/number_format.h"
+#include "records/record_store.h"
+#include "records/recording_task_host.h"
 #include "widgets/radio_group.h"
 #include "widgets/speed_button.h"
 #include "widgets/tmbar_graph.h"
@@ -60,7 +62,10 @@ TForm_Main::TForm_Main(TForm_KVTipusValasztas* startForm, AppContext context, QW
 
     m_taskHost = std::make_unique<MainWindowTaskHost>(*this);
     m_liveViewWriter = std::make_unique<LiveViewWriter>(*this);
-    m_task = new CommunicationTask(*MB1, *m_taskHost, Timer_CommunicationTask, this);
+    createRecords();
+    CommunicationTaskHost& host =
+        m_recordingHost ? static_cast<CommunicationTaskHost&>(*m_recordingHost) : *m_taskHost;
+    m_task = new CommunicationTask(*MB1, host, Timer_CommunicationTask, this);
     connectHandlers();
 
     if (const QScreen* screen = this->screen())
@@ -139,6 +144,8 @@ void TForm_Main::FormActivate()
     ModelCaption = models->selectedText();
     ApplyLanguage(CurrentLanguage);
     DeviceModel = models->ItemIndex() == 0 ? dmKV4620 : dmKV4820;
+    if (m_recorder)
+        m_recorder->setModel(SettingsFile::modelName(DeviceModel));
 
     ProgramDate = NumberFormat::format(2015, u"0000") + u'-' + NumberFormat::format(3, u"00") + u'-' +
                   NumberFormat::format(25, u"00");
@@ -165,6 +172,10 @@ void TForm_Main::FormActivate()
 void TForm_Main::FormClose()
 {
     MB1->MBClosePort();
+    // Ends the session now, also one waiting for its device to come back:
+    // the program may end before a queued step.
+    if (m_recorder)
+        m_recorder->portClosed(false);
     if (m_config) {
         m_toolWindows->storeTo(*m_config);
         m_config->setLastUsedPort(MB1->MBLastUsedPort());
@@ -259,6 +270,7 @@ void TForm_Main::MB1MBMasterEndOfEvent(TMBStatus MBStatus, const QString&)
 
 void TForm_Main::MB1MBPortOpenedOrClosed(bool MBbPortOpen)
 {
+    recordPortOpenedOrClosed(MBbPortOpen);
     m_task->MBPortOpenedOrClosed(MBbPortOpen);
 }
 

@@ -10,17 +10,23 @@
 #include "device/settings_editing.h"
 #include "link/mb_types.h"
 #include "platform/dialogs.h"
+#include "records/session_recorder.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class BenchWindow;
 class CalibrationJournal;
 class CommunicationTask;
+class DeviceRecordsWindow;
+class RecordStore;
+class RecordingTaskHost;
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -144,9 +150,21 @@ public:
     // The language the window's texts are in now, for the tool windows.
     Language toolLanguage() const { return m_toolLanguage; }
     TrendWindow* trendWindow() const { return m_trendWindow; }
+    DeviceRecordsWindow* deviceRecordsWindow() const { return m_recordsWindow; }
     void showKeyboardShortcuts();
     void showAbout();
     const CommunicationTask& communicationTask() const { return *m_task; }
+
+    // --- Device records ------------------------------------------------------
+    // The records file the context names, and what records this window's
+    // session in it; null when the context names none. A file that cannot
+    // be written is warned of once; the window works on without records.
+    RecordStore* recordStore() const { return m_records.get(); }
+    SessionRecorder* sessionRecorder() const { return m_recorder.get(); }
+    // Shows recorded settings in the settings controls as a read-back of
+    // the transmitter would (the limit outputs page stays as it is);
+    // nothing goes to the transmitter until the write button.
+    void loadRecordedSettings(const RecordedSettings& recorded);
 
     // --- Live display --------------------------------------------------------
     // Shows the task's latest live block. Virtual so that a measuring
@@ -445,6 +463,7 @@ public:
     QAction* viewTrend = nullptr;
     QAction* viewTrafficLog = nullptr;
     QAction* viewLinkStatistics = nullptr;
+    QAction* viewDeviceRecords = nullptr;
     // Hidden until the virtual bench is attached (--simulate).
     QAction* viewVirtualBench = nullptr;
     QMenu* helpMenu = nullptr;
@@ -512,6 +531,15 @@ private:
     void createTrafficWindows();
     void createToolWindows();
     void applyToolTexts(Language language);
+    void createRecords();
+    void recordPortOpenedOrClosed(bool open);
+    // The recorder's listener: the records window hears of every attempt;
+    // a reason not recorded for is warned of once a session.
+    void recordingAttempted(const RecordEvent& event, const SessionRecorder::Result& result);
+    void recordSettingsFile(const QString& path, bool saved);
+    // A warning after the handler that has it: a modal dialog's loop inside
+    // the task's step would step the task again.
+    void warnLater(std::function<QString()> text);
     void showHelp(const QString& title, const QString& text);
 
     QWidget* m_clientArea = nullptr;
@@ -532,4 +560,14 @@ private:
     std::unique_ptr<CalibrationJournal> m_journal;
     // The latest live block when each request button was last pressed.
     std::array<LiveValues, RequestButtonCount> m_pressReadings{};
+    // Destroyed in reverse: the task's host before the recorder, the
+    // recorder before its store.
+    std::unique_ptr<RecordStore> m_records;
+    std::unique_ptr<SessionRecorder> m_recorder;
+    std::unique_ptr<RecordingTaskHost> m_recordingHost;
+    DeviceRecordsWindow* m_recordsWindow = nullptr;
+    // Why the records were off from the start: warned of already.
+    QString m_recordsOffReason;
+    // The reasons not recorded for that were warned of in this session.
+    QSet<QString> m_warnedReasons;
 };

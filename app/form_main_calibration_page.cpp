@@ -158,6 +158,10 @@ void TForm_Main::SpeedButton_R3WOffszetClick()
 void TForm_Main::commandAcknowledged(RequestButton request, const CommunicationTaskHost::SentParameter& sent)
 {
     const quint8 command = requests::command(request);
+    // The record says what the user did; the journal, synced, stays the
+    // safety net for the values a calibration is repeated from.
+    if (m_recorder)
+        m_recorder->commandAcknowledged(command, sent, m_pressReadings[request]);
     if (!m_journal || !CalibrationJournal::isJournaled(command))
         return;
     const CalibrationJournal::Entry entry{QDateTime::currentDateTime(),

@@ -41,7 +41,9 @@ void TForm_Main::createMenuBar()
     viewTrafficLog = addEntry(viewMenu, "viewTrafficLog", QKeySequence(Qt::CTRL | Qt::Key_L));
     viewLinkStatistics = addEntry(viewMenu, "viewLinkStatistics", QKeySequence(Qt::CTRL | Qt::Key_I));
     viewVirtualBench = addEntry(viewMenu, "viewVirtualBench", QKeySequence(Qt::CTRL | Qt::Key_B));
-    for (QAction* entry : {viewTrend, viewTrafficLog, viewLinkStatistics, viewVirtualBench})
+    viewDeviceRecords = addEntry(viewMenu, "viewDeviceRecords", QKeySequence(Qt::CTRL | Qt::Key_D));
+    for (QAction* entry :
+         {viewTrend, viewTrafficLog, viewLinkStatistics, viewVirtualBench, viewDeviceRecords})
         entry->setEnabled(false);
     viewVirtualBench->setVisible(false);
 
@@ -103,6 +105,7 @@ void TForm_Main::applyToolTexts(Language language)
     viewTrafficLog->setText(text(Text::ViewTrafficLog));
     viewLinkStatistics->setText(text(Text::ViewLinkStatistics));
     viewVirtualBench->setText(text(Text::ViewVirtualBench));
+    viewDeviceRecords->setText(text(Text::ViewDeviceRecords));
     helpMenu->setTitle(text(Text::HelpMenu));
     helpShortcuts->setText(text(Text::HelpShortcuts));
     helpAbout->setText(text(Text::HelpAbout));

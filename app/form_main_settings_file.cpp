@@ -120,6 +120,7 @@ void TForm_Main::Button_FileMentesClick()
         return;
     }
     showLastUsedFile(path);
+    recordSettingsFile(path, true);
 }
 
 void TForm_Main::Button_FileMegnyitasClick()
@@ -148,4 +149,5 @@ void TForm_Main::Button_FileMegnyitasClick()
     SpeedButton_PotiCal100->setText(kPotiCal100Caption);
     SpeedButton_2VezRKiejtes->setText(kTwoWireCaption);
     applySettingsFileValues(loaded.values, path);
+    recordSettingsFile(path, false);
 }

@@ -2,11 +2,13 @@
 // closing it, directly with Esc or through the main window's shutdown, ends
 // the program.
 //
-//   kvconf [--simulate [--out-of-calibration]] [/QELMIR]
+//   kvconf [--simulate [--out-of-calibration]] [--tag TAG] [/QELMIR]
 //
 // --simulate serves a virtual transmitter on a pseudo-terminal inside the
 // program, lists it among the ports and shows its bench beside the main
 // window; --out-of-calibration starts it with a drifted calibration.
+// --tag names the transmitter worked on in the device records (the plant's
+// instrument tag, such as TT-101); the Device records window can set it too.
 
 #include "app/app_context.h"
 #include "app/bench_window.h"
@@ -16,6 +18,8 @@
 #include "app/start_sequence.h"
 #include "device/calibration_journal.h"
 #include "platform/termination_signals.h"
+#include "records/record_event.h"
+#include "records/records_location.h"
 
 #include <QApplication>
 
@@ -41,6 +45,20 @@ int main(int argc, char* argv[])
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
 
+    QString tag;
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--tag")); at >= 0) {
+        const QString given = arguments.value(at + 1);
+        const std::optional<QString> normalized = recordtag::normalized(given);
+        if (!normalized) {
+            printLine(stderr,
+                      QStringLiteral("kvconf: --tag needs a tag of printable characters, at most %1: \"%2\"")
+                          .arg(recordtag::MaxLength)
+                          .arg(given));
+            return 2;
+        }
+        tag = *normalized;
+    }
+
     SimulatedTransmitter simulated;
     if (arguments.contains(QStringLiteral("--simulate"))) {
         QString error;
@@ -63,7 +81,8 @@ int main(int argc, char* argv[])
     TForm_KVTipusValasztas startForm;
     QObject::connect(&startForm, &TForm_KVTipusValasztas::formClosed, &app, &QCoreApplication::quit);
     StartSequence sequence(startForm, AppContext{arguments, QCoreApplication::applicationFilePath(),
-                                                 CalibrationJournal::defaultPath()});
+                                                 CalibrationJournal::defaultPath(),
+                                                 recordslocation::databasePath(), tag});
     // Opens with the main window, which owns it.
     QObject::connect(&sequence, &StartSequence::mainFormBuilt, &app, [&](TForm_Main* mainForm) {
         if (simulated.isRunning())

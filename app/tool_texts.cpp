@@ -1,6 +1,6 @@
 #include "app/tool_texts.h"
 
-#include <array>
+#include <iterator>
 
 namespace {
 
@@ -11,12 +11,13 @@ struct Entry
 };
 
 // In the order of ToolTexts::Text.
-constexpr std::array<Entry, ToolTexts::TextCount> kEntries{{
+constexpr Entry kEntries[] = {
     {"&View", "&Nézet"},
     {"&Trend", "&Trend"},
     {"Traffic &log", "&Forgalomnapló"},
     {"Link &statistics", "&Kapcsolati statisztika"},
     {"Virtual &bench", "&Virtuális mérőpad"},
+    {"&Device records", "&Készüléknapló"},
     {"&Help", "&Súgó"},
     {"&Keyboard shortcuts", "&Billentyűparancsok"},
     {"&About", "&Névjegy"},
@@ -25,6 +26,7 @@ constexpr std::array<Entry, ToolTexts::TextCount> kEntries{{
      "  Ctrl+L\tTraffic log\n"
      "  Ctrl+I\tLink statistics\n"
      "  Ctrl+B\tVirtual bench (with --simulate)\n"
+     "  Ctrl+D\tDevice records\n"
      "  F1\tKeyboard shortcuts\n"
      "\n"
      "Trend\n"
@@ -38,6 +40,7 @@ constexpr std::array<Entry, ToolTexts::TextCount> kEntries{{
      "  Ctrl+L\tForgalomnapló\n"
      "  Ctrl+I\tKapcsolati statisztika\n"
      "  Ctrl+B\tVirtuális mérőpad (--simulate esetén)\n"
+     "  Ctrl+D\tKészüléknapló\n"
      "  F1\tBillentyűparancsok\n"
      "\n"
      "Trend\n"
@@ -87,12 +90,93 @@ constexpr std::array<Entry, ToolTexts::TextCount> kEntries{{
     {"Sensor circuit open", "Az érzékelőkör szakadt"},
     {"Sensor circuit closed", "Az érzékelőkör zárt"},
     {"Give a resistance from 0 to %1 ohm", "0 és %1 ohm közötti ellenállást adjon meg"},
-}};
+
+    {"Device records", "Készüléknapló"},
+    {"Tag:", "Azonosító:"},
+    {"untagged", "azonosító nélkül"},
+    {"No session: the port is closed", "Nincs munkamenet: a port zárva"},
+    {"Session on %1 since %2", "Munkamenet: %1, kezdete %2"},
+    {"Time", "Idő"},
+    {"Station", "Állomás"},
+    {"User", "Felhasználó"},
+    {"Port", "Port"},
+    {"What happened", "Esemény"},
+    {"Summary", "Összefoglalás"},
+    {"Session start", "Munkamenet kezdete"},
+    {"Session end", "Munkamenet vége"},
+    {"Settings read", "Beállítások kiolvasva"},
+    {"Settings read, as found", "Beállítások kiolvasva, talált állapot"},
+    {"Settings read back, as left", "Visszaolvasás, hagyott állapot"},
+    {"Settings written", "Beállítások beírva"},
+    {"Write not verified", "Az írás nincs ellenőrizve"},
+    {"Command", "Parancs"},
+    {"EEPROM erase", "EEPROM törlés"},
+    {"Restart", "Újraindítás"},
+    {"Settings file opened", "Beállításfájl megnyitva"},
+    {"Settings file saved", "Beállításfájl mentve"},
+    {"Tag given", "Azonosító megadva"},
+    {"Verification", "Ellenőrzés"},
+    {"Certificate issued", "Tanúsítvány kiállítva"},
+    {"agreed with the write", "egyezik a beírttal"},
+    {"differs from the write: %1", "eltér a beírttól: %1"},
+    {"sent %1", "küldve: %1"},
+    {"reading %1", "mért: %1"},
+    {"%1 events given the tag %2", "%1 esemény kapta a(z) %2 azonosítót"},
+    {"%1 points, tolerance %2 %", "%1 pont, tűrés %2 %"},
+    {"passed", "megfelelt"},
+    {"failed", "nem felelt meg"},
+    {"Wires", "Vezetékszám"},
+    {"Input mode", "Üzemmód"},
+    {"Sensor", "Érzékelő"},
+    {"Averaging", "Átlagolás"},
+    {"Output type", "Kimenet típusa"},
+    {"Error level", "Hibajelzési szint"},
+    {"No error on output overflow", "Nincs hiba a kimenet túlcsordulásakor"},
+    {"Scale low", "Skála alsó értéke"},
+    {"Scale high", "Skála felső értéke"},
+    {"Output limit low", "Kimenet alsó határa"},
+    {"Output limit high", "Kimenet felső határa"},
+    {"&Compare", "Össze&hasonlítás"},
+    {"&Load into window", "&Betöltés az ablakba"},
+    {"Export CS&V…", "Exportálás CS&V-be…"},
+    {"Export &JSON…", "Exportálás &JSON-ba…"},
+    {"Give the selected events the tag:", "A kijelölt események azonosítója:"},
+    {"&Give tag", "Azonosító &megadása"},
+    {"Field", "Mező"},
+    {"Transmitter now (latest read)", "Távadó most (utolsó kiolvasás)"},
+    {"Select two settings events, or one to compare with the transmitter's latest read.",
+     "Jelöljön ki két beállítási eseményt, vagy egyet a távadó utolsó kiolvasásával való "
+     "összevetéshez."},
+    {"Select one settings event to load.", "Jelöljön ki egy beállítási eseményt a betöltéshez."},
+    {"The settings of %1 are in the window; the write button sends them to the transmitter.",
+     "A(z) %1 beállításai az ablakban vannak; a beírás gombja küldi őket a távadóba."},
+    {"No settings were read in this session yet.", "Ebben a munkamenetben még nem volt kiolvasás."},
+    {"Export device records", "Készüléknapló exportálása"},
+    {"CSV file (*.csv)|*.csv", "CSV fájl (*.csv)|*.csv"},
+    {"JSON file (*.json)|*.json", "JSON fájl (*.json)|*.json"},
+    {"%1 events exported to %2", "%1 esemény exportálva ide: %2"},
+    {"The export to %1 failed: %2", "Az exportálás sikertelen (%1): %2"},
+    {"Not a valid tag: %1", "Érvénytelen azonosító: %1"},
+    {"Select untagged events and type their tag.",
+     "Jelöljön ki azonosító nélküli eseményeket, és írja be az azonosítójukat."},
+    {"Records: %1", "Napló: %1"},
+    {"%1 waiting for the server", "%1 vár a szerverre"},
+    {"server: %1", "szerver: %1"},
+    {"Last exchange with the server: %1", "Utolsó sikeres kapcsolat a szerverrel: %1"},
+    {"not recorded: %1", "nem rögzítve: %1"},
+    {"Device records are off", "A készüléknapló ki van kapcsolva"},
+    {"%1\n\nThe configurator works on without device records; the file is left as it is.",
+     "%1\n\nA program készüléknapló nélkül működik tovább; a fájl érintetlen marad."},
+    {"The action was done, but it is not in the device records:\n%1",
+     "A művelet megtörtént, de nem került a készüléknaplóba:\n%1"},
+};
+// One entry for every text: a missing one would shift the rest.
+static_assert(std::size(kEntries) == ToolTexts::TextCount);
 
 } // namespace
 
 QString ToolTexts::text(Text text, Language language)
 {
-    const Entry& entry = kEntries.at(size_t(text));
+    const Entry& entry = kEntries[size_t(text)];
     return QString::fromUtf8(language == Language::Hungarian ? entry.hungarian : entry.english);
 }

@@ -18,6 +18,7 @@ public:
         ViewTrafficLog,
         ViewLinkStatistics,
         ViewVirtualBench,
+        ViewDeviceRecords,
         HelpMenu,
         HelpShortcuts,
         HelpAbout,
@@ -61,8 +62,84 @@ public:
         BenchCircuitOpen,
         BenchCircuitClosed,
         BenchResistorRange, // %1 the largest resistance
+
+        RecordsTitle,
+        RecordsTag,
+        RecordsUntagged,
+        RecordsNoSession,
+        RecordsSession, // %1 port, %2 time
+        RecordsColumnTime,
+        RecordsColumnStation,
+        RecordsColumnUser,
+        RecordsColumnPort,
+        RecordsColumnEvent,
+        RecordsColumnSummary,
+        // What happened, by kind.
+        RecordsSessionStart,
+        RecordsSessionEnd,
+        RecordsSettingsRead,
+        RecordsAsFound,
+        RecordsAsLeft,
+        RecordsSettingsWrite,
+        RecordsWriteUnverified,
+        RecordsCommand,
+        RecordsErase,
+        RecordsRestart,
+        RecordsFileOpened,
+        RecordsFileSaved,
+        RecordsTagAssigned,
+        RecordsVerification,
+        RecordsCertificate,
+        // Summaries.
+        RecordsAgreed,
+        RecordsDiffers,  // %1 fields
+        RecordsSent,     // %1 value
+        RecordsReading,  // %1 values
+        RecordsTagGiven, // %1 count, %2 tag
+        RecordsPoints,   // %1 count, %2 tolerance
+        RecordsPass,
+        RecordsFail,
+        // The settings' fields, in settingsrecord::keys() order.
+        RecordsFieldWires,
+        RecordsFieldInputMode,
+        RecordsFieldSensor,
+        RecordsFieldAveraging,
+        RecordsFieldOutputType,
+        RecordsFieldErrorLevel,
+        RecordsFieldNoErrorOnOverflow,
+        RecordsFieldScaleLow,
+        RecordsFieldScaleHigh,
+        RecordsFieldOutputLimitLow,
+        RecordsFieldOutputLimitHigh,
+        RecordsCompare,
+        RecordsLoad,
+        RecordsExportCsv,
+        RecordsExportJson,
+        RecordsAssignLabel,
+        RecordsAssign,
+        RecordsCompareField,
+        RecordsCompareNow,
+        RecordsCompareHint,
+        RecordsLoadHint,
+        RecordsLoaded, // %1 event
+        RecordsNoCurrentRead,
+        RecordsExportTitle,
+        RecordsCsvFilter,
+        RecordsJsonFilter,
+        RecordsExported,     // %1 count, %2 file
+        RecordsExportFailed, // %1 file, %2 reason
+        RecordsInvalidTag,   // %1 text
+        RecordsAssignHint,
+        RecordsFile,          // %1 file
+        RecordsWaiting,       // %1 count
+        RecordsServerError,   // %1 reason
+        RecordsServerSuccess, // %1 time
+        RecordsNotRecorded,   // %1 reason
+        RecordsOff,
+        RecordsOffWarning,         // %1 the store's reason
+        RecordsNotRecordedWarning, // %1 reason
     };
-    static constexpr int TextCount = int(Text::BenchResistorRange) + 1;
+    static constexpr int TextCount = int(Text::RecordsNotRecordedWarning) + 1;
 
     static QString text(Text text, Language language);
 };
