@@ -155,12 +155,10 @@ DeviceRecordsWindow::DeviceRecordsWindow(RecordStore* store, SessionRecorder* re
     connect(exportJsonButton, &QPushButton::clicked, this, [this] { exportHistory(ExportFormat::Json); });
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
 
-    // The history is read when the window is first shown, not with the
-    // main window: most runs never open it.
+    // The history, the tags and the count waiting are read when the window
+    // is shown, not with the main window: most runs never open it.
     m_history.setLanguage(m_language);
-    if (m_store && m_store->canRead())
-        m_waiting = m_store->waitingCount();
-    refreshTags();
+    tagBox->setEditText(m_tag);
     applyTexts();
 }
 

@@ -17,7 +17,7 @@ constexpr Entry kEntries[] = {
     {"Traffic &log", "&Forgalomnapló"},
     {"Link &statistics", "&Kapcsolati statisztika"},
     {"Virtual &bench", "&Virtuális mérőpad"},
-    {"&Device records", "&Készüléknapló"},
+    {"&Device records", "Készülék&napló"},
     {"&Help", "&Súgó"},
     {"&Keyboard shortcuts", "&Billentyűparancsok"},
     {"&About", "&Névjegy"},
@@ -92,7 +92,7 @@ constexpr Entry kEntries[] = {
     {"Give a resistance from 0 to %1 ohm", "0 és %1 ohm közötti ellenállást adjon meg"},
 
     {"Device records", "Készüléknapló"},
-    {"Tag:", "Azonosító:"},
+    {"&Tag:", "&Azonosító:"},
     {"untagged", "azonosító nélkül"},
     {"No session: the port is closed", "Nincs munkamenet: a port zárva"},
     {"Session on %1 since %2", "Munkamenet: %1, kezdete %2"},
