@@ -190,6 +190,16 @@ bool RecordStore::migrate(int from)
     return true;
 }
 
+bool RecordStore::setAutoCheckpoint(bool on)
+{
+    if (!canWrite())
+        return false;
+    // SQLite's default length of the log, in pages, before a commit copies it.
+    static constexpr int kDefaultPages = 1000;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    return query.exec(QStringLiteral("PRAGMA wal_autocheckpoint = %1").arg(on ? kDefaultPages : 0));
+}
+
 QUuid RecordStore::referredId(const RecordEvent& event)
 {
     for (const char* field : kReferringFields) {

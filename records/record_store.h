@@ -50,6 +50,11 @@ public:
     bool open();
     void close();
 
+    // Off: this connection never copies the write-ahead log into the file;
+    // a RecordCheckpointer does, on a thread that may wait for the disk.
+    // On (SQLite's default): a commit that finds the log long does.
+    bool setAutoCheckpoint(bool on);
+
     const QString& path() const { return m_path; }
     State state() const { return m_state; }
     bool canWrite() const { return m_state == State::Open; }

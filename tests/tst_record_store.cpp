@@ -1,4 +1,5 @@
 #include "device/device_command.h"
+#include "records/record_checkpointer.h"
 #include "records/record_export.h"
 #include "records/record_store.h"
 #include "records/session_recorder.h"
@@ -32,6 +33,7 @@ private slots:
     void unusableFiles_data();
     void unusableFiles();
     void fullDiskSaysNotRecorded();
+    void checkpointsOnTheirOwnThread();
     void csvFields_data();
     void csvFields();
 
@@ -212,6 +214,36 @@ void tst_RecordStore::tagsGivenLater()
     QVERIFY(recorder.assignTag({store.history(QString()).first().id}, QStringLiteral("PT-9")).recorded);
     QVERIFY(!recorder.setTag(QStringLiteral("PT-10")).recorded);
     QCOMPARE(store.tags(), (QStringList{"PT-7", "PT-8", "PT-9"}));
+}
+
+// The recording connection leaves the log alone; the checkpointer's thread
+// copies it into the file, which then holds every event on its own.
+void tst_RecordStore::checkpointsOnTheirOwnThread()
+{
+    RecordStore store(dbPath());
+    QVERIFY(store.open());
+    QVERIFY(store.setAutoCheckpoint(false));
+    RecordCheckpointer checkpointer(store.path(), 20);
+    SessionRecorder recorder(&store, origin());
+    recorder.setTag(QStringLiteral("TT-5"));
+    QVERIFY(recorder.portOpened(QStringLiteral("/dev/ttyS5")).recorded);
+    // Past the thousand pages at which SQLite would copy the log itself.
+    for (int i = 0; i < 300; ++i)
+        QVERIFY(recorder.fileSaved(QStringLiteral("/x%1.kvb").arg(i), QByteArray(3000, 'c')).recorded);
+    const auto eventsInFileAlone = [&] {
+        const QString copy = m_dir.filePath(QStringLiteral("checkpointed/records.sqlite"));
+        QFile::remove(copy);
+        QDir().mkpath(QFileInfo(copy).path());
+        if (!QFile::copy(store.path(), copy))
+            return -1;
+        RecordStore alone(copy);
+        alone.open();
+        return alone.historySize(QStringLiteral("TT-5"));
+    };
+    QCOMPARE(eventsInFileAlone(), 0);
+    checkpointer.noteWritten();
+    QTRY_COMPARE_WITH_TIMEOUT(checkpointer.completed(), 1, 5000);
+    QCOMPARE(eventsInFileAlone(), 301);
 }
 
 void tst_RecordStore::csvFields_data()
