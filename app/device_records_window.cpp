@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -29,6 +30,7 @@ using Text = ToolTexts::Text;
 
 constexpr int kDefaultWidth = 1000;
 constexpr int kDefaultHeight = 640;
+constexpr double kLargestScreenShare = 0.9;
 // What the widest cell of a column holds, as far as a sample can say.
 const QString kTimeSample = QStringLiteral("0000-00-00 00:00:00");
 const QString kStationSample = QStringLiteral("station-0000");
@@ -47,6 +49,9 @@ DeviceRecordsWindow::DeviceRecordsWindow(RecordStore* store, SessionRecorder* re
 {
     setObjectName(QStringLiteral("DeviceRecordsWindow"));
     resize(kDefaultWidth, kDefaultHeight);
+    // A small screen gets a smaller window, whole on it.
+    if (const QScreen* shownOn = screen())
+        resize(size().boundedTo(shownOn->availableGeometry().size() * kLargestScreenShare));
     m_tag = m_recorder ? m_recorder->tag() : QString();
 
     tagLabel = new QLabel(this);

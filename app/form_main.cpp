@@ -12,6 +12,7 @@
 #include "link/port_reconnector.h"
 #include "link/tmb.h"
 #include "platform/number_format.h"
+#include "records/record_checkpointer.h"
 #include "records/record_store.h"
 #include "records/recording_task_host.h"
 #include "widgets/radio_group.h"

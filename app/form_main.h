@@ -25,6 +25,7 @@ class BenchWindow;
 class CalibrationJournal;
 class CommunicationTask;
 class DeviceRecordsWindow;
+class RecordCheckpointer;
 class RecordStore;
 class RecordingTaskHost;
 class QAction;
@@ -565,6 +566,8 @@ private:
     std::unique_ptr<RecordStore> m_records;
     std::unique_ptr<SessionRecorder> m_recorder;
     std::unique_ptr<RecordingTaskHost> m_recordingHost;
+    // Copies the records' log into their file off the window's thread.
+    std::unique_ptr<RecordCheckpointer> m_checkpointer;
     DeviceRecordsWindow* m_recordsWindow = nullptr;
     // Why the records were off from the start: warned of already.
     QString m_recordsOffReason;

@@ -6,6 +6,7 @@
 #include "device/communication_task.h"
 #include "link/port_reconnector.h"
 #include "link/tmb.h"
+#include "records/record_checkpointer.h"
 #include "records/record_store.h"
 #include "records/recording_task_host.h"
 
@@ -33,6 +34,9 @@ void TForm_Main::createRecords()
             recordingAttempted(event, result);
         });
         m_recordingHost = std::make_unique<RecordingTaskHost>(*m_taskHost, *m_recorder);
+        // A checkpoint waits for the disk: not on the thread that records.
+        if (m_records->setAutoCheckpoint(false))
+            m_checkpointer = std::make_unique<RecordCheckpointer>(m_records->path());
         if (!m_records->canWrite()) {
             // Every event will fail for this reason: one warning says it.
             m_recordsOffReason = m_records->message();
@@ -83,6 +87,8 @@ void TForm_Main::recordingAttempted(const RecordEvent& event, const SessionRecor
         if (!m_recordsOffReason.isEmpty())
             m_warnedReasons.insert(m_recordsOffReason);
     }
+    if (result.recorded && m_checkpointer)
+        m_checkpointer->noteWritten();
     m_recordsWindow->eventRecorded(event, result);
     if (result.recorded || result.reason.isEmpty() || m_warnedReasons.contains(result.reason))
         return;

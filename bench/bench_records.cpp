@@ -3,19 +3,24 @@
 //
 // - recording: every SessionRecorder call a session makes (settings read,
 //   write and read-back, a calibration command, a settings file saved),
-//   alone and with the Device records window open and listening as in the
-//   main window; the median, 99th percentile and maximum per call;
+//   with SQLite's own checkpoints on the committing thread, and as the main
+//   window records (checkpoints on a thread of their own, the Device
+//   records window open and listening); the median, 99th percentile and
+//   maximum per call: in wall-clock time, in wall-clock time over the calls
+//   no other program interrupted (on a busy machine the others' time slices
+//   swamp the figures), and in the thread's CPU time;
 // - opening a history: a tag with N events (100 000 by default) chosen in
 //   the Device records window, until its model holds the first page and the
 //   list has painted it; the median and maximum of several openings.
 //
-//   bench_records [--calls N] [--history N] [--rounds N]
+//   bench_records [--calls N] [--history N] [--rounds N] [--checkpoint-ms N]
 //
 // The window system is the one QT_QPA_PLATFORM names, else the display in
 // DISPLAY, else offscreen rendering.
 
 #include "app/device_records_window.h"
 #include "device/device_command.h"
+#include "records/record_checkpointer.h"
 #include "records/record_store.h"
 #include "records/session_recorder.h"
 
@@ -26,6 +31,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -33,6 +40,9 @@ namespace {
 constexpr int DefaultCalls = 4000;
 constexpr int DefaultHistory = 100000;
 constexpr int DefaultRounds = 7;
+// Far more often than the window's checkpointer: the run is short, and the
+// cost a checkpoint leaves the writer (the log's restart) is to show.
+constexpr int DefaultCheckpointMs = 100;
 constexpr int MergeBatch = 5000;
 constexpr double NsPerMs = 1e6;
 constexpr double Percentile99 = 0.99;
@@ -60,11 +70,37 @@ Figures figures(std::vector<qint64> ns)
     return {at(0.5), at(Percentile99), double(ns.back()) / NsPerMs};
 }
 
-// A session's calls in turn, each timed on its own.
-std::vector<qint64> timeCalls(SessionRecorder& recorder, int calls)
+// The time this thread ran, without the time others had the core.
+qint64 threadCpuNs()
 {
-    std::vector<qint64> ns;
-    ns.reserve(size_t(calls));
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// How often the system took the core from this thread for another.
+long preemptions()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nivcsw;
+}
+
+struct Timings
+{
+    std::vector<qint64> wall;
+    std::vector<qint64> cpu;
+    // The wall time of the calls no other program interrupted: what the
+    // call itself waits for, the disk included, on a busy machine too.
+    std::vector<qint64> wallUninterrupted;
+};
+
+// A session's calls in turn, each timed on its own.
+Timings timeCalls(SessionRecorder& recorder, int calls)
+{
+    Timings t;
+    t.wall.reserve(size_t(calls));
+    t.cpu.reserve(size_t(calls));
     DeviceSettings settings;
     LiveValues live;
     live.FirmwareVersion = 20150325;
@@ -73,6 +109,8 @@ std::vector<qint64> timeCalls(SessionRecorder& recorder, int calls)
     QElapsedTimer clock;
     for (int i = 0; i < calls; ++i) {
         settings.fScaleHigh = float(100 + i % 700);
+        const long preempted = preemptions();
+        const qint64 cpu = threadCpuNs();
         clock.start();
         switch (i % 4) {
         case 0:
@@ -88,14 +126,27 @@ std::vector<qint64> timeCalls(SessionRecorder& recorder, int calls)
             recorder.fileSaved(QStringLiteral("/home/ann/pump-%1.kvb").arg(i), QByteArray(700, 'k'));
             break;
         }
-        ns.push_back(clock.nsecsElapsed());
+        t.wall.push_back(clock.nsecsElapsed());
+        t.cpu.push_back(threadCpuNs() - cpu);
+        if (preemptions() == preempted)
+            t.wallUninterrupted.push_back(t.wall.back());
     }
-    return ns;
+    return t;
 }
 
-void report(const char* what, const Figures& f)
+void report(const char* what, const Timings& t)
 {
-    std::printf("%-44s p50 %7.3f ms   p99 %7.3f ms   max %7.3f ms\n", what, f.p50, f.p99, f.max);
+    const Figures wall = figures(t.wall);
+    const Figures cpu = figures(t.cpu);
+    const Figures own = figures(t.wallUninterrupted);
+    std::printf("%s\n", what);
+    std::printf("    wall clock, all calls            p50 %6.3f  p99 %7.3f  max %7.3f ms\n", wall.p50,
+                wall.p99, wall.max);
+    std::printf("    wall clock, %5.1f %% not preempted p50 %6.3f  p99 %7.3f  max %7.3f ms\n",
+                100.0 * double(t.wallUninterrupted.size()) / double(t.wall.size()), own.p50, own.p99,
+                own.max);
+    std::printf("    thread CPU time                  p50 %6.3f  p99 %7.3f  max %7.3f ms\n", cpu.p50, cpu.p99,
+                cpu.max);
 }
 
 // Events of another station pulled in bulk: a tag's long history.
@@ -141,6 +192,7 @@ int main(int argc, char* argv[])
     const int calls = option(arguments, QStringLiteral("--calls"), DefaultCalls);
     const int historySize = option(arguments, QStringLiteral("--history"), DefaultHistory);
     const int rounds = option(arguments, QStringLiteral("--rounds"), DefaultRounds);
+    const int checkpointMs = option(arguments, QStringLiteral("--checkpoint-ms"), DefaultCheckpointMs);
 
     QTemporaryDir dir;
     RecordStore store(dir.filePath(QStringLiteral("records.sqlite")));
@@ -155,19 +207,27 @@ int main(int argc, char* argv[])
         SessionRecorder recorder(&store, origin);
         recorder.setTag(QStringLiteral("TT-101"));
         recorder.portOpened(QStringLiteral("/dev/ttyUSB0"));
-        report("  recorder alone", figures(timeCalls(recorder, calls)));
+        report("  checkpoints by SQLite on each commit", timeCalls(recorder, calls));
     }
     {
+        // As the main window records: checkpoints on a thread of their own,
+        // the window listening.
+        store.setAutoCheckpoint(false);
+        RecordCheckpointer checkpointer(store.path(), checkpointMs);
         SessionRecorder recorder(&store, origin);
         DeviceRecordsWindow window(&store, &recorder);
-        recorder.setListener([&window](const RecordEvent& event, const SessionRecorder::Result& result) {
+        recorder.setListener([&](const RecordEvent& event, const SessionRecorder::Result& result) {
+            if (result.recorded)
+                checkpointer.noteWritten();
             window.eventRecorded(event, result);
         });
         recorder.setTag(QStringLiteral("TT-102"));
         recorder.portOpened(QStringLiteral("/dev/ttyUSB0"));
         window.show();
         QCoreApplication::processEvents();
-        report("  recorder + Device records window open", figures(timeCalls(recorder, calls)));
+        report("  as kvconf: checkpoint thread, window open", timeCalls(recorder, calls));
+        std::printf("  (%d checkpoints on their own thread)\n", checkpointer.completed());
+        store.setAutoCheckpoint(true);
     }
 
     std::printf("Filling a history of %d events...\n", historySize);
