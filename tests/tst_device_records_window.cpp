@@ -7,6 +7,7 @@
 #include "tests/support/main_window_fixture.h"
 
 #include "app/device_records_window.h"
+#include "link/port_reconnector.h"
 #include "records/record_export.h"
 #include "records/record_store.h"
 #include "tests/support/full_file_system.h"
@@ -152,6 +153,8 @@ private slots:
     void initTestCase();
     void sessionHistoryThroughTheWindow();
     void tagsGivenAfterwards();
+    void reconnectContinuesTheSession_data();
+    void reconnectContinuesTheSession();
     void unusableRecordsFile_data();
     void unusableRecordsFile();
     void fullDiskIsNoticedOncePerReason();
@@ -238,6 +241,13 @@ void tst_DeviceRecordsWindow::sessionHistoryThroughTheWindow()
     QVERIFY(s.records().compareTable->height() > s.records().historyView->height() / 2);
     QVERIFY(markedFields(s.records().compareTable).contains(QStringLiteral("scaleHigh")));
     QVERIFY(!markedFields(s.records().compareTable).contains(QStringLiteral("wires")));
+    // One of them against the transmitter's latest read: the same fields.
+    const QStringList againstFactory = markedFields(s.records().compareTable);
+    s.select({rows - 5});
+    s.records().compareButton->click();
+    QCOMPARE(s.records().compareTable->horizontalHeaderItem(2)->text(),
+             QStringLiteral("Távadó most (utolsó kiolvasás)"));
+    QCOMPARE(markedFields(s.records().compareTable), againstFactory);
     // As found against what was sent: exactly the two fields the user changed.
     s.select({rows - 2, rows - 4});
     s.records().compareButton->click();
@@ -328,6 +338,55 @@ void tst_DeviceRecordsWindow::tagsGivenAfterwards()
     QCOMPARE(s.shown(1).tag, QString());
     QCOMPARE(s.form.recordStore()->tags(), QStringList{QStringLiteral("PT-2")});
     QCOMPARE(s.records().tagBox->count(), 1);
+}
+
+void tst_DeviceRecordsWindow::reconnectContinuesTheSession_data()
+{
+    QTest::addColumn<bool>("backInTime");
+    QTest::newRow("back in time") << true;
+    QTest::newRow("gone for good") << false;
+}
+
+// The adapter pulled: while the link waits for it the session goes on, and
+// the settings read when it is back are no "as found"; a wait that ends
+// without it ends the session.
+void tst_DeviceRecordsWindow::reconnectContinuesTheSession()
+{
+    QFETCH(bool, backInTime);
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("usb-KV_Adapter_0001-if00-port0"));
+    auto transmitter = std::make_unique<SimTransmitter>();
+    transmitter->sim.start();
+    QVERIFY(QFile::link(transmitter->sim.devicePath(), link));
+    TForm_Main form(nullptr, AppContext{{}, {}, {}, dir.filePath(QStringLiteral("records.sqlite")), "TT-9"});
+    form.MB1->reconnector().setAliasFolder(dir.path());
+    form.MB1->reconnector().setTiming(20, backInTime ? WaitMs : 200);
+    const auto kinds = [&form] {
+        QStringList list;
+        for (const RecordEvent& e : form.recordStore()->history(QStringLiteral("TT-9")))
+            list.prepend(e.kind + (e.data.value("asFound").toBool() ? "/as found" : ""));
+        return list;
+    };
+    QVERIFY(openPort(form, link));
+    QTRY_COMPARE_WITH_TIMEOUT(kinds().size(), 2, WaitMs);
+
+    transmitter.reset();
+    QVERIFY(QFile::remove(link));
+    QTRY_VERIFY_WITH_TIMEOUT(!form.MB1->MBPortOpen(), WaitMs);
+    if (!backInTime) {
+        QTRY_COMPARE_WITH_TIMEOUT(
+            kinds(), (QStringList{"session-start", "settings-read/as found", "session-end"}), WaitMs);
+        return;
+    }
+    QVERIFY(form.MB1->reconnector().isWaiting());
+    transmitter = std::make_unique<SimTransmitter>();
+    transmitter->sim.start();
+    QVERIFY(QFile::link(transmitter->sim.devicePath(), link));
+    QTRY_COMPARE_WITH_TIMEOUT(kinds().size(), 3, WaitMs);
+    form.MB1->closeAction();
+    QTRY_COMPARE_WITH_TIMEOUT(
+        kinds(), (QStringList{"session-start", "settings-read/as found", "settings-read", "session-end"}),
+        WaitMs);
 }
 
 void tst_DeviceRecordsWindow::unusableRecordsFile_data()
