@@ -4,6 +4,7 @@
 #include "platform/file_replacement.h"
 #include "records/record_export.h"
 #include "records/record_store.h"
+#include "widgets/flow_layout.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -30,7 +30,6 @@ using Text = ToolTexts::Text;
 
 constexpr int kDefaultWidth = 1000;
 constexpr int kDefaultHeight = 640;
-constexpr double kLargestScreenShare = 0.9;
 // What the widest cell of a column holds, as far as a sample can say.
 const QString kTimeSample = QStringLiteral("0000-00-00 00:00:00");
 const QString kStationSample = QStringLiteral("station-0000");
@@ -49,9 +48,6 @@ DeviceRecordsWindow::DeviceRecordsWindow(RecordStore* store, SessionRecorder* re
 {
     setObjectName(QStringLiteral("DeviceRecordsWindow"));
     resize(kDefaultWidth, kDefaultHeight);
-    // A small screen gets a smaller window, whole on it.
-    if (const QScreen* shownOn = screen())
-        resize(size().boundedTo(shownOn->availableGeometry().size() * kLargestScreenShare));
     m_tag = m_recorder ? m_recorder->tag() : QString();
 
     tagLabel = new QLabel(this);
@@ -123,23 +119,24 @@ DeviceRecordsWindow::DeviceRecordsWindow(RecordStore* store, SessionRecorder* re
     statusLabel->setWordWrap(true);
     statusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    // Narrow beside the main window: the rows of controls wrap, the labels
+    // break their lines.
     auto* top = new QHBoxLayout;
     top->addWidget(tagLabel);
     top->addWidget(tagBox, 1);
-    top->addSpacing(tagLabel->fontMetrics().averageCharWidth() * 2);
-    top->addWidget(sessionLabel, 2);
-    auto* assign = new QHBoxLayout;
+    sessionLabel->setWordWrap(true);
+    auto* assign = new FlowLayout;
     assign->addWidget(assignLabel);
-    assign->addWidget(assignTagEdit, 1);
+    assign->addWidget(assignTagEdit);
     assign->addWidget(assignTagButton);
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = new FlowLayout;
     buttons->addWidget(compareButton);
     buttons->addWidget(loadButton);
-    buttons->addStretch();
     buttons->addWidget(exportCsvButton);
     buttons->addWidget(exportJsonButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(sessionLabel);
     layout->addWidget(m_splitter, 1);
     layout->addLayout(assign);
     layout->addLayout(buttons);

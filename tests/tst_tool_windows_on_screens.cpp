@@ -4,6 +4,7 @@
 // column (of all of it where there is room), corners apart.
 
 #include "app/bench_window.h"
+#include "app/device_records_window.h"
 #include "app/form_kv_tipus_valasztas.h"
 #include "app/form_main.h"
 #include "app/link_statistics_window.h"
@@ -46,7 +47,10 @@ private slots:
         QString error;
         QVERIFY2(simulated.start(SimulatorOptions(), &error), qPrintable(error));
         TForm_KVTipusValasztas startForm;
-        TForm_Main form(&startForm, AppContext{{}, dir.filePath(QStringLiteral("kvconf"))});
+        TForm_Main form(&startForm, AppContext{{},
+                                               dir.filePath(QStringLiteral("kvconf")),
+                                               {},
+                                               dir.filePath(QStringLiteral("records.sqlite"))});
         BenchWindow bench(simulated, &form);
         form.attachVirtualBench(&bench);
         startForm.RadioGroup_NyelvValasztas->setItemIndex(1);
@@ -67,9 +71,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(edit->hasFocus() && !edit->text().isEmpty(), WaitMs);
         const QString before = edit->text();
         const QList<QWidget*> tools{form.trendWindow(), form.trafficLogWindow(), form.linkStatisticsWindow(),
-                                    &bench};
-        const Qt::Key shortcuts[] = {Qt::Key_T, Qt::Key_L, Qt::Key_I};
-        for (int i = 0; i < 3; ++i) {
+                                    form.deviceRecordsWindow(), &bench};
+        const Qt::Key shortcuts[] = {Qt::Key_T, Qt::Key_L, Qt::Key_I, Qt::Key_D};
+        for (int i = 0; i < int(std::size(shortcuts)); ++i) {
             QTest::keySequence(QApplication::focusWidget(), QKeySequence(Qt::CTRL | shortcuts[i]));
             QTRY_VERIFY2_WITH_TIMEOUT(QGuiApplication::focusWindow() == tools[i]->windowHandle(),
                                       qPrintable(tools[i]->objectName()), WaitMs);
