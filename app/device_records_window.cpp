@@ -305,12 +305,20 @@ void DeviceRecordsWindow::eventRecorded(const RecordEvent& event, const SessionR
     showStatus();
 }
 
-void DeviceRecordsWindow::setServerStatus(int waiting, const QString& lastError, const QDateTime& lastSuccess)
+void DeviceRecordsWindow::showSyncStatus(const RecordsSyncStatus& status)
 {
-    m_waiting = waiting;
-    m_serverError = lastError;
-    m_serverSuccess = lastSuccess;
+    m_waiting = status.waiting;
+    m_serverError = status.lastError;
+    m_lastExchange = status.lastExchange;
     showStatus();
+}
+
+void DeviceRecordsWindow::eventsPulled()
+{
+    if (!isVisible())
+        return;
+    refreshTags();
+    m_history.reload();
 }
 
 void DeviceRecordsWindow::showSession()
@@ -350,9 +358,9 @@ QString DeviceRecordsWindow::status() const
 void DeviceRecordsWindow::showStatus()
 {
     statusLabel->setText(status());
-    statusLabel->setToolTip(m_serverSuccess.isValid()
+    statusLabel->setToolTip(m_lastExchange.isValid()
                                 ? ToolTexts::text(Text::RecordsServerSuccess, m_language)
-                                      .arg(m_serverSuccess.toLocalTime().toString(Qt::ISODate))
+                                      .arg(m_lastExchange.toLocalTime().toString(Qt::ISODate))
                                 : QString());
 }
 

@@ -3,6 +3,7 @@
 #include "app/device_history_model.h"
 #include "app/language_table.h"
 #include "app/tool_texts.h"
+#include "records/records_sync.h"
 #include "records/session_recorder.h"
 #include "records/settings_record.h"
 
@@ -80,9 +81,12 @@ public:
     QString status() const;
 
 public slots:
-    // The plant server's exchange: how many events wait for it, its last
-    // error ("" none) and the time of its last success (invalid: none yet).
-    void setServerStatus(int waiting, const QString& lastError, const QDateTime& lastSuccess);
+    // The plant server's exchange (RecordsSync::statusChanged): how many
+    // events wait for it, its last error, the time of its last exchange.
+    void showSyncStatus(const RecordsSyncStatus& status);
+    // Other stations' events arrived (RecordsSync::pulled): the history
+    // shown may have grown.
+    void eventsPulled();
 
 signals:
     // "Load into window": the main window shows these settings as if read.
@@ -140,7 +144,7 @@ private:
     bool m_inSession = false;
     int m_waiting = 0;
     QString m_serverError;
-    QDateTime m_serverSuccess;
+    QDateTime m_lastExchange;
     QString m_notRecorded;
     // The message shown: a text of the tables and its argument, so that it
     // follows the language.

@@ -338,6 +338,22 @@ void tst_DeviceRecordsWindow::tagsGivenAfterwards()
     QCOMPARE(s.shown(1).tag, QString());
     QCOMPARE(s.form.recordStore()->tags(), QStringList{QStringLiteral("PT-2")});
     QCOMPARE(s.records().tagBox->count(), 1);
+
+    // What the plant's server says, and another station's event it brought.
+    RecordsSyncStatus sync;
+    sync.waiting = 7;
+    sync.lastError = QStringLiteral("connection refused");
+    s.records().showSyncStatus(sync);
+    QVERIFY2(
+        s.records().status().contains(QStringLiteral("7 vár a szerverre  ·  szerver: connection refused")),
+        qPrintable(s.records().status()));
+    RecordEvent other = s.shown(0);
+    other.id = QUuid::createUuid();
+    other.station = QStringLiteral("station-2");
+    other.time = other.time.addSecs(1);
+    QCOMPARE(s.form.recordStore()->mergePulled({other}), 1);
+    s.records().eventsPulled();
+    QCOMPARE(s.shown(0).station, QStringLiteral("station-2"));
 }
 
 void tst_DeviceRecordsWindow::reconnectContinuesTheSession_data()
