@@ -26,6 +26,10 @@ const QString kLanguageSection = QStringLiteral("Language");
 const QString kLanguageKey = QStringLiteral("RadioGroup_NyelvValasztas");
 const QString kLinkSection = QStringLiteral("Link");
 const QString kReconnectKey = QStringLiteral("MBAutoReconnect");
+const QString kVerificationSection = QStringLiteral("Verification");
+const QString kToleranceKey = QStringLiteral("Tolerance");
+const QString kReferenceKey = QStringLiteral("Reference");
+constexpr double kDefaultTolerance = 0.10;
 const QString kToolWindowsSection = QStringLiteral("ToolWindows");
 const QString kOpenSuffix = QStringLiteral("Open");
 const QString kGeometrySuffix = QStringLiteral("Geometry");
@@ -117,6 +121,10 @@ void AppConfig::load()
     m_languageIndex = indexOrDefault(ini.readInteger(kLanguageSection, kLanguageKey, DefaultLanguageIndex),
                                      DefaultLanguageIndex);
     m_autoReconnect = ini.readBool(kLinkSection, kReconnectKey, true);
+    bool ok = false;
+    const double tolerance = ini.readString(kVerificationSection, kToleranceKey).toDouble(&ok);
+    m_verificationTolerance = ok && tolerance > 0.0 ? tolerance : kDefaultTolerance;
+    m_verificationReference = ini.readString(kVerificationSection, kReferenceKey);
     m_toolWindows.clear();
     for (const QString& key : ini.keys(kToolWindowsSection)) {
         if (!key.endsWith(kOpenSuffix, Qt::CaseInsensitive) || key.size() == kOpenSuffix.size())
@@ -164,6 +172,12 @@ bool AppConfig::save(QString* error) const
     // Files of users who never switched it stay as they were.
     if (!m_autoReconnect || ini.hasKey(kLinkSection, kReconnectKey))
         ini.writeBool(kLinkSection, kReconnectKey, m_autoReconnect);
+    // Written once the user changed either, so older files stay as they were.
+    if (m_verificationTolerance != kDefaultTolerance || !m_verificationReference.isEmpty() ||
+        ini.hasSection(kVerificationSection)) {
+        ini.writeString(kVerificationSection, kToleranceKey, QString::number(m_verificationTolerance));
+        ini.writeString(kVerificationSection, kReferenceKey, m_verificationReference);
+    }
     for (auto it = m_toolWindows.cbegin(); it != m_toolWindows.cend(); ++it) {
         ini.writeBool(kToolWindowsSection, it.key() + kOpenSuffix, it->open);
         // A window never placed keeps no geometry rather than a made-up one.

@@ -72,6 +72,16 @@ public:
     bool autoReconnect() const { return m_autoReconnect; }
     void setAutoReconnect(bool on) { m_autoReconnect = on; }
 
+    // The verification window's tolerance (± % of the output span) and its
+    // reference equipment, in a section of their own, Verification.
+    double verificationTolerance() const { return m_verificationTolerance; }
+    QString verificationReference() const { return m_verificationReference; }
+    void setVerification(double tolerancePercent, const QString& reference)
+    {
+        m_verificationTolerance = tolerancePercent;
+        m_verificationReference = reference;
+    }
+
     // None for a window the file does not name. A geometry that is not four
     // numbers with a positive size reads as none.
     std::optional<ToolWindowState> toolWindowState(const QString& name) const;
@@ -90,6 +100,8 @@ private:
     QString m_settingsFolder;
     int m_modelIndex = DefaultModelIndex;
     int m_languageIndex = DefaultLanguageIndex;
+    double m_verificationTolerance = 0.10;
+    QString m_verificationReference;
     bool m_autoReconnect = true;
     QMap<QString, ToolWindowState> m_toolWindows;
 };

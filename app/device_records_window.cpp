@@ -1,5 +1,7 @@
 #include "app/device_records_window.h"
 
+#include "app/compare_before_write.h"
+
 #include "platform/dialogs.h"
 #include "platform/file_replacement.h"
 #include "records/record_export.h"
@@ -88,8 +90,11 @@ DeviceRecordsWindow::DeviceRecordsWindow(RecordStore* store, SessionRecorder* re
     compareTable->hide();
     m_splitter = new QSplitter(Qt::Vertical, this);
     m_splitter->setObjectName(QStringLiteral("historySplitter"));
+    compareBeforeWrite = new CompareBeforeWrite(this);
+    compareBeforeWrite->hide();
     m_splitter->addWidget(historyView);
     m_splitter->addWidget(compareTable);
+    m_splitter->addWidget(compareBeforeWrite);
     m_splitter->setChildrenCollapsible(false);
 
     assignLabel = new QLabel(this);
@@ -110,6 +115,10 @@ DeviceRecordsWindow::DeviceRecordsWindow(RecordStore* store, SessionRecorder* re
     exportCsvButton->setObjectName(QStringLiteral("exportCsvButton"));
     exportJsonButton = new QPushButton(this);
     exportJsonButton->setObjectName(QStringLiteral("exportJsonButton"));
+    certificateButton = new QPushButton(this);
+    certificateButton->setObjectName(QStringLiteral("certificateButton"));
+    compareBeforeWriteButton = new QPushButton(this);
+    compareBeforeWriteButton->setObjectName(QStringLiteral("compareBeforeWriteButton"));
     messageLabel = new QLabel(this);
     messageLabel->setObjectName(QStringLiteral("messageLabel"));
     messageLabel->setWordWrap(true);
@@ -134,6 +143,8 @@ DeviceRecordsWindow::DeviceRecordsWindow(RecordStore* store, SessionRecorder* re
     buttons->addWidget(loadButton);
     buttons->addWidget(exportCsvButton);
     buttons->addWidget(exportJsonButton);
+    buttons->addWidget(compareBeforeWriteButton);
+    buttons->addWidget(certificateButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(sessionLabel);
@@ -155,6 +166,16 @@ DeviceRecordsWindow::DeviceRecordsWindow(RecordStore* store, SessionRecorder* re
     connect(assignTagEdit, &QLineEdit::returnPressed, this, &DeviceRecordsWindow::assignTagToSelected);
     connect(exportCsvButton, &QPushButton::clicked, this, [this] { exportHistory(ExportFormat::Csv); });
     connect(exportJsonButton, &QPushButton::clicked, this, [this] { exportHistory(ExportFormat::Json); });
+    connect(compareBeforeWriteButton, &QPushButton::clicked, this,
+            &DeviceRecordsWindow::compareBeforeWriting);
+    connect(compareBeforeWrite, &CompareBeforeWrite::fieldTaken, this,
+            [this](const RecordedSettings& settings) { emit loadRequested(settings); });
+    connect(certificateButton, &QPushButton::clicked, this, [this] {
+        if (m_tag.isEmpty())
+            showMessage(Text::CertificateNeedsTag);
+        else
+            emit certificateRequested(m_tag);
+    });
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
 
     // The history, the tags and the count waiting are read when the window
@@ -204,6 +225,9 @@ void DeviceRecordsWindow::applyTexts()
     loadButton->setText(text(Text::RecordsLoad));
     exportCsvButton->setText(text(Text::RecordsExportCsv));
     exportJsonButton->setText(text(Text::RecordsExportJson));
+    certificateButton->setText(text(Text::CertificateButton));
+    compareBeforeWriteButton->setText(text(Text::CompareBeforeWrite));
+    compareBeforeWrite->applyLanguage(m_language);
     showSession();
     showStatus();
     messageLabel->setText(message());
@@ -405,6 +429,8 @@ void DeviceRecordsWindow::updateButtons()
     loadButton->setEnabled(readable && settingsSelected == 1);
     exportCsvButton->setEnabled(readable);
     exportJsonButton->setEnabled(readable);
+    certificateButton->setEnabled(m_store && m_store->canWrite());
+    compareBeforeWriteButton->setEnabled(bool(m_controlsSettings));
     const bool canTag = m_recorder && m_store && m_store->canWrite() && m_tag.isEmpty();
     for (QWidget* w : std::initializer_list<QWidget*>{assignLabel, assignTagEdit, assignTagButton})
         w->setVisible(canTag);
@@ -444,14 +470,24 @@ void DeviceRecordsWindow::compareSelected()
     m_compareA = a;
     m_compareB = b;
     showComparison();
-    if (compareTable->isHidden()) {
-        compareTable->show();
-        // Half the list's room; the splitter alone would give it none.
-        const int total = m_splitter->height();
-        m_splitter->setSizes({total - total / 2, total / 2});
-    }
+    showPane(compareTable);
     m_messageText.reset();
     messageLabel->clear();
+}
+
+void DeviceRecordsWindow::showPane(QWidget* pane)
+{
+    QWidget* other = pane == compareTable ? static_cast<QWidget*>(compareBeforeWrite) : compareTable;
+    other->hide();
+    if (!pane->isHidden())
+        return;
+    pane->show();
+    // Half the list's room; the splitter alone would give it none.
+    const int total = m_splitter->height();
+    QList<int> sizes(m_splitter->count(), 0);
+    sizes[0] = total - total / 2;
+    sizes[m_splitter->indexOf(pane)] = total / 2;
+    m_splitter->setSizes(sizes);
 }
 
 void DeviceRecordsWindow::showComparison()
@@ -547,4 +583,26 @@ bool DeviceRecordsWindow::exportTo(const QString& path, ExportFormat format)
     }
     showMessage(Text::RecordsExported, {QString::number(events.size()), shownPath});
     return true;
+}
+
+std::optional<RecordedSettings> DeviceRecordsWindow::lastAsLeft() const
+{
+    if (!m_store || !m_store->canRead() || m_tag.isEmpty())
+        return std::nullopt;
+    // Recent: a few pages of the history at most.
+    constexpr int kLookBack = 1000;
+    for (const RecordEvent& e : m_store->history(m_tag, 0, kLookBack)) {
+        if (e.isKind(RecordEvent::SettingsRead) && e.data.value(QStringLiteral("asLeft")).toBool())
+            return settingsrecord::fromJson(e.data.value(QStringLiteral("settings")).toObject());
+    }
+    return std::nullopt;
+}
+
+void DeviceRecordsWindow::compareBeforeWriting()
+{
+    if (!m_controlsSettings)
+        return;
+    compareBeforeWrite->compare(
+        {m_controlsSettings(), m_recorder ? m_recorder->lastSettings() : std::nullopt, lastAsLeft()});
+    showPane(compareBeforeWrite);
 }

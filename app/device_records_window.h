@@ -13,8 +13,10 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
+class CompareBeforeWrite;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -75,6 +77,20 @@ public:
     // file is then as it was.
     bool exportTo(const QString& path, ExportFormat format);
 
+    // The settings the main window's controls would write now; none
+    // without a main window behind this one.
+    void setControlsSettings(std::function<std::optional<RecordedSettings>()> provider)
+    {
+        m_controlsSettings = std::move(provider);
+    }
+    // The controls, the transmitter's last read and the tag's last recorded
+    // "as left", side by side (compareBeforeWrite).
+    void compareBeforeWriting();
+    // The tag's latest read-back after a write, as recorded; none without.
+    std::optional<RecordedSettings> lastAsLeft() const;
+    // Says a result of the main window's (a certificate issued).
+    void showResult(ToolTexts::Text text, const QStringList& arguments = {}) { showMessage(text, arguments); }
+
     DeviceHistoryModel& history() { return m_history; }
     // The latest hint or result the window gave, and the status line.
     QString message() const;
@@ -91,6 +107,8 @@ public slots:
 signals:
     // "Load into window": the main window shows these settings as if read.
     void loadRequested(const RecordedSettings& settings);
+    // "Certificate…" for the tag shown.
+    void certificateRequested(const QString& tag);
 
 public:
     QLabel* tagLabel = nullptr;
@@ -105,6 +123,9 @@ public:
     QPushButton* loadButton = nullptr;
     QPushButton* exportCsvButton = nullptr;
     QPushButton* exportJsonButton = nullptr;
+    QPushButton* certificateButton = nullptr;
+    QPushButton* compareBeforeWriteButton = nullptr;
+    CompareBeforeWrite* compareBeforeWrite = nullptr;
     QLabel* messageLabel = nullptr;
     QLabel* statusLabel = nullptr;
 
@@ -127,6 +148,7 @@ private:
     void showStatus();
     void showMessage(ToolTexts::Text text, const QStringList& arguments = {});
     void showComparison();
+    void showPane(QWidget* pane);
     void updateButtons();
     QList<int> selectedRows() const;
     // The selected events that hold a settings set, newest first.
@@ -150,6 +172,7 @@ private:
     // follows the language.
     std::optional<ToolTexts::Text> m_messageText;
     QStringList m_messageArguments;
+    std::function<std::optional<RecordedSettings>()> m_controlsSettings;
     std::optional<Side> m_compareA;
     std::optional<Side> m_compareB;
 };

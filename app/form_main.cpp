@@ -6,6 +6,7 @@
 #include "app/live_view_writer.h"
 #include "app/main_window_task_host.h"
 #include "app/tool_window_memory.h"
+#include "app/verification_window.h"
 #include "device/calibration_journal.h"
 #include "device/communication_task.h"
 #include "device/firmware_version.h"
@@ -15,6 +16,7 @@
 #include "records/record_checkpointer.h"
 #include "records/record_store.h"
 #include "records/recording_task_host.h"
+#include "records/records_sync.h"
 #include "widgets/radio_group.h"
 #include "widgets/speed_button.h"
 #include "widgets/tmbar_graph.h"
@@ -26,6 +28,8 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimer>
+
+#include <cstdlib>
 
 using namespace formcontrols;
 
@@ -67,6 +71,7 @@ TForm_Main::TForm_Main(TForm_KVTipusValasztas* startForm, AppContext context, QW
     CommunicationTaskHost& host =
         m_recordingHost ? static_cast<CommunicationTaskHost&>(*m_recordingHost) : *m_taskHost;
     m_task = new CommunicationTask(*MB1, host, Timer_CommunicationTask, this);
+    createVerification();
     connectHandlers();
 
     if (const QScreen* screen = this->screen())
@@ -122,6 +127,8 @@ void TForm_Main::FormCreate()
         sUtolsoFileUtvonal = m_config->settingsFolder();
         if (m_startForm)
             m_startForm->setStoredSelections(m_config->modelIndex(), m_config->languageIndex());
+        m_verificationWindow->setTolerancePercent(m_config->verificationTolerance());
+        m_verificationWindow->setReference(m_config->verificationReference());
     }
     m_task->StopCommunicationTask();
 
@@ -182,6 +189,8 @@ void TForm_Main::FormClose()
         m_config->setLastUsedPort(MB1->MBLastUsedPort());
         m_config->setAutoReconnect(MB1->reconnector().isEnabled());
         m_config->setSettingsFolder(sUtolsoFileUtvonal);
+        m_config->setVerification(m_verificationWindow->tolerancePercent(),
+                                  m_verificationWindow->reference());
         // The start window's language, not one chosen with the language button.
         if (m_startForm) {
             m_config->setModelIndex(m_startForm->RadioGroup_KVValasztas->ItemIndex());
@@ -195,6 +204,10 @@ void TForm_Main::FormClose()
             qWarning("Configuration not saved to %s: %s", qPrintable(m_config->filePath()),
                      qPrintable(error));
     }
+    // Everything of this program's is on the disk by now; a records exchange
+    // stuck in a network call must not keep it from ending.
+    if (!stopRecordsSync())
+        std::_Exit(0);
     if (m_startForm)
         m_startForm->close();
 }

@@ -25,6 +25,9 @@ class BenchWindow;
 class CalibrationJournal;
 class CommunicationTask;
 class DeviceRecordsWindow;
+class RecordsSync;
+class VerificationBench;
+class VerificationWindow;
 class RecordCheckpointer;
 class RecordStore;
 class RecordingTaskHost;
@@ -152,6 +155,10 @@ public:
     Language toolLanguage() const { return m_toolLanguage; }
     TrendWindow* trendWindow() const { return m_trendWindow; }
     DeviceRecordsWindow* deviceRecordsWindow() const { return m_recordsWindow; }
+    VerificationWindow* verificationWindow() const { return m_verificationWindow; }
+    // The virtual bench as the verification's reference and meter (with
+    // --simulate); owned by the caller, who outlives this window.
+    void setVerificationBench(VerificationBench* bench);
     void showKeyboardShortcuts();
     void showAbout();
     const CommunicationTask& communicationTask() const { return *m_task; }
@@ -166,6 +173,10 @@ public:
     // the transmitter would (the limit outputs page stays as it is);
     // nothing goes to the transmitter until the write button.
     void loadRecordedSettings(const RecordedSettings& recorded);
+    // What the write button would send now, from the controls as they stand
+    // (without normalising the edits on screen), with the sensor and output
+    // kind of the latest live block.
+    RecordedSettings controlsSettings() const;
 
     // --- Live display --------------------------------------------------------
     // Shows the task's latest live block. Virtual so that a measuring
@@ -465,6 +476,7 @@ public:
     QAction* viewTrafficLog = nullptr;
     QAction* viewLinkStatistics = nullptr;
     QAction* viewDeviceRecords = nullptr;
+    QAction* viewVerification = nullptr;
     // Hidden until the virtual bench is attached (--simulate).
     QAction* viewVirtualBench = nullptr;
     QMenu* helpMenu = nullptr;
@@ -533,6 +545,13 @@ private:
     void createToolWindows();
     void applyToolTexts(Language language);
     void createRecords();
+    // The exchange with the plant's server, when one is configured.
+    void startRecordsSync();
+    // False when the exchange was still inside a network call: the program
+    // must then leave without waiting for it (std::_Exit).
+    bool stopRecordsSync();
+    void createVerification();
+    void issueCertificate(const QString& tag);
     void recordPortOpenedOrClosed(bool open);
     // The recorder's listener: the records window hears of every attempt;
     // a reason not recorded for is warned of once a session.
@@ -569,6 +588,8 @@ private:
     // Copies the records' log into their file off the window's thread.
     std::unique_ptr<RecordCheckpointer> m_checkpointer;
     DeviceRecordsWindow* m_recordsWindow = nullptr;
+    std::unique_ptr<RecordsSync> m_sync;
+    VerificationWindow* m_verificationWindow = nullptr;
     // Why the records were off from the start: warned of already.
     QString m_recordsOffReason;
     // The reasons not recorded for that were warned of in this session.

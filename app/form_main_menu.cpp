@@ -42,8 +42,9 @@ void TForm_Main::createMenuBar()
     viewLinkStatistics = addEntry(viewMenu, "viewLinkStatistics", QKeySequence(Qt::CTRL | Qt::Key_I));
     viewVirtualBench = addEntry(viewMenu, "viewVirtualBench", QKeySequence(Qt::CTRL | Qt::Key_B));
     viewDeviceRecords = addEntry(viewMenu, "viewDeviceRecords", QKeySequence(Qt::CTRL | Qt::Key_D));
-    for (QAction* entry :
-         {viewTrend, viewTrafficLog, viewLinkStatistics, viewVirtualBench, viewDeviceRecords})
+    viewVerification = addEntry(viewMenu, "viewVerification", QKeySequence(Qt::CTRL | Qt::Key_K));
+    for (QAction* entry : {viewTrend, viewTrafficLog, viewLinkStatistics, viewVirtualBench, viewDeviceRecords,
+                           viewVerification})
         entry->setEnabled(false);
     viewVirtualBench->setVisible(false);
 
@@ -106,6 +107,7 @@ void TForm_Main::applyToolTexts(Language language)
     viewLinkStatistics->setText(text(Text::ViewLinkStatistics));
     viewVirtualBench->setText(text(Text::ViewVirtualBench));
     viewDeviceRecords->setText(text(Text::ViewDeviceRecords));
+    viewVerification->setText(text(Text::ViewVerification));
     helpMenu->setTitle(text(Text::HelpMenu));
     helpShortcuts->setText(text(Text::HelpShortcuts));
     helpAbout->setText(text(Text::HelpAbout));

@@ -1,15 +1,22 @@
 #include "app/form_main.h"
 
 #include "app/device_records_window.h"
+#include "app/form_main_controls.h"
 #include "app/main_window_task_host.h"
 #include "app/tool_texts.h"
 #include "device/communication_task.h"
+#include "device/settings_editing.h"
 #include "link/port_reconnector.h"
 #include "link/tmb.h"
 #include "records/record_checkpointer.h"
 #include "records/record_store.h"
 #include "records/recording_task_host.h"
+#include "records/records_location.h"
+#include "records/records_sync.h"
+#include "widgets/labeled_edit.h"
+#include "widgets/radio_group.h"
 
+#include <QCheckBox>
 #include <QFile>
 
 // The device records of the window's sessions: the store and the recorder
@@ -57,6 +64,9 @@ void TForm_Main::createRecords()
     m_recordsWindow->applyLanguage(m_toolLanguage);
     connect(this, &TForm_Main::toolLanguageChanged, m_recordsWindow, &DeviceRecordsWindow::applyLanguage);
     connect(m_recordsWindow, &DeviceRecordsWindow::loadRequested, this, &TForm_Main::loadRecordedSettings);
+    m_recordsWindow->setControlsSettings(
+        [this] { return std::optional<RecordedSettings>(controlsSettings()); });
+    startRecordsSync();
     attachToolWindow(viewDeviceRecords, m_recordsWindow, QStringLiteral("DeviceRecords"));
 }
 
@@ -80,6 +90,33 @@ void TForm_Main::recordPortOpenedOrClosed(bool open)
         Qt::QueuedConnection);
 }
 
+void TForm_Main::startRecordsSync()
+{
+    const recordslocation::ServerChoice server = recordslocation::server();
+    if (server.url.isEmpty() || !m_records || !m_records->canWrite())
+        return;
+    m_sync = std::make_unique<RecordsSync>(RecordsSync::Options{m_records->path(), server.url});
+    connect(m_sync.get(), &RecordsSync::statusChanged, m_recordsWindow, &DeviceRecordsWindow::showSyncStatus);
+    connect(m_sync.get(), &RecordsSync::pulled, m_recordsWindow, &DeviceRecordsWindow::eventsPulled);
+    m_sync->start();
+}
+
+bool TForm_Main::stopRecordsSync()
+{
+    return !m_sync || m_sync->stop();
+}
+
+RecordedSettings TForm_Main::controlsSettings() const
+{
+    const LiveValues& live = m_task->liveValues();
+    const DeviceSettings captured = settingsedit::captureForWrite(
+        RadioGroup_AnalogKimTipus->ItemIndex(), RadioGroup_AnalogKimHibajelzes->ItemIndex(),
+        CheckBox_NemHibaAKimenetTulcsordulas->isChecked(), LabeledEdit_AramL->text(),
+        LabeledEdit_AramH->text(), LabeledEdit_AramLLimit->text(), LabeledEdit_AramHLimit->text());
+    return RecordedSettings::from(
+        CommunicationTask::writeBlock(captured, m_taskHost->settingsSelection(), live.uMode), live);
+}
+
 void TForm_Main::recordingAttempted(const RecordEvent& event, const SessionRecorder::Result& result)
 {
     if (event.isKind(RecordEvent::SessionStart)) {
@@ -89,6 +126,8 @@ void TForm_Main::recordingAttempted(const RecordEvent& event, const SessionRecor
     }
     if (result.recorded && m_checkpointer)
         m_checkpointer->noteWritten();
+    if (result.recorded && m_sync)
+        m_sync->poke();
     m_recordsWindow->eventRecorded(event, result);
     if (result.recorded || result.reason.isEmpty() || m_warnedReasons.contains(result.reason))
         return;

@@ -60,6 +60,7 @@ int main(int argc, char* argv[])
     }
 
     SimulatedTransmitter simulated;
+    SimulatedBench simulatedBench(simulated);
     if (arguments.contains(QStringLiteral("--simulate"))) {
         QString error;
         SimulatorOptions options;
@@ -85,8 +86,10 @@ int main(int argc, char* argv[])
                                                  recordslocation::databasePath(), tag});
     // Opens with the main window, which owns it.
     QObject::connect(&sequence, &StartSequence::mainFormBuilt, &app, [&](TForm_Main* mainForm) {
-        if (simulated.isRunning())
+        if (simulated.isRunning()) {
             mainForm->attachVirtualBench(new BenchWindow(simulated, mainForm));
+            mainForm->setVerificationBench(&simulatedBench);
+        }
         // A transmitter this program does not support: end at once. exit(),
         // not quit(), which would close the windows and so run the shutdown
         // steps.

@@ -64,3 +64,27 @@ void SimulatedTransmitter::addToPortList(const QString& path)
     ports += path;
     qputenv("KV_EXTRA_PORTS", ports.toLocal8Bit());
 }
+
+bool SimulatedBench::apply(double ohm, QString* error)
+{
+    const QString answer = m_transmitter.benchCommand(QStringLiteral("resistor %1").arg(ohm, 0, 'f', 3));
+    if (answer.startsWith(QLatin1StringView("ok")))
+        return true;
+    if (error)
+        *error = answer;
+    return false;
+}
+
+std::optional<double> SimulatedBench::meterReading(QString* error)
+{
+    // "meter: 7.5357 mA"
+    const QString answer = m_transmitter.benchCommand(QStringLiteral("meter"));
+    const QStringList words = answer.split(u' ', Qt::SkipEmptyParts);
+    bool ok = false;
+    const double value = words.size() == 3 ? words.at(1).toDouble(&ok) : 0.0;
+    if (ok)
+        return value;
+    if (error)
+        *error = QStringLiteral("the bench's meter answered \"%1\"").arg(answer);
+    return std::nullopt;
+}

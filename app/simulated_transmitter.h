@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/simulator_options.h"
+#include "verification/verification_procedure.h"
 
 #include <QString>
 #include <QThread>
@@ -39,4 +40,20 @@ private:
     QThread m_thread;
     VirtualTransmitter* m_transmitter = nullptr;
     QString m_devicePath;
+};
+
+// The virtual transmitter's bench as a verification's reference and meter:
+// the resistor at the input and the meter on the output, through bench
+// commands. The meter shows what the output stage really drives, drift and
+// all, which the transmitter's own report does not.
+class SimulatedBench final : public VerificationBench
+{
+public:
+    explicit SimulatedBench(SimulatedTransmitter& transmitter) : m_transmitter(transmitter) {}
+
+    bool apply(double ohm, QString* error) override;
+    std::optional<double> meterReading(QString* error) override;
+
+private:
+    SimulatedTransmitter& m_transmitter;
 };

@@ -18,6 +18,7 @@ constexpr Entry kEntries[] = {
     {"Link &statistics", "&Kapcsolati statisztika"},
     {"Virtual &bench", "&Virtuális mérőpad"},
     {"&Device records", "Készülék&napló"},
+    {"V&erification", "&Ellenőrzés"},
     {"&Help", "&Súgó"},
     {"&Keyboard shortcuts", "&Billentyűparancsok"},
     {"&About", "&Névjegy"},
@@ -27,6 +28,7 @@ constexpr Entry kEntries[] = {
      "  Ctrl+I\tLink statistics\n"
      "  Ctrl+B\tVirtual bench (with --simulate)\n"
      "  Ctrl+D\tDevice records\n"
+     "  Ctrl+K\tVerification\n"
      "  F1\tKeyboard shortcuts\n"
      "\n"
      "Trend\n"
@@ -41,6 +43,7 @@ constexpr Entry kEntries[] = {
      "  Ctrl+I\tKapcsolati statisztika\n"
      "  Ctrl+B\tVirtuális mérőpad (--simulate esetén)\n"
      "  Ctrl+D\tKészüléknapló\n"
+     "  Ctrl+K\tEllenőrzés\n"
      "  F1\tBillentyűparancsok\n"
      "\n"
      "Trend\n"
@@ -169,6 +172,22 @@ constexpr Entry kEntries[] = {
      "%1\n\nA program készüléknapló nélkül működik tovább; a fájl érintetlen marad."},
     {"The action was done, but it is not in the device records:\n%1",
      "A művelet megtörtént, de nem került a készüléknaplóba:\n%1"},
+    {"Certificate…", "Bizonyítvány…"},
+    {"Save the certificate", "A bizonyítvány mentése"},
+    {"A certificate is issued for a tag: type the tag first.",
+     "Bizonyítvány azonosítóhoz készül: előbb írja be az azonosítót."},
+    {"Certificate %1 written to %2", "A(z) %1 bizonyítvány elkészült: %2"},
+    {"No certificate: %1", "Nincs bizonyítvány: %1"},
+    {"Compare before write", "Összevetés írás előtt"},
+    {"In the window", "Az ablakban"},
+    {"Transmitter's last read", "A távadó utolsó kiolvasása"},
+    {"Last recorded as left", "Utolsó rögzített átadáskori"},
+    {"Take into window", "Átvétel az ablakba"},
+    {"Select a value of the transmitter's read or of the last as left to take it into the window.",
+     "Jelöljön ki egy értéket a kiolvasásból vagy az utolsó átadáskoriból az ablakba vételhez."},
+    {"%1 taken into the window: %2. Nothing is written until you press the write button.",
+     "%1 átvéve az ablakba: %2. Semmi sem íródik a távadóba, amíg meg nem nyomja az írás gombot."},
+    {"-", "-"},
 };
 // One entry for every text: a missing one would shift the rest.
 static_assert(std::size(kEntries) == ToolTexts::TextCount);

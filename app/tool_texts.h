@@ -19,6 +19,7 @@ public:
         ViewLinkStatistics,
         ViewVirtualBench,
         ViewDeviceRecords,
+        ViewVerification,
         HelpMenu,
         HelpShortcuts,
         HelpAbout,
@@ -138,8 +139,21 @@ public:
         RecordsOff,
         RecordsOffWarning,         // %1 the store's reason
         RecordsNotRecordedWarning, // %1 reason
+        CertificateButton,
+        CertificateDialogTitle,
+        CertificateNeedsTag,
+        CertificateIssued, // %1 number, %2 file
+        CertificateFailed, // %1 reason
+        CompareBeforeWrite,
+        CompareControls,
+        CompareTransmitter,
+        CompareAsLeft,
+        CompareTake,
+        CompareTakeHint,
+        CompareTaken, // %1 field, %2 value
+        CompareNone,
     };
-    static constexpr int TextCount = int(Text::RecordsNotRecordedWarning) + 1;
+    static constexpr int TextCount = int(Text::CompareNone) + 1;
 
     static QString text(Text text, Language language);
 };

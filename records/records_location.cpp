@@ -56,3 +56,12 @@ QString recordslocation::plantName()
 {
     return userSetting(QStringLiteral("Plant"));
 }
+
+int recordslocation::certificateIntervalMonths()
+{
+    constexpr int kDefaultMonths = 12;
+    constexpr int kMaxMonths = 120;
+    bool ok = false;
+    const int months = userSetting(QStringLiteral("CertificateIntervalMonths")).toInt(&ok);
+    return ok && months > 0 && months <= kMaxMonths ? months : kDefaultMonths;
+}

@@ -27,5 +27,8 @@ ServerChoice server(const QString& cliValue = QString());
 
 // [Records] Plant= of the user's kvconf.ini: the plant's name on certificates.
 QString plantName();
+// [Records] CertificateIntervalMonths= (12 when not set): when the next
+// calibration is due after a certificate.
+int certificateIntervalMonths();
 
 } // namespace recordslocation

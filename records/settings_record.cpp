@@ -207,3 +207,32 @@ QStringList settingsrecord::changedKeys(const QJsonObject& a, const QJsonObject&
     }
     return changed;
 }
+
+RecordedSettings settingsrecord::withField(const RecordedSettings& base, const QString& key,
+                                           const RecordedSettings& from)
+{
+    RecordedSettings r = base;
+    DeviceSettings& s = r.settings;
+    const DeviceSettings& f = from.settings;
+    if (key == QLatin1StringView("wires"))
+        s.Wires = f.Wires;
+    else if (key == QLatin1StringView("inputMode"))
+        s.InputMode = f.InputMode;
+    else if (key == QLatin1StringView("averaging"))
+        s.Averaging = f.Averaging;
+    else if (key == QLatin1StringView("outputType"))
+        s.bOutputLiveZero = f.bOutputLiveZero;
+    else if (key == QLatin1StringView("errorLevel"))
+        s.bErrorLevelHigh = f.bErrorLevelHigh;
+    else if (key == QLatin1StringView("noErrorOnOverflow"))
+        s.bNoErrorOnOverflow = f.bNoErrorOnOverflow;
+    else if (key == QLatin1StringView("scaleLow"))
+        s.fScaleLow = f.fScaleLow;
+    else if (key == QLatin1StringView("scaleHigh"))
+        s.fScaleHigh = f.fScaleHigh;
+    else if (key == QLatin1StringView("outputLimitLow"))
+        s.fOutputLimitLow = f.fOutputLimitLow;
+    else if (key == QLatin1StringView("outputLimitHigh"))
+        s.fOutputLimitHigh = f.fOutputLimitHigh;
+    return r;
+}

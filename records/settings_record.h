@@ -50,4 +50,8 @@ QString valueText(const QJsonObject& settings, const QString& key, bool hungaria
 // The keys whose values differ, in the block's order.
 QStringList changedKeys(const QJsonObject& a, const QJsonObject& b);
 
+// base with one field (a key of keys()) taken from `from`. The sensor and
+// the output kind are the transmitter's, not settings: they stay base's.
+RecordedSettings withField(const RecordedSettings& base, const QString& key, const RecordedSettings& from);
+
 } // namespace settingsrecord

@@ -381,14 +381,14 @@ void tst_AppShell::shutdownUpdatesInPlace()
     // Existing lines stay where they are; the missing keys follow in their
     // order, the tool windows after them.
     const QStringList lines = fileLines(configPath());
-    QCOMPARE(lines.size(), 18);
+    QCOMPARE(lines.size(), 19);
     QCOMPARE(lines.mid(0, 8), (QStringList{"; mine", "[Language]", "RadioGroup_NyelvValasztas=0", "[Other]",
                                            "key=value", "[Path]", "sUtolsoFileUtvonal=/srv/kvb/", "[Date]"}));
     QVERIFY(lines.at(8).startsWith(u"Date="));
     QCOMPARE(lines.mid(9, 4),
              (QStringList{"[Com]", "MBLastUsedPort=/dev/ttyUSB3", "[KV]", "RadioGroup_KVValasztas=1"}));
     QCOMPARE(lines.mid(13), (QStringList{"[ToolWindows]", "DeviceRecordsOpen=0", "LinkStatisticsOpen=0",
-                                         "TrafficLogOpen=0", "TrendOpen=0"}));
+                                         "TrafficLogOpen=0", "TrendOpen=0", "VerificationOpen=0"}));
 
     // The next run starts where this one left.
     Program next(*m_dir);

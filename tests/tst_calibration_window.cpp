@@ -5,9 +5,12 @@
 
 #include "tests/support/main_window_fixture.h"
 
+#include "app/device_records_window.h"
+#include "app/verification_window.h"
 #include "device/callendar_van_dusen.h"
 #include "device/communication_task.h"
 #include "platform/number_format.h"
+#include "records/record_store.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_files.h"
 
@@ -15,8 +18,11 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -53,8 +59,11 @@ struct Session
 {
     explicit Session(const SimulatorOptions& options = {}, const QString& journal = {})
         : t(options),
-          form(nullptr,
-               AppContext{{}, {}, journal.isEmpty() ? dir.filePath(QStringLiteral("journal.txt")) : journal})
+          form(nullptr, AppContext{{},
+                                   {},
+                                   journal.isEmpty() ? dir.filePath(QStringLiteral("journal.txt")) : journal,
+                                   dir.filePath(QStringLiteral("records.sqlite")),
+                                   QStringLiteral("TT-CAL")})
     {}
 
     // Opens the port and waits until the opening's settings read is done.
@@ -109,6 +118,39 @@ struct Session
     SimTransmitter t;
     TForm_Main form;
 };
+
+// The session's bench as a verification's reference and meter. An applied
+// resistor is given the transmitter's time to settle its average, as a
+// technician's bench has it, so that the quick task's polls see the point.
+class SessionBench : public VerificationBench
+{
+public:
+    explicit SessionBench(Session& s) : m_session(s) {}
+    bool apply(double ohm, QString*) override
+    {
+        const bool taken = m_session.bench(QStringLiteral("resistor ") + QString::number(ohm, 'f', 3));
+        m_session.t.sim.model().advance(500);
+        return taken;
+    }
+    std::optional<double> meterReading(QString*) override { return m_session.meter(); }
+
+private:
+    Session& m_session;
+};
+
+// A verification run through the window on the bench; the run when it ended.
+std::optional<VerificationRun> verify(Session& s, SessionBench& bench, QPushButton* button)
+{
+    VerificationWindow* w = s.form.verificationWindow();
+    w->setBench(&bench);
+    w->setSettleTimeoutMs(WaitMs);
+    QSignalSpy ended(w, &VerificationWindow::runEnded);
+    button->click();
+    if (!waitUntil([&] { return !ended.isEmpty(); }) || !ended.first().at(0).toBool() ||
+        !ended.first().at(1).toBool())
+        return std::nullopt;
+    return w->procedure()->run();
+}
 
 SimulatorOptions outOfCalibration()
 {
@@ -202,10 +244,23 @@ bool tst_CalibrationWindow::adjustOutput(Session& s, double target)
 void tst_CalibrationWindow::converterAndOutputSession()
 {
     Session s(outOfCalibration());
+    // A process range inside the sensor's: the test points at its ends are
+    // no input-limit errors.
+    DeviceSettings processRange;
+    processRange.fScaleLow = 0.0f;
+    processRange.fScaleHigh = 400.0f;
+    QVERIFY(s.t.sim.model().writeSettings(processRange));
     QVERIFY(s.open());
-    // Mid-scale of the factory scaling -200 .. 800 °C: 300 °C.
+    // As found on the bench's meter: the drifted output fails.
+    SessionBench bench(s);
+    const std::optional<VerificationRun> asFound =
+        verify(s, bench, s.form.verificationWindow()->ButtonAsFound);
+    QVERIFY(asFound);
+    QCOMPARE(asFound->points.size(), 5);
+    QVERIFY(!asFound->pass());
+    // Mid-scale of 0 .. 400 °C: 200 °C.
     const QString midScale =
-        QStringLiteral("resistor ") + QString::number(cvd::resistance(300.0, 100.0), 'f', 4);
+        QStringLiteral("resistor ") + QString::number(cvd::resistance(200.0, 100.0), 'f', 4);
     QVERIFY(s.bench(midScale) && s.settled());
     const double outputBefore = s.meter();
     QVERIFY2(std::abs(outputBefore - 12.0) > 0.03, qPrintable(QString::number(outputBefore)));
@@ -239,6 +294,22 @@ void tst_CalibrationWindow::converterAndOutputSession()
                                                 "7 CmdStorePWM20mA"}));
     QCOMPARE(s.journal("sent").mid(0, 3), s.journal("ADAveraged").mid(0, 2) << QString::number(pwm4mA));
     QCOMPARE(s.journal("port").constLast() + s.journal("model").constLast(), s.t.sim.devicePath() + "KV4820");
+
+    // As left, every point passes; the certificate covers both runs and the
+    // four stores between them.
+    const std::optional<VerificationRun> asLeft = verify(s, bench, s.form.verificationWindow()->ButtonAsLeft);
+    QVERIFY(asLeft);
+    QVERIFY2(asLeft->pass(), QJsonDocument(asLeft->toJson()).toJson().constData());
+    ScriptedDialogs dialogs;
+    const QString pdf = s.dir.filePath(QStringLiteral("TT-CAL.pdf"));
+    dialogs.queueFileAnswer(pdf);
+    s.form.deviceRecordsWindow()->certificateButton->click();
+    QVERIFY2(s.form.deviceRecordsWindow()->message().contains(QStringLiteral("TT-CAL.pdf")),
+             qPrintable(s.form.deviceRecordsWindow()->message()));
+    const RecordEvent certificate = s.form.recordStore()->history(QStringLiteral("TT-CAL")).first();
+    QCOMPARE(certificate.kind, QStringLiteral("certificate"));
+    QCOMPARE(certificate.data.value("covers").toArray().size(), 2);
+    QCOMPARE(readAll(pdf).left(5), QByteArray("%PDF-"));
 }
 
 void tst_CalibrationWindow::threeWireOffsetAgainst249Ohm()

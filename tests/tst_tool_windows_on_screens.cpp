@@ -11,6 +11,7 @@
 #include "app/simulated_transmitter.h"
 #include "app/traffic_log_window.h"
 #include "app/trend_window.h"
+#include "app/verification_window.h"
 #include "link/tmb.h"
 #include "tests/support/test_files.h"
 #include "widgets/labeled_edit.h"
@@ -70,9 +71,10 @@ private slots:
         edit->setFocus();
         QTRY_VERIFY_WITH_TIMEOUT(edit->hasFocus() && !edit->text().isEmpty(), WaitMs);
         const QString before = edit->text();
-        const QList<QWidget*> tools{form.trendWindow(), form.trafficLogWindow(), form.linkStatisticsWindow(),
-                                    form.deviceRecordsWindow(), &bench};
-        const Qt::Key shortcuts[] = {Qt::Key_T, Qt::Key_L, Qt::Key_I, Qt::Key_D};
+        const QList<QWidget*> tools{form.trendWindow(),          form.trafficLogWindow(),
+                                    form.linkStatisticsWindow(), form.deviceRecordsWindow(),
+                                    form.verificationWindow(),   &bench};
+        const Qt::Key shortcuts[] = {Qt::Key_T, Qt::Key_L, Qt::Key_I, Qt::Key_D, Qt::Key_K};
         for (int i = 0; i < int(std::size(shortcuts)); ++i) {
             QTest::keySequence(QApplication::focusWidget(), QKeySequence(Qt::CTRL | shortcuts[i]));
             QTRY_VERIFY2_WITH_TIMEOUT(QGuiApplication::focusWindow() == tools[i]->windowHandle(),
