@@ -114,8 +114,13 @@ void tst_Package::dependsOnWhatItsProgramsLink()
 {
     const QString depends = output("dpkg-deb", {"--field", m_deb, "Depends"});
     // Found in the programs by dpkg-shlibdeps, with the versions they need.
-    for (const char* library : {"libc6 (>=", "libqt6core6 (>=", "libqt6widgets6 (>=", "libstdc++6 (>="})
+    for (const char* library : {"libc6 (>=", "libqt6core6 (>=", "libqt6widgets6 (>=", "libstdc++6 (>=",
+                                "libqt6sql6 (>=", "libqt6gui6 (>="})
         QVERIFY2(depends.contains(QLatin1StringView(library)), qPrintable(depends));
+    // The drivers are plugins the programs load by name.
+    QVERIFY2(depends.split(u',').first().trimmed() == u"libqt6sql6-sqlite", qPrintable(depends));
+    QCOMPARE(output("dpkg-deb", {"--field", m_deb, "Recommends"}).trimmed(),
+             QStringLiteral("libqt6sql6-psql"));
 }
 
 void tst_Package::programsRunFromUnpackedTree_data()
@@ -143,8 +148,11 @@ void tst_Package::manualPagesNameEveryOption_data()
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("helpArguments");
     QTest::newRow("kvsim") << "kvsim" << QStringList{"--help"};
-    for (const char* command : {"identify", "live", "read", "write"})
+    for (const char* command : {"identify", "live", "read", "write", "history", "report", "commission"})
         QTest::addRow("kvctl %s", command) << "kvctl" << QStringList{QLatin1StringView(command), "--help"};
+    for (const char* command : {"sync", "export"})
+        QTest::addRow("kvctl records %s", command)
+            << "kvctl" << QStringList{"records", QLatin1StringView(command), "--help"};
 }
 
 void tst_Package::manualPagesNameEveryOption()
