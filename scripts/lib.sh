@@ -14,8 +14,9 @@ KV_PACKAGES=(
   clang libclang-rt-dev
   fonts-liberation fonts-dejavu-core
   libqt6sql6-sqlite libqt6sql6-psql postgresql poppler-utils
-  # Real X servers, bare and with a window manager, for the tool windows' test.
-  xvfb xauth openbox
+  # Real X servers, bare and with a window manager, for the tool windows' test;
+  # xdotool presses the keys of the test that runs kvconf as a user would.
+  xvfb xauth openbox xdotool
 )
 # What scripts/bench needs on top: a real X server for bench_main_window --xvfb.
 KV_BENCH_PACKAGES=(xvfb xauth)
