@@ -572,8 +572,9 @@ bool DeviceRecordsWindow::exportTo(const QString& path, ExportFormat format)
 {
     const QList<RecordEvent> events =
         m_store && m_store->canRead() ? m_store->history(m_tag) : QList<RecordEvent>();
-    const QByteArray bytes =
-        format == ExportFormat::Csv ? recordexport::csv(events) : recordexport::json(events);
+    const QByteArray bytes = format == ExportFormat::Csv ? recordexport::csv(events)
+                             : m_store                   ? recordexport::json(*m_store, events)
+                                                         : QByteArrayLiteral("[]");
     QString error;
     const QString shownPath = QDir::toNativeSeparators(path);
     if (!FileReplacement::replace(path, bytes, &error)) {

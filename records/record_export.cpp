@@ -1,14 +1,21 @@
 #include "records/record_export.h"
 
+#include "records/record_presentation.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
-QByteArray recordexport::json(const QList<RecordEvent>& events)
+QJsonArray recordexport::jsonArray(const RecordStore& store, const QList<RecordEvent>& events)
 {
     QJsonArray array;
     for (const RecordEvent& event : events)
-        array.append(event.toJson());
-    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+        array.append(recordpresentation::json(store, event));
+    return array;
+}
+
+QByteArray recordexport::json(const RecordStore& store, const QList<RecordEvent>& events)
+{
+    return QJsonDocument(jsonArray(store, events)).toJson(QJsonDocument::Indented);
 }
 
 QString recordexport::csvField(const QString& text)

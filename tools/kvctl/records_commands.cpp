@@ -2,6 +2,7 @@
 
 #include "certificates/certificate_issuer.h"
 #include "platform/file_replacement.h"
+#include "records/record_export.h"
 #include "records/record_presentation.h"
 #include "records/record_store.h"
 #include "records/records_location.h"
@@ -27,10 +28,7 @@ constexpr int kNumberDeadlineMs = 10000;
 
 QJsonArray historyArray(const RecordStore& store, const QString& tag)
 {
-    QJsonArray array;
-    for (const RecordEvent& event : store.history(tag))
-        array.append(recordpresentation::json(store, event));
-    return array;
+    return recordexport::jsonArray(store, store.history(tag));
 }
 
 // What happened, in a few words, for the text listing.
