@@ -1,6 +1,7 @@
 #include "app/device_history_model.h"
 
 #include "app/tool_texts.h"
+#include "records/record_presentation.h"
 #include "records/record_store.h"
 #include "records/settings_record.h"
 
@@ -266,7 +267,9 @@ QString DeviceHistoryModel::summary(const RecordEvent& e, Language language)
         return d.value(QStringLiteral("reason")).toString();
     if (e.isKind(RecordEvent::Command)) {
         const QJsonValue sent = d.value(QStringLiteral("sent"));
-        QStringList parts{d.value(QStringLiteral("name")).toString()};
+        const QString done = recordpresentation::commandText(d.value(QStringLiteral("command")).toInt(-1),
+                                                             language == Language::Hungarian);
+        QStringList parts{done.isEmpty() ? d.value(QStringLiteral("name")).toString() : done};
         if (sent.isDouble())
             parts.append(words(Text::RecordsSent, language).arg(numberText(sent.toDouble())));
         parts.append(words(Text::RecordsReading, language)

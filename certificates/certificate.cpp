@@ -1,5 +1,7 @@
 #include "certificates/certificate.h"
 
+#include "records/record_presentation.h"
+
 #include "device/device_command.h"
 #include "records/settings_record.h"
 
@@ -84,28 +86,6 @@ constexpr Text kTexts[] = {
     {"scaleHigh", "Scaling high", "Skála felső"},
     {"outputLimitLow", "Output limit low", "Kimenet alsó határ"},
     {"outputLimitHigh", "Output limit high", "Kimenet felső határ"},
-};
-
-// What each calibration and store command did, as a certificate states it.
-struct CommandText
-{
-    quint8 command;
-    const char* en;
-    const char* hu;
-};
-
-constexpr CommandText kCommandTexts[] = {
-    {CmdStoreAD0Ohm, "Converter zero point (0 ohm) stored", "Átalakító nullpont (0 ohm) tárolva"},
-    {CmdStoreAD490Ohm, "Converter reference point (490 / 4900 ohm) stored",
-     "Átalakító referenciapont (490 / 4900 ohm) tárolva"},
-    {CmdEraseEEPROM, "Memory erased", "Memória törölve"},
-    {CmdStore3WireOffset, "Three-wire offset stored", "Háromvezetékes eltolás tárolva"},
-    {CmdStorePWM4mA, "Output low point (4 mA / 2 V) stored", "Kimenet alsó pont (4 mA / 2 V) tárolva"},
-    {CmdStorePWM20mA, "Output high point (20 mA / 10 V) stored", "Kimenet felső pont (20 mA / 10 V) tárolva"},
-    {CmdStorePot0, "Potentiometer 0 % stored", "Potenciométer 0 % tárolva"},
-    {CmdStorePot100, "Potentiometer 100 % stored", "Potenciométer 100 % tárolva"},
-    {CmdStore2WireR, "Two-wire lead resistance stored", "Kétvezetékes vezeték-ellenállás tárolva"},
-    {CmdStore2WireZero, "Two-wire lead resistance zeroed", "Kétvezetékes vezeték-ellenállás nullázva"},
 };
 
 class Writer
@@ -224,11 +204,9 @@ QString Writer::calibrationTable() const
                        "<tr><th align='left'>%1</th><th align='left'>%2</th><th align='left'>%3</th></tr>")
             .arg(t("time"), t("command"), t("sent"));
     for (const CertificateData::Calibration& c : m_data.calibrations) {
-        QString command = QString::number(c.command);
-        for (const CommandText& text : kCommandTexts) {
-            if (text.command == c.command)
-                command = QString::fromUtf8(m_hu ? text.hu : text.en);
-        }
+        QString command = recordpresentation::commandText(c.command, m_hu);
+        if (command.isEmpty())
+            command = QString::number(c.command);
         html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>")
                     .arg(when(c.time), command.toHtmlEscaped(), c.sent.toHtmlEscaped());
     }

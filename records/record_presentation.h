@@ -15,4 +15,9 @@ namespace recordpresentation {
 
 QJsonObject json(const RecordStore& store, const RecordEvent& event);
 
+// What a recorded calibration or store command did, in words a technician
+// reads on a certificate or in the history ("Output low point (4 mA / 2 V)
+// stored"); empty for a command that is not recorded.
+QString commandText(int command, bool hungarian);
+
 } // namespace recordpresentation

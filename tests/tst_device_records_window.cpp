@@ -9,6 +9,7 @@
 #include "app/device_records_window.h"
 #include "link/port_reconnector.h"
 #include "records/record_export.h"
+#include "records/record_presentation.h"
 #include "records/record_store.h"
 #include "tests/support/full_file_system.h"
 #include "tests/support/scripted_dialogs.h"
@@ -304,6 +305,10 @@ void tst_DeviceRecordsWindow::sessionHistoryThroughTheWindow()
     };
     QCOMPARE(texts(), (QStringList{"Készüléknapló", "Idő", "Beállítások kiolvasva, talált állapot", "Mező",
                                    "Vezetékszám", "&Betöltés az ablakba"}));
+    // A command in the words of the certificate, not the protocol's name.
+    const QString done = recordpresentation::commandText(command.data["command"].toInt(), true);
+    const QString summary = s.records().historyView->model()->index(rows - 6, 5).data().toString();
+    QVERIFY2(!done.isEmpty() && summary.startsWith(done + u';'), qPrintable(summary));
     s.form.Button_Nyelv->click();
     QCOMPARE(texts(), (QStringList{"Device records", "Time", "Settings read, as found", "Field", "Wires",
                                    "&Load into window"}));
