@@ -4,6 +4,7 @@
 #include "records/record_presentation.h"
 #include "records/record_store.h"
 #include "records/settings_record.h"
+#include "verification/verification.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -31,9 +32,12 @@ QString numberText(double value)
 {
     char text[32];
     const auto [end, error] = std::to_chars(text, text + sizeof text, float(value));
-    if (error != std::errc() || double(float(value)) != value)
-        return QString::number(value, 'g', 17);
-    return QString::fromLatin1(text, end - text);
+    if (error == std::errc() && double(float(value)) == value)
+        return QString::fromLatin1(text, end - text);
+    // Not a float the transmitter sent: the shortest text that reads back as the double.
+    const auto [doubleEnd, doubleError] = std::to_chars(text, text + sizeof text, value);
+    return doubleError == std::errc() ? QString::fromLatin1(text, doubleEnd - text)
+                                      : QString::number(value, 'g', 17);
 }
 
 // {"value": 100.01, "unit": "ohm"} as "100.01 ohm".
@@ -289,11 +293,15 @@ QString DeviceHistoryModel::summary(const RecordEvent& e, Language language)
     const QString pass =
         words(d.value(QStringLiteral("pass")).toBool() ? Text::RecordsPass : Text::RecordsFail, language);
     if (e.isKind(RecordEvent::Verification))
-        return QStringList{d.value(QStringLiteral("run")).toString(),
-                           words(Text::RecordsPoints, language)
-                               .arg(d.value(QStringLiteral("points")).toArray().size())
-                               .arg(numberText(d.value(QStringLiteral("tolerancePercent")).toDouble())),
-                           pass}
+        return QStringList{
+            words(d.value(QStringLiteral("run")).toString() == QLatin1StringView(VerificationRun::AsFound)
+                      ? Text::RecordsRunAsFound
+                      : Text::RecordsRunAsLeft,
+                  language),
+            words(Text::RecordsPoints, language)
+                .arg(d.value(QStringLiteral("points")).toArray().size())
+                .arg(numberText(d.value(QStringLiteral("tolerancePercent")).toDouble())),
+            pass}
             .join(kSeparator);
     if (e.isKind(RecordEvent::Certificate))
         return QStringList{d.value(QStringLiteral("number")).toString(), pass, fileSummary(d)}.join(

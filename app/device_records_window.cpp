@@ -331,6 +331,7 @@ void DeviceRecordsWindow::eventRecorded(const RecordEvent& event, const SessionR
 
 void DeviceRecordsWindow::showSyncStatus(const RecordsSyncStatus& status)
 {
+    m_exchanging = true;
     m_waiting = status.waiting;
     m_serverError = status.lastError;
     m_lastExchange = status.lastExchange;
@@ -370,7 +371,8 @@ QString DeviceRecordsWindow::status() const
         if (!m_store->canWrite())
             parts.append(m_store->message());
     }
-    if (m_store && m_store->canRead())
+    // Without a plant's server nothing is on its way anywhere.
+    if (m_store && m_store->canRead() && m_exchanging)
         parts.append(text(Text::RecordsWaiting).arg(m_waiting));
     if (!m_serverError.isEmpty())
         parts.append(text(Text::RecordsServerError).arg(m_serverError));

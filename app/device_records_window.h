@@ -164,6 +164,8 @@ private:
     QString m_sessionPort;
     QDateTime m_sessionStart;
     bool m_inSession = false;
+    // A plant's server is configured: its exchange reports here.
+    bool m_exchanging = false;
     int m_waiting = 0;
     QString m_serverError;
     QDateTime m_lastExchange;

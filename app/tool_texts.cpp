@@ -128,6 +128,8 @@ constexpr Entry kEntries[] = {
     {"%1 points, tolerance %2 %", "%1 pont, tűrés %2 %"},
     {"passed", "megfelelt"},
     {"failed", "nem felelt meg"},
+    {"as found", "átvételkor"},
+    {"as left", "átadáskor"},
     {"Wires", "Vezetékszám"},
     {"Input mode", "Üzemmód"},
     {"Sensor", "Érzékelő"},

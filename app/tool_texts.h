@@ -100,6 +100,8 @@ public:
         RecordsPoints,   // %1 count, %2 tolerance
         RecordsPass,
         RecordsFail,
+        RecordsRunAsFound,
+        RecordsRunAsLeft,
         // The settings' fields, in settingsrecord::keys() order.
         RecordsFieldWires,
         RecordsFieldInputMode,

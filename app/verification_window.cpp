@@ -422,7 +422,7 @@ void VerificationWindow::start(const char* kind)
     const OutputSource source = onBench                                             ? OutputSource::Meter
                                 : ComboOutputSource->currentIndex() == kSourceTyped ? OutputSource::Typed
                                                                                     : OutputSource::Reported;
-    m_result.clear();
+    m_result = nullptr;
     m_procedure = std::make_unique<VerificationProcedure>(*setup, percents(), QLatin1StringView(kind), source,
                                                           onBench ? m_sources.bench : nullptr);
     m_procedure->setSettleTimeoutMs(m_settleTimeoutMs);
@@ -486,7 +486,7 @@ void VerificationWindow::procedureChanged()
     case VerificationProcedure::Step::Done:
     case VerificationProcedure::Step::Failed:
     case VerificationProcedure::Step::Idle:
-        LabelStatus->setText(m_result);
+        LabelStatus->setText(m_result ? m_result() : QString());
         break;
     }
     updateControls();
@@ -495,23 +495,26 @@ void VerificationWindow::procedureChanged()
 void VerificationWindow::procedureFinished(bool completed)
 {
     const VerificationRun& run = m_procedure->run();
-    const QString name =
-        run.kind == QLatin1StringView(VerificationRun::AsFound) ? t(AsFoundName) : t(AsLeftName);
+    const bool asFound = run.kind == QLatin1StringView(VerificationRun::AsFound);
     bool recorded = false;
+    // Composed when shown, so that it follows the language button.
     if (!completed) {
-        m_result = t(GivenUp).arg(m_procedure->failure());
+        m_result = [this, failure = m_procedure->failure()] { return t(GivenUp).arg(failure); };
     } else {
-        m_result = (run.pass() ? t(RunPassed) : t(RunFailed)).arg(name);
-        if (run.outputSource() == OutputSource::Reported)
-            m_result += u' ' + t(ReportedNote);
         const SessionRecorder::Result result =
             m_sources.recorder ? m_sources.recorder->recordOther(RecordEvent::Verification, run.toJson())
                                : SessionRecorder::Result{false, QStringLiteral("no device records")};
         recorded = result.recorded;
-        const QString tag = m_sources.recorder && !m_sources.recorder->tag().isEmpty()
-                                ? m_sources.recorder->tag()
-                                : t(Untagged);
-        m_result += u' ' + (recorded ? t(Recorded).arg(tag) : t(NotRecorded).arg(result.reason));
+        const QString tag = m_sources.recorder ? m_sources.recorder->tag() : QString();
+        m_result = [this, asFound, pass = run.pass(), reported = run.outputSource() == OutputSource::Reported,
+                    recorded, tag, reason = result.reason] {
+            QString text = t(pass ? RunPassed : RunFailed).arg(t(asFound ? AsFoundName : AsLeftName));
+            if (reported)
+                text += u' ' + t(ReportedNote);
+            return text + u' ' +
+                   (recorded ? t(Recorded).arg(tag.isEmpty() ? t(Untagged) : tag)
+                             : t(NotRecorded).arg(reason));
+        };
     }
     fillPoints();
     procedureChanged();

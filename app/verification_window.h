@@ -109,5 +109,6 @@ private:
     Language m_language = Language::English;
     int m_settleTimeoutMs = VerificationProcedure::DefaultSettleTimeoutMs;
     std::unique_ptr<VerificationProcedure> m_procedure;
-    QString m_result;
+    // The last run's outcome in the current language.
+    std::function<QString()> m_result;
 };

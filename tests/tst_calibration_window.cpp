@@ -310,6 +310,22 @@ void tst_CalibrationWindow::converterAndOutputSession()
     QCOMPARE(certificate.kind, QStringLiteral("certificate"));
     QCOMPARE(certificate.data.value("covers").toArray().size(), 2);
     QCOMPARE(readAll(pdf).left(5), QByteArray("%PDF-"));
+    // Pictures of both windows in both languages, the run and the certificate in view.
+    for (const char* language : {"hu", "en"}) {
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{s.form.verificationWindow(), s.form.deviceRecordsWindow()}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QVERIFY(
+                w->grab().save(outputDir() + QStringLiteral("/%1_%2.png").arg(w->objectName(), language)));
+        }
+        // The outcome of the run follows the language as well.
+        const QString status = s.form.verificationWindow()->LabelStatus->text();
+        QVERIFY2(status.endsWith(qstrcmp(language, "hu") == 0 ? QStringLiteral("Rögzítve: TT-CAL.")
+                                                              : QStringLiteral("Recorded under TT-CAL.")),
+                 qPrintable(status));
+        s.form.Button_Nyelv->click();
+    }
 }
 
 void tst_CalibrationWindow::threeWireOffsetAgainst249Ohm()
