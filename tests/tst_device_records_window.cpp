@@ -6,6 +6,7 @@
 
 #include "tests/support/main_window_fixture.h"
 
+#include "app/compare_before_write.h"
 #include "app/device_records_window.h"
 #include "link/port_reconnector.h"
 #include "records/record_export.h"
@@ -258,6 +259,25 @@ void tst_DeviceRecordsWindow::sessionHistoryThroughTheWindow()
     s.records().loadButton->click();
     QCOMPARE(settingsShown(s.form), asLeftShown);
     QCOMPARE(s.form.LabeledEdit_Limit1Low->text(), QStringLiteral("12.5"));
+    QCOMPARE(s.records().history().rowCount(), rows);
+
+    // Compare before write: the controls (the as-left just loaded) beside the
+    // transmitter's last read (its factory settings) and the last as-left; a
+    // value of the read taken into the controls, nothing sent.
+    s.records().compareBeforeWriteButton->click();
+    QVERIFY(s.records().compareBeforeWrite->isVisible() && s.records().compareTable->isHidden());
+    QTableWidget* before = s.records().compareBeforeWrite->compareBeforeWriteTable;
+    QCOMPARE(markedFields(before), againstFactory);
+    const int scaleHigh = int(settingsrecord::keys().indexOf(QStringLiteral("scaleHigh")));
+    const auto cell = [before, scaleHigh](int side) { return before->item(scaleHigh, side + 1)->text(); };
+    QCOMPARE(cell(CompareBeforeWrite::Controls), cell(CompareBeforeWrite::AsLeft));
+    before->setCurrentCell(scaleHigh, CompareBeforeWrite::Transmitter + 1);
+    s.records().compareBeforeWrite->takeButton->click();
+    QCOMPARE(cell(CompareBeforeWrite::Controls), cell(CompareBeforeWrite::Transmitter));
+    QCOMPARE(s.form.LabeledEdit_AramH->text().toDouble(),
+             cell(CompareBeforeWrite::Transmitter).section(u' ', 0, 0).toDouble());
+    QVERIFY(s.form.LabeledEdit_AramH->text().toDouble() !=
+            field(sent, "scaleHigh").section(u' ', 0, 0).toDouble());
     QCOMPARE(s.records().history().rowCount(), rows);
 
     // The whole history, newest first, in both formats.

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -38,6 +40,7 @@ private slots:
     void workerThroughServerRestart();
     void outOfOrderCommitsArePulled();
     void certificateNumbers();
+    void certificateNumbersFromTwoProcessesAtOnce();
 
 private:
     QString url(const QString& database, const QString& user = QStringLiteral("kvtest"),
@@ -561,5 +564,65 @@ void tst_RecordsServer::certificateNumbers()
     QVERIFY2(error.contains(QStringLiteral("Cannot reach")), qPrintable(error));
 }
 
-QTEST_GUILESS_MAIN(tst_RecordsServer)
+namespace {
+
+// A child of the test that takes numbers from the server and prints them.
+const char* const TakeNumbers = "--take-numbers";
+constexpr int NumbersPerChild = 25;
+constexpr int NumberYear = 2031;
+
+} // namespace
+
+// Two processes taking numbers from one server at the same time: each
+// number once, none skipped.
+void tst_RecordsServer::certificateNumbersFromTwoProcessesAtOnce()
+{
+    makeDatabase(QStringLiteral("numbers_at_once"));
+    // The tables first, so that the children race for numbers, not for
+    // making them.
+    QString error;
+    const RecordsServerAddress address =
+        *RecordsServerAddress::parse(url(QStringLiteral("numbers_at_once")), nullptr);
+    QCOMPARE(RecordsServer::takeCertificateNumber(address, NumberYear - 1, QDeadlineTimer(10000), &error),
+             std::optional<int>(1));
+    QProcess children[2];
+    for (QProcess& child : children)
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QLatin1StringView(TakeNumbers), url(QStringLiteral("numbers_at_once"))});
+    QList<int> numbers;
+    for (QProcess& child : children) {
+        QVERIFY(child.waitForFinished(30000));
+        QVERIFY2(child.exitCode() == 0, child.readAllStandardError().constData());
+        for (const QByteArray& line : child.readAllStandardOutput().split('\n'))
+            if (!line.isEmpty())
+                numbers.append(line.toInt());
+    }
+    std::sort(numbers.begin(), numbers.end());
+    QList<int> expected;
+    for (int n = 1; n <= 2 * NumbersPerChild; ++n)
+        expected.append(n);
+    QCOMPARE(numbers, expected);
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], TakeNumbers) == 0) {
+        const std::optional<RecordsServerAddress> address =
+            RecordsServerAddress::parse(QString::fromLocal8Bit(argv[2]), nullptr);
+        for (int i = 0; address && i < NumbersPerChild; ++i) {
+            QString error;
+            const std::optional<int> number =
+                RecordsServer::takeCertificateNumber(*address, NumberYear, QDeadlineTimer(10000), &error);
+            if (!number) {
+                std::fprintf(stderr, "%s\n", qPrintable(error));
+                return 1;
+            }
+            std::printf("%d\n", *number);
+        }
+        return address ? 0 : 1;
+    }
+    tst_RecordsServer test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_records_server.moc"
