@@ -17,6 +17,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 
 // The window's texts, English and Hungarian side by side.
@@ -436,13 +438,21 @@ void VerificationWindow::start(const char* kind)
 
 void VerificationWindow::enterReading()
 {
+    // A meter's reading as a technician types it, with a decimal comma or
+    // point whatever the system's locale: never a group separator, which
+    // would make "12,003" mA twelve thousand.
+    QString text = EditMeterReading->text().trimmed();
+    text.replace(u',', u'.');
     bool ok = false;
-    const double value = QLocale().toDouble(EditMeterReading->text(), &ok);
-    const double plain = ok ? value : EditMeterReading->text().toDouble(&ok);
-    if (!ok || !m_procedure)
+    const double value = text.toDouble(&ok);
+    if (!m_procedure)
         return;
+    if (!ok || !std::isfinite(value)) {
+        EditMeterReading->selectAll();
+        return;
+    }
     EditMeterReading->clear();
-    m_procedure->enterMeterReading(plain);
+    m_procedure->enterMeterReading(value);
 }
 
 void VerificationWindow::addLiveBlock(const LiveValues& values)

@@ -15,16 +15,19 @@
 #include "tests/support/test_files.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -180,6 +183,8 @@ class tst_CalibrationWindow : public QObject
 private slots:
     void initTestCase();
     void converterAndOutputSession();
+    void typedMeterReading_data();
+    void typedMeterReading();
     void threeWireOffsetAgainst249Ohm();
     void resistanceCaptures_data();
     void resistanceCaptures();
@@ -326,6 +331,53 @@ void tst_CalibrationWindow::converterAndOutputSession()
                  qPrintable(status));
         s.form.Button_Nyelv->click();
     }
+}
+
+void tst_CalibrationWindow::typedMeterReading_data()
+{
+    QTest::addColumn<QStringList>("typed"); // all but the last are refused
+    QTest::addColumn<double>("taken");
+    QTest::newRow("decimal point") << QStringList{"4.002"} << 4.002;
+    QTest::newRow("decimal comma") << QStringList{"4,002"} << 4.002;
+    QTest::newRow("not a number, then one") << QStringList{"abc", "4 002", "", "3,99"} << 3.99;
+}
+
+// Without a bench: the reference applied by hand and the meter's reading
+// typed, as a technician types it; the typed value is the point's output,
+// not the transmitter's report.
+void tst_CalibrationWindow::typedMeterReading()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(double, taken);
+    Session s;
+    DeviceSettings processRange;
+    processRange.fScaleLow = 0.0f;
+    processRange.fScaleHigh = 400.0f;
+    QVERIFY(s.t.sim.model().writeSettings(processRange));
+    QVERIFY(s.open());
+    VerificationWindow* w = s.form.verificationWindow();
+    w->setSettleTimeoutMs(WaitMs);
+    while (w->TablePoints->rowCount() > 1)
+        w->ButtonRemovePoint->click();
+    w->ComboOutputSource->setCurrentIndex(1);
+    QSignalSpy ended(w, &VerificationWindow::runEnded);
+    w->ButtonAsFound->click();
+    QCOMPARE(w->procedure()->step(), VerificationProcedure::Step::Apply);
+    QVERIFY(s.bench(QStringLiteral("resistor 100")) && s.settled());
+    w->ButtonApplied->click();
+    QVERIFY(s.settled() && s.settled());
+    QTRY_COMPARE_WITH_TIMEOUT(w->procedure()->step(), VerificationProcedure::Step::ReadMeter, WaitMs);
+    for (const QString& text : typed) {
+        QVERIFY(ended.isEmpty());
+        w->EditMeterReading->setText(text);
+        w->ButtonEnterReading->click();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, WaitMs);
+    const VerificationRun& run = w->procedure()->run();
+    QCOMPARE(run.points.size(), 1);
+    QCOMPARE(run.points.first().output, taken);
+    QCOMPARE(run.outputSource(), OutputSource::Typed);
+    QCOMPARE(run.points.first().pass, std::abs(taken - 4.0) / 16.0 * 100.0 <= 0.1);
 }
 
 void tst_CalibrationWindow::threeWireOffsetAgainst249Ohm()
