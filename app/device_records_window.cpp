@@ -431,7 +431,7 @@ void DeviceRecordsWindow::updateButtons()
     loadButton->setEnabled(readable && settingsSelected == 1);
     exportCsvButton->setEnabled(readable);
     exportJsonButton->setEnabled(readable);
-    certificateButton->setEnabled(m_store && m_store->canWrite());
+    certificateButton->setEnabled(m_store && m_store->canWrite() && !m_certificateBusy);
     compareBeforeWriteButton->setEnabled(bool(m_controlsSettings));
     const bool canTag = m_recorder && m_store && m_store->canWrite() && m_tag.isEmpty();
     for (QWidget* w : std::initializer_list<QWidget*>{assignLabel, assignTagEdit, assignTagButton})
@@ -586,6 +586,12 @@ bool DeviceRecordsWindow::exportTo(const QString& path, ExportFormat format)
     }
     showMessage(Text::RecordsExported, {QString::number(events.size()), shownPath});
     return true;
+}
+
+void DeviceRecordsWindow::setCertificateBusy(bool busy)
+{
+    m_certificateBusy = busy;
+    updateButtons();
 }
 
 std::optional<RecordedSettings> DeviceRecordsWindow::lastAsLeft() const

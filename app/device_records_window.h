@@ -90,6 +90,8 @@ public:
     std::optional<RecordedSettings> lastAsLeft() const;
     // Says a result of the main window's (a certificate issued).
     void showResult(ToolTexts::Text text, const QStringList& arguments = {}) { showMessage(text, arguments); }
+    // While a certificate is being issued another cannot be asked for.
+    void setCertificateBusy(bool busy);
 
     DeviceHistoryModel& history() { return m_history; }
     // The latest hint or result the window gave, and the status line.
@@ -165,6 +167,7 @@ private:
     QDateTime m_sessionStart;
     bool m_inSession = false;
     // A plant's server is configured: its exchange reports here.
+    bool m_certificateBusy = false;
     bool m_exchanging = false;
     int m_waiting = 0;
     QString m_serverError;

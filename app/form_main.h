@@ -552,6 +552,8 @@ private:
     bool stopRecordsSync();
     void createVerification();
     void issueCertificate(const QString& tag);
+    // From the thread that issued it: the number and file, or why not.
+    void certificateIssued(bool ok, const QString& numberOrError, const QString& path);
     void recordPortOpenedOrClosed(bool open);
     // The recorder's listener: the records window hears of every attempt;
     // a reason not recorded for is warned of once a session.

@@ -10,8 +10,11 @@
 #include "records/records_server.h"
 #include "records/records_server_address.h"
 
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QPointer>
+#include <QThreadPool>
 
 // Verification at test points (View > Verification) and the certificates
 // the Device records window issues from what was verified.
@@ -84,21 +87,45 @@ void TForm_Main::issueCertificate(const QString& tag)
                                                         why);
         };
     }
-    CertificateIssuer issuer(*m_records,
-                             RecordOrigin::current(QStringLiteral("kvconf"), QStringLiteral(KV_VERSION)),
-                             serverNumber);
     CertificateIssuer::Request what;
     what.tag = tag;
     what.language = hungarian ? QStringLiteral("hu") : QStringLiteral("en");
     what.plant = recordslocation::plantName();
     what.reference = m_verificationWindow->reference();
     what.intervalMonths = recordslocation::certificateIntervalMonths();
-    const CertificateIssuer::Issued issued = issuer.issue(what, path);
-    if (!issued.ok) {
-        say(ToolTexts::Text::CertificateFailed, {issued.error});
+    // Numbering may wait on the plant's server and the PDF takes a while:
+    // both off the window's thread, with a records connection of their own.
+    say(ToolTexts::Text::CertificateIssuing, {});
+    m_recordsWindow->setCertificateBusy(true);
+    QThreadPool::globalInstance()->start(
+        [self = QPointer<TForm_Main>(this), databasePath = m_records->path(),
+         origin = RecordOrigin::current(QStringLiteral("kvconf"), QStringLiteral(KV_VERSION)), serverNumber,
+         what, path] {
+            RecordStore own(databasePath);
+            CertificateIssuer::Issued issued;
+            if (own.open())
+                issued = CertificateIssuer(own, origin, serverNumber).issue(what, path);
+            else
+                issued.error = own.message();
+            QMetaObject::invokeMethod(
+                qApp,
+                [self, ok = issued.ok, text = issued.ok ? issued.number : issued.error, file = issued.path] {
+                    if (self)
+                        self->certificateIssued(ok, text, file);
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void TForm_Main::certificateIssued(bool ok, const QString& numberOrError, const QString& path)
+{
+    m_recordsWindow->setCertificateBusy(false);
+    if (!ok) {
+        m_recordsWindow->showResult(ToolTexts::Text::CertificateFailed, {numberOrError});
         return;
     }
     // Its event went past the recorder: the history shows it all the same.
     m_recordsWindow->eventsPulled();
-    say(ToolTexts::Text::CertificateIssued, {issued.number, QDir::toNativeSeparators(issued.path)});
+    m_recordsWindow->showResult(ToolTexts::Text::CertificateIssued,
+                                {numberOrError, QDir::toNativeSeparators(path)});
 }

@@ -146,6 +146,7 @@ public:
         CertificateNeedsTag,
         CertificateIssued, // %1 number, %2 file
         CertificateFailed, // %1 reason
+        CertificateIssuing,
         CompareBeforeWrite,
         CompareControls,
         CompareTransmitter,

@@ -309,8 +309,10 @@ void tst_CalibrationWindow::converterAndOutputSession()
     const QString pdf = s.dir.filePath(QStringLiteral("TT-CAL.pdf"));
     dialogs.queueFileAnswer(pdf);
     s.form.deviceRecordsWindow()->certificateButton->click();
-    QVERIFY2(s.form.deviceRecordsWindow()->message().contains(QStringLiteral("TT-CAL.pdf")),
-             qPrintable(s.form.deviceRecordsWindow()->message()));
+    QVERIFY(!s.form.deviceRecordsWindow()->certificateButton->isEnabled());
+    QTRY_VERIFY2_WITH_TIMEOUT(s.form.deviceRecordsWindow()->message().contains(QStringLiteral("TT-CAL.pdf")),
+                              qPrintable(s.form.deviceRecordsWindow()->message()), WaitMs);
+    QVERIFY(s.form.deviceRecordsWindow()->certificateButton->isEnabled());
     const RecordEvent certificate = s.form.recordStore()->history(QStringLiteral("TT-CAL")).first();
     QCOMPARE(certificate.kind, QStringLiteral("certificate"));
     QCOMPARE(certificate.data.value("covers").toArray().size(), 2);
