@@ -11,7 +11,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -67,6 +66,17 @@ enum Text
     AsLeftName,
     TextCount
 };
+
+// A number as a technician types it, with a decimal comma or point whatever
+// the system's locale: never a group separator, which would make "12,003"
+// mA twelve thousand.
+std::optional<double> typedNumber(QString text)
+{
+    text = text.trimmed().replace(u',', u'.');
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
 
 struct Entry
 {
@@ -357,9 +367,8 @@ QList<double> VerificationWindow::percents() const
     QList<double> list;
     for (int row = 0; row < TablePoints->rowCount(); ++row) {
         const QTableWidgetItem* item = TablePoints->item(row, ColPercent);
-        bool ok = false;
-        const double value = item ? QLocale().toDouble(item->text(), &ok) : 0.0;
-        list.append(ok ? qBound(0.0, value, 100.0) : (item ? item->text().toDouble() : 0.0));
+        const std::optional<double> value = item ? typedNumber(item->text()) : std::nullopt;
+        list.append(value ? qBound(0.0, *value, 100.0) : 0.0);
     }
     return list;
 }
@@ -438,21 +447,15 @@ void VerificationWindow::start(const char* kind)
 
 void VerificationWindow::enterReading()
 {
-    // A meter's reading as a technician types it, with a decimal comma or
-    // point whatever the system's locale: never a group separator, which
-    // would make "12,003" mA twelve thousand.
-    QString text = EditMeterReading->text().trimmed();
-    text.replace(u',', u'.');
-    bool ok = false;
-    const double value = text.toDouble(&ok);
+    const std::optional<double> value = typedNumber(EditMeterReading->text());
     if (!m_procedure)
         return;
-    if (!ok || !std::isfinite(value)) {
+    if (!value) {
         EditMeterReading->selectAll();
         return;
     }
     EditMeterReading->clear();
-    m_procedure->enterMeterReading(value);
+    m_procedure->enterMeterReading(*value);
 }
 
 void VerificationWindow::addLiveBlock(const LiveValues& values)
