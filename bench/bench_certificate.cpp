@@ -2,7 +2,8 @@
 // settings, number it, render the PDF, write it (checked, one atomic step)
 // and record it, as the window and kvctl report do, in both languages.
 //
-//   bench_certificate [--rounds N]      (15 by default)
+//   bench_certificate [--rounds N] [--keep DIR]   (15 rounds by default; DIR
+//                                                 keeps the certificates)
 //
 // Each round issues once per language, so every certificate replaces the
 // one before; the median, the slowest and the PDF's size are printed beside
@@ -14,6 +15,7 @@
 #include "records/session_recorder.h"
 #include "verification/verification.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -92,7 +94,10 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     const int rounds = roundsFromArguments(QCoreApplication::arguments());
 
-    QTemporaryDir dir;
+    QTemporaryDir temporary;
+    const QStringList arguments = QCoreApplication::arguments();
+    const qsizetype keep = arguments.indexOf(QStringLiteral("--keep"));
+    const QDir dir(keep >= 0 && keep + 1 < arguments.size() ? arguments.at(keep + 1) : temporary.path());
     RecordStore store(dir.filePath(QStringLiteral("records.sqlite")));
     if (!store.open()) {
         std::fprintf(stderr, "cannot open the records file\n");
