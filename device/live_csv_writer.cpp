@@ -1,59 +1,84 @@
 #include "device/live_csv_writer.h"
 
+#include "device/live_display.h"
 #include "device/live_fields.h"
 
 #include <array>
 #include <charconv>
+#include <cstring>
 
 namespace {
 
-QString number(float value)
+// The fields that lead every row; the block's other fields follow.
+constexpr std::array<const char*, 5> kLeadingColumns{"time", "value", "unit", "output", "output_unit"};
+constexpr const char* kFirmwareColumn = "FirmwareVersion [YYYYMMDD]";
+constexpr const char* kFlagsColumn = "status_flags";
+constexpr int kNumberChars = 32;
+
+bool leadsTheRow(const char* field)
 {
-    // The shortest text that reads back to the same float.
-    std::array<char, 32> text{};
+    return std::strcmp(field, "fInput") == 0 || std::strcmp(field, "fOutput") == 0;
+}
+
+// The shortest text that reads back to the same float.
+void appendNumber(QByteArray& line, float value)
+{
+    std::array<char, kNumberChars> text{};
     const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
-    return QString::fromLatin1(text.data(), result.ptr - text.data());
+    line.append(text.data(), result.ptr - text.data());
 }
 
-QString number(qint64 value)
+void appendNumber(QByteArray& line, qint64 value)
 {
-    return QString::number(value);
-}
-
-// The block's fields in their order, then the firmware of the latest
-// identification: name, unit, text of the value.
-template <typename Visit> void forEachField(const LiveValues& v, Visit visit)
-{
-    livefields::forEach(
-        v, [&visit](const char* name, const QString& unit, auto value) { visit(name, unit, number(value)); });
-    visit("FirmwareVersion", QStringLiteral("YYYYMMDD"), number(qint64(v.FirmwareVersion)));
+    std::array<char, kNumberChars> text{};
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+    line.append(text.data(), result.ptr - text.data());
 }
 
 } // namespace
 
-QStringList LiveCsvWriter::columns(const LiveValues& values)
+QStringList LiveCsvWriter::columns()
 {
-    QStringList names{QStringLiteral("time")};
-    forEachField(values, [&names](const char* name, const QString& unit, const QString&) {
-        names.append(QString::fromLatin1(name) + QStringLiteral(" [") + unit + u']');
+    QStringList names;
+    for (const char* name : kLeadingColumns)
+        names.append(QString::fromLatin1(name));
+    livefields::forEach(LiveValues{}, [&names](const char* name, const QString& unit, auto) {
+        if (!leadsTheRow(name))
+            names.append(QString::fromLatin1(name) + QStringLiteral(" [") + unit + u']');
     });
+    names.append(QString::fromLatin1(kFirmwareColumn));
+    names.append(QString::fromLatin1(kFlagsColumn));
     return names;
 }
 
-QString LiveCsvWriter::header(const LiveValues& values)
-{
-    return columns(values).join(u',');
-}
-
-QString LiveCsvWriter::row(const QDateTime& time, const LiveValues& values)
+QByteArray LiveCsvWriter::row(const QDateTime& time, const LiveValues& values)
 {
     // The offset written out: a reader elsewhere or after a change to
     // summer time still knows the moment.
-    QString line = time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
-    forEachField(values, [&line](const char*, const QString&, const QString& text) {
-        line += u',';
-        line += text;
+    QByteArray line = time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1();
+    line += ',';
+    appendNumber(line, values.fInput);
+    line += ',' + livefields::measuredUnit(values.uMode).toUtf8() + ',';
+    appendNumber(line, values.fOutput);
+    line += ',' + LiveDisplay::outputUnitFor(values.bVoltageOutput).toLatin1();
+    livefields::forEach(values, [&line](const char* name, const QString&, auto value) {
+        if (leadsTheRow(name))
+            return;
+        line += ',';
+        appendNumber(line, value);
     });
+    line += ',';
+    appendNumber(line, qint64(values.FirmwareVersion));
+    line += ',';
+    bool first = true;
+    for (int bit = 0; bit < StatusBitCount; ++bit) {
+        if (!values.hasStatus(StatusBit(bit)))
+            continue;
+        if (!first)
+            line += ' ';
+        line += statusbits::name(StatusBit(bit)).toLatin1();
+        first = false;
+    }
     return line;
 }
 
@@ -67,7 +92,7 @@ bool LiveCsvWriter::open(const QString& path, QString* error)
             *error = m_file.errorString();
         return false;
     }
-    return true;
+    return put(columns().join(u',').toUtf8() + '\n', error);
 }
 
 bool LiveCsvWriter::write(const QDateTime& time, const LiveValues& values, QString* error)
@@ -77,11 +102,14 @@ bool LiveCsvWriter::write(const QDateTime& time, const LiveValues& values, QStri
             *error = QStringLiteral("not recording");
         return false;
     }
-    QByteArray bytes;
-    const QString header = LiveCsvWriter::header(values);
-    if (header != m_header)
-        bytes += header.toUtf8() + '\n';
-    bytes += row(time, values).toUtf8() + '\n';
+    if (!put(row(time, values) + '\n', error))
+        return false;
+    ++m_rows;
+    return true;
+}
+
+bool LiveCsvWriter::put(const QByteArray& bytes, QString* error)
+{
     // QFile keeps what it cannot write in its buffer: only a flush that
     // empties it means the row is in the file.
     if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
@@ -90,8 +118,6 @@ bool LiveCsvWriter::write(const QDateTime& time, const LiveValues& values, QStri
         m_file.close();
         return false;
     }
-    m_header = header;
-    ++m_rows;
     return true;
 }
 
@@ -99,5 +125,4 @@ void LiveCsvWriter::close()
 {
     if (m_file.isOpen())
         m_file.close();
-    m_header.clear();
 }

@@ -3,6 +3,7 @@
 
 #include "app/settings_file.h"
 #include "device/device_command.h"
+#include "device/live_csv_writer.h"
 #include "platform/ini_file.h"
 #include "platform/pseudo_terminal.h"
 #include "platform/serial_port.h"
@@ -335,13 +336,17 @@ void tst_Kvctl::liveRows()
             row[QStringLiteral("status_flags")] =
                 row.value(QStringLiteral("statusFlags")).toStringList().join(u' ');
         } else {
+            // The Trend window's recording's columns, the unit in ASCII.
             const QStringList fields = line.split(u',');
             QCOMPARE(fields.size(), header.size());
             for (qsizetype i = 0; i < fields.size(); ++i)
                 row.insert(header.at(i), fields.at(i));
+            row[QStringLiteral("error")] = row.value(QStringLiteral("uErrorNumber [-]"));
         }
         rows << row;
     }
+    if (!json)
+        QCOMPARE(header, LiveCsvWriter::columns());
     QCOMPARE(rows.size(), 5);
     // ISO 8601 to the millisecond, with the offset from UTC.
     const QRegularExpression iso(
@@ -356,7 +361,8 @@ void tst_Kvctl::liveRows()
         bool number = false;
         row.value(QStringLiteral("value")).toString().toDouble(&number);
         QVERIFY(number);
-        QCOMPARE(row.value(QStringLiteral("unit")).toString(), QStringLiteral("°C"));
+        QCOMPARE(row.value(QStringLiteral("unit")).toString(),
+                 json ? QStringLiteral("°C") : QStringLiteral("degC"));
         QCOMPARE(row.value(QStringLiteral("error")).toInt(), 2);
         QVERIFY(row.value(QStringLiteral("status_flags")).toString().contains(QStringLiteral("bOpenError")));
     }

@@ -41,7 +41,7 @@ private slots:
 
     void numbersReadBack_data();
     void numbersReadBack();
-    void unitChangeGetsAHeader();
+    void unitsHaveColumnsOfTheirOwn();
 };
 
 void tst_TrendHistory::keepsTheHistoryOnly_data()
@@ -187,47 +187,61 @@ void tst_TrendHistory::numbersReadBack()
     v.ADRaw = -2097152;
     v.FirmwareVersion = 20150325;
     const QDateTime time = QDateTime::fromMSecsSinceEpoch(1'800'000'000'123);
-    const QStringList header = LiveCsvWriter::columns(v);
-    const QStringList row = LiveCsvWriter::row(time, v).split(u',');
+    const QStringList header = LiveCsvWriter::columns();
+    const QStringList row = QString::fromUtf8(LiveCsvWriter::row(time, v)).split(u',');
     QCOMPARE(row.size(), header.size());
     QCOMPARE(QDateTime::fromString(row[0], Qt::ISODateWithMs), time);
     const auto read = [&](const char* column) {
         return float(row[header.indexOf(QString::fromLatin1(column))].toDouble());
     };
-    QCOMPARE(read("fInput [degC]"), value);
-    QCOMPARE(read("fOutput [mA]"), -value);
+    QCOMPARE(read("value"), value);
+    QCOMPARE(read("output"), -value);
     QCOMPARE(read("fCalculatedR [ohm]"), value);
     QCOMPARE(row[header.indexOf(QStringLiteral("ADRaw [counts]"))], QStringLiteral("-2097152"));
     QCOMPARE(row[header.indexOf(QStringLiteral("FirmwareVersion [YYYYMMDD]"))], QStringLiteral("20150325"));
 }
 
-void tst_TrendHistory::unitChangeGetsAHeader()
+// One header for every file, the first columns the time, the value and the
+// output with their units, which follow the block; a file opened again on
+// the same path starts over with the header, whatever was written before.
+void tst_TrendHistory::unitsHaveColumnsOfTheirOwn()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("modes.csv"));
     LiveCsvWriter writer;
     QVERIFY(writer.open(path));
     const QDateTime time = QDateTime::currentDateTime();
+    LiveValues open = block(41.0f, 6.0f, imPotentiometer, true);
+    open.uStatusBits = statusBitMask(StatusBit::ADUnderFlow) | statusBitMask(StatusBit::bOpenError);
     QVERIFY(writer.write(time, block(21.0f)));
-    QVERIFY(writer.write(time, block(22.0f)));
-    QVERIFY(writer.write(time, block(40.0f, 6.0f, imPotentiometer, true)));
-    QVERIFY(writer.write(time, block(41.0f, 6.0f, imPotentiometer, true)));
-    QCOMPARE(writer.rows(), 4);
+    QVERIFY(writer.write(time, open));
+    QCOMPARE(writer.rows(), 2);
     writer.close();
-    QCOMPARE(writer.rows(), 4);
+    QCOMPARE(writer.rows(), 2);
 
-    const QStringList lines = fileLines(path);
-    QCOMPARE(lines.size(), 6);
-    QVERIFY(lines[0].contains(u"fInput [degC]") && lines[0].contains(u"fOutput [mA]"));
-    QVERIFY(lines[3].contains(u"fInput [%]") && lines[3].contains(u"fOutput [V]"));
-    for (int i : {1, 2, 4, 5})
-        QVERIFY(lines[i].at(0).isDigit());
+    const QString header = QStringLiteral("time,value,unit,output,output_unit,ADRaw [counts],");
+    QList<QStringList> lines;
+    for (const QString& line : fileLines(path))
+        lines.append(line.split(u','));
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(lines[0].join(u',').startsWith(header));
+    QCOMPARE(lines[0].constLast(), QStringLiteral("status_flags"));
+    QCOMPARE(lines[1].mid(1, 4), (QStringList{"21", "degC", "12", "mA"}));
+    QCOMPARE(lines[2].mid(1, 4), (QStringList{"41", "%", "6", "V"}));
+    QCOMPARE(lines[1].constLast(), QString());
+    QCOMPARE(lines[2].constLast(), QStringLiteral("ADUnderFlow bOpenError"));
+    for (const QStringList& line : lines)
+        QCOMPARE(line.size(), lines[0].size());
 
-    // Open again: the file starts over.
-    QVERIFY(writer.open(path));
-    QCOMPARE(writer.rows(), 0);
-    QVERIFY(writer.write(time, block(1.0f)));
-    QCOMPARE(fileLines(path).size(), 2);
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY(writer.open(path));
+        QCOMPARE(writer.rows(), 0);
+        QVERIFY(writer.write(time, block(1.0f)));
+        const QStringList again = fileLines(path);
+        QCOMPARE(again.size(), 2);
+        QVERIFY(again[0].startsWith(header));
+        writer.close();
+    }
 }
 
 QTEST_MAIN(tst_TrendHistory)

@@ -115,12 +115,9 @@ void tst_TrendWindow::recordsWhatWasShown_data()
 {
     QTest::addColumn<bool>("pt1000");
     QTest::addColumn<bool>("voltageOutput");
-    QTest::addColumn<QString>("valueHeader");
-    QTest::addColumn<QString>("outputHeader");
-    QTest::newRow("Pt100, current output") << false << false << "fInput [degC]"
-                                           << "fOutput [mA]";
-    QTest::newRow("Pt1000, voltage output") << true << true << "fInput [degC]"
-                                            << "fOutput [V]";
+    QTest::addColumn<QString>("outputUnit");
+    QTest::newRow("Pt100, current output") << false << false << "mA";
+    QTest::newRow("Pt1000, voltage output") << true << true << "V";
 }
 
 // One row per block the window showed while recording, in order, and each
@@ -129,8 +126,7 @@ void tst_TrendWindow::recordsWhatWasShown()
 {
     QFETCH(bool, pt1000);
     QFETCH(bool, voltageOutput);
-    QFETCH(QString, valueHeader);
-    QFETCH(QString, outputHeader);
+    QFETCH(QString, outputUnit);
     SimulatorOptions options;
     options.pt1000 = pt1000;
     options.voltageOutput = voltageOutput;
@@ -157,15 +153,19 @@ void tst_TrendWindow::recordsWhatWasShown()
     QCOMPARE(file.headers.size(), 1);
     QCOMPARE(file.rows.size(), recorded.size());
     QVERIFY(file.endsWithLineBreak);
-    const int value = file.column(valueHeader);
-    const int output = file.column(outputHeader);
+    // The time, the value and the output with their units lead.
+    QVERIFY(file.headers.constFirst().startsWith(u"time,value,unit,output,output_unit,"));
+    const int value = 1;
+    const int output = 3;
     const int counter = file.column(QStringLiteral("uCountOfNewInputValue [-]"));
-    QVERIFY(value > 0 && output > 0 && counter > 0);
+    QVERIFY(counter > 0);
     const LiveDisplay& display = bench.form.liveDisplay();
     for (qsizetype i = 0; i < recorded.size(); ++i) {
         const QStringList& row = file.rows[i];
         QCOMPARE(row.size(), file.headers.constLast().count(u',') + 1);
         QVERIFY2(QDateTime::fromString(row[0], Qt::ISODateWithMs).isValid(), qPrintable(row[0]));
+        QCOMPARE(row[value + 1], QStringLiteral("degC"));
+        QCOMPARE(row[output + 1], outputUnit);
         const float fInput = row[value].toFloat();
         const float fOutput = row[output].toFloat();
         QCOMPARE(fInput, recorded[i].values.fInput);

@@ -135,8 +135,9 @@ const char* const kLiveHelp =
     "  --interval MS  at least this long from row to row (default 1000; 0 takes\n"
     "                 every block, about ten a second; kvctl says so when the\n"
     "                 link cannot deliver blocks that often)\n"
-    "  --csv FILE     write the rows to FILE as CSV: a header, ISO 8601 times,\n"
-    "                 numbers with a decimal point, each row flushed as it comes\n"
+    "  --csv FILE     write the rows to FILE as CSV, in the columns of the Trend\n"
+    "                 window's recording: a header, ISO 8601 times, numbers with\n"
+    "                 a decimal point, each row flushed as it comes\n"
     "  --json         print each row as a JSON object on a line of its own\n"
     "  --timeout MS   answer time-out of each of the link's 5 tries (default 1000)\n"
     "  -h, --help     show this text\n";

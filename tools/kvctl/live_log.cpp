@@ -40,15 +40,6 @@ QStringList flagNames(const LiveValues& values)
     return names;
 }
 
-QString csvField(const QString& text)
-{
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n'))
-        return text;
-    QString quoted = text;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
 } // namespace
 
 LiveLog::LiveLog(Format format) : m_format(format)
@@ -64,33 +55,23 @@ bool LiveLog::open(const QString& csvPath, QString* error)
         m_file.open(stdout, QIODevice::WriteOnly);
         return true;
     }
-    m_file.setFileName(csvPath);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        *error = m_file.errorString();
-        return false;
-    }
-    return put(QByteArray(CsvHeader) + '\n', error);
+    return m_csv.open(csvPath, error);
 }
 
 bool LiveLog::write(const QDateTime& time, const LiveValues& values, QString* error)
 {
-    const LiveDisplay::View& view = m_display.update(values);
-    QByteArray row;
-    switch (m_format) {
-    case Format::Text:
-        row = textRow(time, values, view);
-        break;
-    case Format::Csv:
-        row = csvRow(time, values, view);
-        break;
-    case Format::Json:
-        row = jsonRow(time, values, view);
-        break;
+    bool written = false;
+    if (m_format == Format::Csv) {
+        written = m_csv.write(time, values, error);
+    } else {
+        const LiveDisplay::View& view = m_display.update(values);
+        written =
+            put((m_format == Format::Json ? jsonRow(time, values, view) : textRow(time, values, view)) + '\n',
+                error);
     }
-    if (!put(row + '\n', error))
-        return false;
-    ++m_rows;
-    return true;
+    if (written)
+        ++m_rows;
+    return written;
 }
 
 bool LiveLog::put(const QByteArray& bytes, QString* error)
@@ -117,27 +98,6 @@ QByteArray LiveLog::textRow(const QDateTime& time, const LiveValues& v, const Li
         .arg(v.uWiresSetting)
         .arg(error, flags.isEmpty() ? QStringLiteral("-") : flags.join(u' '))
         .toLocal8Bit();
-}
-
-QByteArray LiveLog::csvRow(const QDateTime& time, const LiveValues& v, const LiveDisplay::View& view) const
-{
-    const QStringList fields = {isoTime(time),
-                                number(v.fInput),
-                                m_display.ValueUnit(),
-                                number(v.fOutput),
-                                m_display.OutputUnit(),
-                                number(v.fCalculatedR),
-                                QString::number(v.uMode),
-                                view.uMode,
-                                QString::number(v.uWiresSetting),
-                                QString::number(v.uErrorNumber),
-                                view.Error,
-                                QString::number(v.uStatusBits),
-                                flagNames(v).join(u' ')};
-    QStringList escaped;
-    for (const QString& field : fields)
-        escaped << csvField(field);
-    return escaped.join(u',').toUtf8();
 }
 
 QByteArray LiveLog::jsonRow(const QDateTime& time, const LiveValues& v, const LiveDisplay::View& view) const

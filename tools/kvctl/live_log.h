@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/live_csv_writer.h"
 #include "device/live_display.h"
 #include "device/live_values.h"
 
@@ -13,9 +14,10 @@
 //
 // Text rows read as the window shows the values (its number patterns and
 // decimal separator). CSV and JSON rows are for programs: a decimal point,
-// ISO 8601 times with the UTC offset, flags by name. Every row is flushed
-// as it is written, so a file is complete up to its last row whenever the
-// program ends.
+// ISO 8601 times with the UTC offset, flags by name; the CSV file has the
+// columns of the Trend window's recording (LiveCsvWriter). Every row is
+// flushed as it is written, so a file is complete up to its last row
+// whenever the program ends.
 class LiveLog
 {
 public:
@@ -25,9 +27,6 @@ public:
         Csv,
         Json
     };
-
-    static constexpr const char* CsvHeader = "time,value,unit,output,output_unit,resistance_ohm,mode,"
-                                             "mode_text,wires,error,error_text,status_bits,status_flags";
 
     explicit LiveLog(Format format);
 
@@ -42,12 +41,12 @@ public:
 
 private:
     QByteArray textRow(const QDateTime& time, const LiveValues& values, const LiveDisplay::View& view) const;
-    QByteArray csvRow(const QDateTime& time, const LiveValues& values, const LiveDisplay::View& view) const;
     QByteArray jsonRow(const QDateTime& time, const LiveValues& values, const LiveDisplay::View& view) const;
     bool put(const QByteArray& bytes, QString* error);
 
     Format m_format = Format::Text;
     QFile m_file;
+    LiveCsvWriter m_csv;
     LiveDisplay m_display;
     int m_rows = 0;
 };
