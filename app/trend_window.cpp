@@ -4,7 +4,6 @@
 #include "platform/dialogs.h"
 #include "widgets/flow_layout.h"
 
-#include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,7 +12,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineSeries>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -31,14 +30,6 @@ constexpr int kDefaultHeight = 420;
 constexpr int kMsPerSecond = 1000;
 constexpr int kSecondsPerMinute = 60;
 constexpr int kReadoutDecimals = 3;
-// Room for one "hh:mm:ss" label, and the fewest and most labels.
-constexpr int kTimeLabelWidth = 90;
-constexpr int kFewestTimeLabels = 3;
-constexpr int kMostTimeLabels = 6;
-constexpr double kMeasuredPenWidth = 3.0;
-constexpr double kOutputPenWidth = 1.5;
-const QColor kMeasuredColour{0, 90, 200};
-const QColor kOutputColour{200, 60, 0};
 const QColor kFailureColour{200, 0, 0};
 
 QString spanText(int seconds, Language language)
@@ -59,38 +50,7 @@ TrendWindow::TrendWindow(QWidget* parent, qint64 historyMs, Clock clock)
     resize(kDefaultWidth, kDefaultHeight);
     m_recordFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 
-    auto* chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setMargins(QMargins(2, 2, 2, 2));
-    measuredSeries = new QLineSeries(chart);
-    // The output follows the measured value: on autoscaled axes the curves
-    // lie on each other, so the output's is thin and dashed over the
-    // other's.
-    measuredSeries->setPen(QPen(kMeasuredColour, kMeasuredPenWidth));
-    outputSeries = new QLineSeries(chart);
-    outputSeries->setPen(QPen(kOutputColour, kOutputPenWidth, Qt::DashLine));
-    chart->addSeries(measuredSeries);
-    chart->addSeries(outputSeries);
-
-    timeAxis = new QDateTimeAxis(chart);
-    timeAxis->setFormat(QStringLiteral("hh:mm:ss"));
-    timeAxis->setTickCount(kMostTimeLabels);
-    measuredAxis = new QValueAxis(chart);
-    measuredAxis->setLabelsColor(kMeasuredColour);
-    outputAxis = new QValueAxis(chart);
-    outputAxis->setLabelsColor(kOutputColour);
-    chart->addAxis(timeAxis, Qt::AlignBottom);
-    chart->addAxis(measuredAxis, Qt::AlignLeft);
-    chart->addAxis(outputAxis, Qt::AlignRight);
-    measuredSeries->attachAxis(timeAxis);
-    measuredSeries->attachAxis(measuredAxis);
-    outputSeries->attachAxis(timeAxis);
-    outputSeries->attachAxis(outputAxis);
-
-    chartView = new QChartView(chart, this);
-    chartView->setObjectName(QStringLiteral("chartView"));
-    chartView->setRenderHint(QPainter::Antialiasing, false);
-    chartView->viewport()->installEventFilter(this);
+    buildChart();
 
     pauseButton = new QPushButton(this);
     pauseButton->setObjectName(QStringLiteral("pauseButton"));
@@ -105,9 +65,17 @@ TrendWindow::TrendWindow(QWidget* parent, qint64 historyMs, Clock clock)
     spanChoice->setCurrentIndex(m_spanIndex);
     recordButton = new QPushButton(this);
     recordButton->setObjectName(QStringLiteral("recordButton"));
-    recordingStatus = new QLabel(this);
+    // A read-only line rather than a label: its text changes while
+    // recording, and a label's new text lays the window out again. The path
+    // can be selected and copied.
+    recordingStatus = new QLineEdit(this);
     recordingStatus->setObjectName(QStringLiteral("recordingStatus"));
-    recordingStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    recordingStatus->setReadOnly(true);
+    recordingStatus->setFrame(false);
+    recordingStatus->setFocusPolicy(Qt::ClickFocus);
+    QPalette statusPalette = recordingStatus->palette();
+    statusPalette.setColor(QPalette::Base, statusPalette.color(QPalette::Window));
+    recordingStatus->setPalette(statusPalette);
     readout = new QLabel(this);
     readout->setObjectName(QStringLiteral("readout"));
 
@@ -130,18 +98,15 @@ TrendWindow::TrendWindow(QWidget* parent, qint64 historyMs, Clock clock)
     layout->addWidget(readout);
     layout->addLayout(recording);
 
-    m_refreshTimer = new QTimer(this);
-    m_refreshTimer->setSingleShot(true);
-    connect(m_refreshTimer, &QTimer::timeout, this, &TrendWindow::refresh);
+    m_recordingStatusTimer = new QTimer(this);
+    m_recordingStatusTimer->setSingleShot(true);
+    m_recordingStatusTimer->setInterval(RecordingStatusIntervalMs);
+    connect(m_recordingStatusTimer, &QTimer::timeout, this, &TrendWindow::showRecordingStatus);
 
     connect(pauseButton, &QPushButton::clicked, this, [this] { setPaused(!m_paused); });
-    connect(autoscaleCheck, &QCheckBox::toggled, this, &TrendWindow::scheduleRefresh);
+    connect(autoscaleCheck, &QCheckBox::toggled, this, [this] { redrawAll(); });
     connect(spanChoice, &QComboBox::currentIndexChanged, this, &TrendWindow::setSpanIndex);
     connect(recordButton, &QPushButton::clicked, this, &TrendWindow::recordButtonClicked);
-    connect(measuredSeries, &QLineSeries::hovered, this,
-            [this](const QPointF& point, bool state) { showHover(measuredSeries, point, state); });
-    connect(outputSeries, &QLineSeries::hovered, this,
-            [this](const QPointF& point, bool state) { showHover(outputSeries, point, state); });
     // Shortcuts rather than key presses: a focused button would take Space
     // for a click of its own.
     const auto addShortcut = [this](const QKeySequence& keys, auto action) {
@@ -174,8 +139,6 @@ void TrendWindow::applyTexts()
     for (int i = 0; i < spanChoice->count(); ++i)
         spanChoice->setItemText(i, spanText(SpanSeconds[size_t(i)], m_language));
     recordButton->setText(text(isRecording() ? Text::TrendStopRecording : Text::TrendRecord));
-    measuredSeries->setName(text(Text::TrendMeasuredAxis));
-    outputSeries->setName(text(Text::TrendOutputAxis));
     timeAxis->setTitleText(text(Text::TrendTimeAxis));
     measuredAxis->setTitleText(unitText(text(Text::TrendMeasuredAxis), m_history.measuredUnit()));
     outputAxis->setTitleText(unitText(text(Text::TrendOutputAxis), m_history.outputUnit()));
@@ -202,11 +165,16 @@ void TrendWindow::addLiveBlock(const LiveValues& values)
         applyTexts();
 
     if (isRecording()) {
-        if (!m_recorder.write(time.toLocalTime(), values, &m_recordingError))
+        if (!m_recorder.write(time.toLocalTime(), values, &m_recordingError)) {
             recordButton->setText(ToolTexts::text(ToolTexts::Text::TrendRecord, m_language));
-        showRecordingStatus();
+            showRecordingStatus();
+        } else if (isVisible() && !m_recordingStatusTimer->isActive()) {
+            // A person reads the count once a second at most; a label set
+            // on every block would cost more than the plot.
+            m_recordingStatusTimer->start();
+        }
     }
-    scheduleRefresh();
+    plotNewest();
 }
 
 void TrendWindow::recordButtonClicked()
@@ -246,11 +214,12 @@ void TrendWindow::showRecordingStatus()
 {
     using Text = ToolTexts::Text;
     const QString file = QDir::toNativeSeparators(m_recorder.path());
-    QPalette palette = recordingStatus->palette();
-    palette.setColor(QPalette::WindowText, m_recordingError.isEmpty()
-                                               ? this->palette().color(QPalette::WindowText)
-                                               : kFailureColour);
-    recordingStatus->setPalette(palette);
+    const QColor colour = m_recordingError.isEmpty() ? palette().color(QPalette::WindowText) : kFailureColour;
+    if (recordingStatus->palette().color(QPalette::Text) != colour) {
+        QPalette statusPalette = recordingStatus->palette();
+        statusPalette.setColor(QPalette::Text, colour);
+        recordingStatus->setPalette(statusPalette);
+    }
     if (!m_recordingError.isEmpty())
         recordingStatus->setText(
             ToolTexts::text(Text::TrendRecordingFailed, m_language).arg(file, m_recordingError));
@@ -264,12 +233,19 @@ void TrendWindow::showRecordingStatus()
         recordingStatus->setText(ToolTexts::text(Text::TrendNotRecording, m_language));
 }
 
+void TrendWindow::setIntervals(int redrawMs, int recordingStatusMs)
+{
+    m_redrawIntervalMs = redrawMs;
+    m_drawTimer->setInterval(redrawMs);
+    m_recordingStatusTimer->setInterval(recordingStatusMs);
+}
+
 void TrendWindow::setPaused(bool paused)
 {
     m_paused = paused;
     pauseButton->setText(
         ToolTexts::text(paused ? ToolTexts::Text::TrendResume : ToolTexts::Text::TrendPause, m_language));
-    scheduleRefresh();
+    redrawAll();
 }
 
 void TrendWindow::setSpanIndex(int index)
@@ -277,105 +253,31 @@ void TrendWindow::setSpanIndex(int index)
     m_spanIndex = std::clamp(index, 0, int(SpanSeconds.size()) - 1);
     if (spanChoice->currentIndex() != m_spanIndex)
         spanChoice->setCurrentIndex(m_spanIndex);
-    scheduleRefresh();
-}
-
-qint64 TrendWindow::spanMs() const
-{
-    return std::min<qint64>(qint64(SpanSeconds[size_t(m_spanIndex)]) * kMsPerSecond, m_history.historyMs());
-}
-
-int TrendWindow::refreshIntervalMs() const
-{
-    const qint64 columns = std::max<qint64>(1, qint64(chartView->chart()->plotArea().width()));
-    return int(std::max<qint64>(RefreshIntervalMs, spanMs() / columns));
-}
-
-void TrendWindow::scheduleRefresh()
-{
-    if (isVisible() && !m_paused && !m_refreshTimer->isActive())
-        m_refreshTimer->start(refreshIntervalMs());
-}
-
-bool TrendWindow::refreshPending() const
-{
-    return m_refreshTimer->isActive();
+    redrawAll();
 }
 
 void TrendWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    refresh();
+    showRecordingStatus();
+    redrawAll();
 }
 
-namespace {
-
-void toPoints(const std::vector<TrendHistory::Sample>& samples, bool measured, QList<QPointF>& points)
+void TrendWindow::showHover(Curve curve, const QPointF& point, bool state)
 {
-    points.clear();
-    points.reserve(qsizetype(samples.size()));
-    for (const TrendHistory::Sample& s : samples)
-        points.append(QPointF(double(s.timeMs), measured ? s.measured : s.output));
-}
-
-} // namespace
-
-void TrendWindow::refresh()
-{
-    if (m_history.isEmpty() || m_paused)
-        return;
-    const qint64 toMs = m_history.newest().timeMs;
-    const qint64 fromMs = toMs - spanMs();
-    // One sample before the span, so the curves reach its left edge.
-    const qsizetype first = std::max<qsizetype>(m_history.lowerBound(fromMs) - 1, 0);
-    const qsizetype last = m_history.size();
-    const int columns = std::max(1, int(chartView->chart()->plotArea().width()));
-
-    m_history.decimate(first, last, fromMs, toMs, columns, true, m_decimated);
-    toPoints(m_decimated, true, m_points);
-    measuredSeries->replace(m_points);
-    m_history.decimate(first, last, fromMs, toMs, columns, false, m_decimated);
-    toPoints(m_decimated, false, m_points);
-    outputSeries->replace(m_points);
-
-    timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(fromMs), QDateTime::fromMSecsSinceEpoch(toMs));
-    if (autoscaleCheck->isChecked()) {
-        const qsizetype visible = m_history.lowerBound(fromMs);
-        fitAxis(measuredAxis, m_history.measuredRange(visible, last));
-        fitAxis(outputAxis, m_history.outputRange(visible, last));
-    }
-}
-
-void TrendWindow::fitAxis(QValueAxis* axis, TrendHistory::Range range)
-{
-    double span = range.high - range.low;
-    double middle = (range.high + range.low) / 2.0;
-    span = std::max(span * (1.0 + 2.0 * AxisMarginFraction), SmallestAxisSpan);
-    axis->setRange(middle - span / 2.0, middle + span / 2.0);
-}
-
-QList<QPointF> TrendWindow::measuredPoints() const
-{
-    return measuredSeries->points();
-}
-
-QList<QPointF> TrendWindow::outputPoints() const
-{
-    return outputSeries->points();
-}
-
-void TrendWindow::showHover(const QLineSeries* series, const QPointF& point, bool state)
-{
+    using Text = ToolTexts::Text;
     if (!state) {
-        readout->setText(ToolTexts::text(ToolTexts::Text::TrendHoverHint, m_language));
+        readout->setText(ToolTexts::text(Text::TrendHoverHint, m_language));
         return;
     }
-    const bool measured = series == measuredSeries;
+    const bool measured = curve == Curve::Measured;
     const QString time =
         QDateTime::fromMSecsSinceEpoch(qint64(point.x())).toString(QStringLiteral("hh:mm:ss.zzz"));
+    const QString name =
+        ToolTexts::text(measured ? Text::TrendMeasuredAxis : Text::TrendOutputAxis, m_language);
     const QString unit = measured ? m_history.measuredUnit() : m_history.outputUnit();
     readout->setText(QStringLiteral("%1  %2: %3 %4")
-                         .arg(time, series->name(), QString::number(point.y(), 'f', kReadoutDecimals), unit));
+                         .arg(time, name, QString::number(point.y(), 'f', kReadoutDecimals), unit));
 }
 
 bool TrendWindow::eventFilter(QObject* watched, QEvent* event)
@@ -386,10 +288,9 @@ bool TrendWindow::eventFilter(QObject* watched, QEvent* event)
             setSpanIndex(m_spanIndex + (wheel->angleDelta().y() > 0 ? -1 : 1));
         return true;
     }
-    // As many time labels as the plot's width holds: a tool window may be
-    // shrunk beside the main window.
-    if (watched == chartView->viewport() && event->type() == QEvent::Resize)
-        timeAxis->setTickCount(
-            std::clamp(chartView->viewport()->width() / kTimeLabelWidth, kFewestTimeLabels, kMostTimeLabels));
+    // The time axis anew when its labels no longer fit, or more would.
+    if (watched == chartView->viewport() && event->type() == QEvent::Resize &&
+        timeIntervals() != m_timeIntervals)
+        redrawAll();
     return QWidget::eventFilter(watched, event);
 }

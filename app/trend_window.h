@@ -2,7 +2,9 @@
 
 #include "app/language_table.h"
 #include "device/live_csv_writer.h"
+#include "device/trend_columns.h"
 #include "device/trend_history.h"
+#include "device/trend_scale.h"
 
 #include <QDateTime>
 #include <QList>
@@ -19,6 +21,7 @@ class QChartView;
 class QComboBox;
 class QDateTimeAxis;
 class QLabel;
+class QLineEdit;
 class QLineSeries;
 class QPushButton;
 class QTimer;
@@ -31,11 +34,16 @@ class QValueAxis;
 //
 // It takes every block whether it is shown or not, so that it shows the
 // history when opened and a recording goes on while it is closed; only the
-// plot's drawing waits until it is shown and not paused. The plot is drawn
-// again when the time axis would move by one pixel column (once a second
-// over 10 minutes), at most once per RefreshIntervalMs, each curve reduced
-// to two points per pixel column, so its cost does not grow with the
-// history.
+// plot waits until it is shown and not paused.
+//
+// The plot costs a live block little at every span. Its time axis stands
+// still, ending on a round tick, until the newest block passes the end; it
+// then moves on by a tick. Meanwhile a block changes the last pixel column
+// of each curve only (TrendColumns), and the chart lays out and paints again
+// only the curve's newest piece, a few points long, and not before a block
+// starts a new pixel column, RedrawIntervalMs after the last drawing. Pieces are kept as they are once full,
+// and a run of them is merged into one, so that the chart holds few pieces. A value axis changes only when a
+// value leaves it, or when the time axis moves.
 //
 // A recording that cannot be written stops; the window says why. What was
 // written stays in the file.
@@ -44,9 +52,6 @@ class TrendWindow : public QWidget
     Q_OBJECT
 
 public:
-    // The plot is drawn again when it would move by a pixel column, and
-    // no more often than this.
-    static constexpr int RefreshIntervalMs = 100;
     // The spans the time axis can show, shortest first.
     static constexpr std::array<int, 5> SpanSeconds{30, 60, 120, 300, 600};
     // The longest: the whole default history.
@@ -54,8 +59,35 @@ public:
     // A flat curve still gets an axis this tall, in its unit.
     static constexpr double SmallestAxisSpan = 0.1;
     static constexpr double AxisMarginFraction = 0.05;
+    // An axis that values left grows by this much of their span, half at
+    // each end, so that the next values seldom leave it again.
+    static constexpr double GrowFraction = 1.0;
+    // An autoscaled axis shrinks when it is this many times taller than
+    // the values need.
+    static constexpr double ShrinkRatio = 4.0;
+    // Steps between ticks on an axis, at most.
+    static constexpr int MostValueIntervals = 6;
+    // Time labels: as many as the plot's width holds at this much room for
+    // one "hh:mm:ss", within these bounds, so that a tool window shrunk
+    // beside the main window still reads.
+    static constexpr int TimeLabelWidth = 90;
+    static constexpr int FewestTimeLabels = 3;
+    static constexpr int MostTimeLabels = 6;
+    // The plot's width may change by this much before its columns follow:
+    // a value axis' labels that grow wider do not draw it all anew.
+    static constexpr double ColumnsSlackFraction = 0.1;
+    // Points of a curve's newest piece before it is kept as it is; kept
+    // pieces are merged this many at a time. Each piece's last point is the
+    // next one's first.
+    static constexpr int NewestPiecePoints = 8;
+    static constexpr int PiecesMerged = 8;
+    // The plot is drawn again this often at most, and once a pixel column.
+    static constexpr int RedrawIntervalMs = 500;
+    // The rows of a recording are shown again this often at most.
+    static constexpr int RecordingStatusIntervalMs = 1000;
 
     using Clock = std::function<QDateTime()>;
+    using Curve = TrendColumns::Curve;
 
     // The history is historyMs long; the clock stamps the blocks. It runs
     // in UTC by default: local time costs a look at the time zone files on
@@ -76,6 +108,10 @@ public:
     bool isRecording() const { return m_recorder.isOpen(); }
     qint64 recordedRows() const { return m_recorder.rows(); }
 
+    // Tests that would otherwise wait on the window's pace shorten how often
+    // the plot and the recording's row count are shown again.
+    void setIntervals(int redrawMs, int recordingStatusMs);
+
     void setPaused(bool paused);
     bool isPaused() const { return m_paused; }
     // Index into SpanSeconds; clamped.
@@ -83,18 +119,17 @@ public:
     int spanIndex() const { return m_spanIndex; }
 
     const TrendHistory& history() const { return m_history; }
-    // A redraw of the plot is due; in refreshIntervalMs() at the most.
-    bool refreshPending() const;
-    // The time one pixel column of the plot stands for, at least
-    // RefreshIntervalMs.
-    int refreshIntervalMs() const;
     // The plot as drawn last: at most two points per pixel column.
-    QList<QPointF> measuredPoints() const;
-    QList<QPointF> outputPoints() const;
+    QList<QPointF> measuredPoints() const { return drawnPoints(Curve::Measured); }
+    QList<QPointF> outputPoints() const { return drawnPoints(Curve::Output); }
+    QList<QPointF> drawnPoints(Curve curve) const;
+    // The pieces of a curve, oldest first.
+    QList<QLineSeries*> curvePieces(Curve curve) const;
+    const trendscale::TimeScale& timeScale() const { return m_timeScale; }
+    // The curves as the plot has them, drawn or waiting to be.
+    const TrendColumns& plotColumns() const { return m_columns; }
 
     QChartView* chartView = nullptr;
-    QLineSeries* measuredSeries = nullptr;
-    QLineSeries* outputSeries = nullptr;
     QDateTimeAxis* timeAxis = nullptr;
     QValueAxis* measuredAxis = nullptr;
     QValueAxis* outputAxis = nullptr;
@@ -103,7 +138,7 @@ public:
     QLabel* spanLabel = nullptr;
     QComboBox* spanChoice = nullptr;
     QPushButton* recordButton = nullptr;
-    QLabel* recordingStatus = nullptr;
+    QLineEdit* recordingStatus = nullptr;
     QLabel* readout = nullptr;
 
 protected:
@@ -111,13 +146,40 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void scheduleRefresh();
-    void refresh();
+    // trend_window_plot.cpp: the chart.
+    void buildChart();
+    bool plotShown() const;
+    // Everything anew: the time axis, the columns, the pieces, the value axes.
+    void redrawAll();
+    // The newest sample of the history, into the plot.
+    void plotNewest();
+    // What the blocks since the last drawing changed, into the chart.
+    void drawChanges();
+    // A curve's points from firstChanged on into its pieces.
+    void drawPieces(Curve curve, qsizetype firstChanged);
+    struct Piece
+    {
+        QLineSeries* series = nullptr;
+        // Indexes of its first and last point in the curve.
+        qsizetype first = 0;
+        qsizetype last = 0;
+    };
+    Piece newPiece(Curve curve, qsizetype first, qsizetype last);
+    void dropPiece(Curve curve, Piece& piece);
+    // Out of sight, for a spare series.
+    void park(Curve curve, QLineSeries* series);
+    // The axis of a curve to its values, when they left it or it is far too
+    // tall for them.
+    void fitValueAxis(Curve curve);
+    bool valueOutsideAxis(Curve curve) const;
+    void plotAreaChanged();
     qint64 spanMs() const;
+    // Steps of the time axis that the plot's width holds.
+    int timeIntervals() const;
+
     void applyTexts();
     void showRecordingStatus();
-    void showHover(const QLineSeries* series, const QPointF& point, bool state);
-    void fitAxis(QValueAxis* axis, TrendHistory::Range range);
+    void showHover(Curve curve, const QPointF& point, bool state);
     QString unitText(const QString& title, const QString& unit) const;
 
     TrendHistory m_history;
@@ -128,7 +190,27 @@ private:
     Language m_language = Language::Hungarian;
     bool m_paused = false;
     int m_spanIndex = DefaultSpanIndex;
-    QTimer* m_refreshTimer = nullptr;
-    std::vector<TrendHistory::Sample> m_decimated;
-    QList<QPointF> m_points;
+    QTimer* m_recordingStatusTimer = nullptr;
+    int m_redrawIntervalMs = RedrawIntervalMs;
+
+    TrendColumns m_columns;
+    trendscale::TimeScale m_timeScale;
+    std::array<trendscale::ValueScale, Curve::CurveCount> m_valueScales;
+    struct CurvePieces
+    {
+        std::vector<Piece> merged;
+        std::vector<Piece> kept;
+        Piece newest;
+        // Empty series, for new pieces.
+        std::vector<QLineSeries*> spare;
+    };
+    std::array<CurvePieces, Curve::CurveCount> m_pieces;
+    // The first point of each curve that changed since it was drawn.
+    std::array<qsizetype, Curve::CurveCount> m_changedFrom{};
+    // The pixel column and the time the plot was drawn up to.
+    qint64 m_drawnColumn = 0;
+    qint64 m_drawnMs = 0;
+    // Draws what waits when no block follows.
+    QTimer* m_drawTimer = nullptr;
+    int m_timeIntervals = MostTimeLabels - 1;
 };

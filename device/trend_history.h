@@ -59,16 +59,6 @@ public:
 
     // Index of the first sample at or after timeMs (size() when none).
     qsizetype lowerBound(qint64 timeMs) const;
-    // Lowest and highest value of samples [first, last): none when empty.
-    Range measuredRange(qsizetype first, qsizetype last) const;
-    Range outputRange(qsizetype first, qsizetype last) const;
-
-    // Samples [first, last) reduced to at most 2 * buckets points, the
-    // lowest and the highest of each of `buckets` equal time slices between
-    // fromMs and toMs in time order, so that a plot `buckets` pixels wide
-    // shows every peak. measured selects the curve.
-    void decimate(qsizetype first, qsizetype last, qint64 fromMs, qint64 toMs, int buckets, bool measured,
-                  std::vector<Sample>& out) const;
 
 private:
     void dropOlderThan(qint64 timeMs);

@@ -1,8 +1,11 @@
-// The trend's history and the recording's file format, without a window.
+// The trend's history, its columns and axes, and the recording's file
+// format, without a window.
 
 #include "device/device_settings.h"
 #include "device/live_csv_writer.h"
+#include "device/trend_columns.h"
 #include "device/trend_history.h"
+#include "device/trend_scale.h"
 #include "tests/support/test_files.h"
 
 #include <QTemporaryDir>
@@ -36,8 +39,12 @@ private slots:
     void unitsFollowTheTransmitter_data();
     void unitsFollowTheTransmitter();
     void clockSetBackStartsAfresh();
-    void decimationKeepsEveryPeak_data();
-    void decimationKeepsEveryPeak();
+    void columnsKeepEveryPeak_data();
+    void columnsKeepEveryPeak();
+    void valueTicksAreRound_data();
+    void valueTicksAreRound();
+    void timeTicksAreWholeSteps_data();
+    void timeTicksAreWholeSteps();
 
     void numbersReadBack_data();
     void numbersReadBack();
@@ -123,48 +130,130 @@ void tst_TrendHistory::clockSetBackStartsAfresh()
     QCOMPARE(history.lowerBound(9001), 1);
 }
 
-void tst_TrendHistory::decimationKeepsEveryPeak_data()
+void tst_TrendHistory::columnsKeepEveryPeak_data()
 {
     QTest::addColumn<int>("samples");
-    QTest::addColumn<int>("buckets");
+    QTest::addColumn<int>("columns");
     QTest::newRow("many samples, few columns") << 6000 << 300;
     QTest::newRow("fewer samples than columns") << 100 << 300;
     QTest::newRow("one column") << 1000 << 1;
 }
 
-void tst_TrendHistory::decimationKeepsEveryPeak()
+// Reduced all at once or a sample at a time, the curve keeps every peak,
+// at most two points a column, in time order; a sample changes no point
+// before the one it says.
+void tst_TrendHistory::columnsKeepEveryPeak()
 {
     QFETCH(int, samples);
-    QFETCH(int, buckets);
-    TrendHistory history(qint64(samples) * 100);
-    for (int i = 0; i < samples; ++i) {
+    QFETCH(int, columns);
+    const auto valueAt = [samples](int i) {
         // A slow wave with a one-sample spike up and one down.
-        double value = 20.0 + std::sin(i / 200.0);
-        if (i == samples / 3)
-            value = 80.0;
-        if (i == 2 * samples / 3)
-            value = -40.0;
-        history.add(qint64(i) * 100, block(float(value)));
+        return i == samples / 3 ? 80.0 : i == 2 * samples / 3 ? -40.0 : 20.0 + std::sin(i / 200.0);
+    };
+    const qint64 toMs = qint64(samples) * 100;
+    TrendHistory history(toMs);
+    TrendColumns oneByOne;
+    oneByOne.reset(history, 0, toMs, columns);
+    for (int i = 0; i < samples; ++i) {
+        history.add(qint64(i) * 100, block(float(valueAt(i)), float(i % 7)));
+        const QList<QPointF> before = oneByOne.points(TrendColumns::Output);
+        const qsizetype changed = oneByOne.add(history.newest())[TrendColumns::Output];
+        QVERIFY(changed <= before.size());
+        QCOMPARE(oneByOne.points(TrendColumns::Output).first(changed), before.first(changed));
     }
-    std::vector<TrendHistory::Sample> out;
-    const qint64 to = history.newest().timeMs;
-    history.decimate(0, history.size(), 0, to, buckets, true, out);
-    QVERIFY(qsizetype(out.size()) <= std::max(2 * qsizetype(buckets), qsizetype(samples)));
-    if (samples > 2 * buckets)
-        QVERIFY(qsizetype(out.size()) <= 2 * qsizetype(buckets) + 2);
-    const TrendHistory::Range all = history.measuredRange(0, history.size());
+    TrendColumns allAtOnce;
+    allAtOnce.reset(history, 0, toMs, columns);
+    for (TrendColumns::Curve curve : {TrendColumns::Measured, TrendColumns::Output})
+        QCOMPARE(oneByOne.points(curve), allAtOnce.points(curve));
+
+    const QList<QPointF>& points = allAtOnce.points(TrendColumns::Measured);
+    QVERIFY(points.size() <= std::min(2 * columns, samples));
     double high = -1e9;
     double low = 1e9;
-    for (size_t i = 0; i < out.size(); ++i) {
-        high = std::max(high, out[i].measured);
-        low = std::min(low, out[i].measured);
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        high = std::max(high, points[i].y());
+        low = std::min(low, points[i].y());
         if (i > 0)
-            QVERIFY(out[i].timeMs > out[i - 1].timeMs);
+            QVERIFY(points[i].x() > points[i - 1].x());
     }
-    QCOMPARE(high, all.high);
-    QCOMPARE(low, all.low);
-    QCOMPARE(all.high, 80.0);
-    QCOMPARE(all.low, -40.0);
+    QCOMPARE(high, 80.0);
+    QCOMPARE(low, -40.0);
+    QCOMPARE(allAtOnce.range(TrendColumns::Measured)->high, 80.0);
+}
+
+void tst_TrendHistory::valueTicksAreRound_data()
+{
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<double>("axisLow");
+    QTest::addColumn<double>("axisHigh");
+    QTest::addColumn<double>("step");
+    QTest::addColumn<int>("decimals");
+    // The field trial's axis ran 21.029 ... with ticks on odd numbers.
+    QTest::newRow("nearly flat") << 21.0 << 21.06 << 20.95 << 21.10 << 0.05 << 2;
+    QTest::newRow("flat") << 12.0 << 12.0 << 11.94 << 12.06 << 0.02 << 2;
+    QTest::newRow("current output") << 4.0 << 20.0 << 0.0 << 25.0 << 5.0 << 0;
+    QTest::newRow("below zero") << -40.0 << 80.0 << -50.0 << 100.0 << 50.0 << 0;
+    QTest::newRow("resistance") << 109.7 << 111.3 << 109.5 << 111.5 << 0.5 << 1;
+}
+
+void tst_TrendHistory::valueTicksAreRound()
+{
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(double, axisLow);
+    QFETCH(double, axisHigh);
+    QFETCH(double, step);
+    QFETCH(int, decimals);
+    constexpr int MostIntervals = 6;
+    const trendscale::ValueScale scale = trendscale::valueScale(low, high, 0.1, 0.05, MostIntervals);
+    QVERIFY(qAbs(scale.low - axisLow) < 1e-9 && qAbs(scale.high - axisHigh) < 1e-9);
+    QVERIFY(qAbs(scale.step - step) < 1e-12);
+    QCOMPARE(scale.decimals, decimals);
+    QVERIFY(scale.low < low && scale.high > high);
+    QVERIFY(scale.tickCount - 1 <= MostIntervals);
+    QVERIFY(qAbs(scale.low + (scale.tickCount - 1) * scale.step - scale.high) < 1e-9);
+}
+
+void tst_TrendHistory::timeTicksAreWholeSteps_data()
+{
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<int>("spanS");
+    QTest::addColumn<int>("offsetS");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<int>("ticks");
+    QTest::newRow("30 s") << "2030-01-01T12:00:07.250" << 30 << 3600 << "11:59:40"
+                          << "12:00:10" << 4;
+    QTest::newRow("on a tick") << "2030-01-01T12:00:10.000" << 30 << 3600 << "11:59:50"
+                               << "12:00:20" << 4;
+    QTest::newRow("2 min") << "2030-01-01T12:00:07.250" << 120 << 0 << "11:58:30"
+                           << "12:00:30" << 5;
+    QTest::newRow("10 min, offset of 5:45") << "2030-01-01T12:03:00.000" << 600 << 20700 << "11:54:00"
+                                            << "12:04:00" << 6;
+}
+
+// The window's ends on whole steps of the local clock, the newest time in
+// its last step.
+void tst_TrendHistory::timeTicksAreWholeSteps()
+{
+    QFETCH(QString, time);
+    QFETCH(int, spanS);
+    QFETCH(int, offsetS);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(int, ticks);
+    const QDateTime local = QDateTime::fromString(time, Qt::ISODateWithMs);
+    const QDateTime at(local.date(), local.time(), Qt::OffsetFromUTC, offsetS);
+    const trendscale::TimeScale scale =
+        trendscale::timeScale(at.toMSecsSinceEpoch(), qint64(spanS) * 1000, qint64(offsetS) * 1000, 5);
+    const auto clock = [offsetS](qint64 ms) {
+        return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offsetS).toString(u"hh:mm:ss.zzz");
+    };
+    QCOMPARE(clock(scale.fromMs), from + QStringLiteral(".000"));
+    QCOMPARE(clock(scale.toMs), to + QStringLiteral(".000"));
+    QCOMPARE(scale.tickCount, ticks);
+    QCOMPARE(scale.toMs - scale.fromMs, qint64(spanS) * 1000);
 }
 
 void tst_TrendHistory::numbersReadBack_data()

@@ -1,10 +1,14 @@
 // The Trend window against the virtual transmitter on a pseudo-terminal:
 // what it records and plots is what the main window showed, block for
 // block, and a recording outlives the line and stops clearly on a full disk.
+// The task runs at a quick pace here and the plot's own tests feed blocks
+// on a clock of their own, so that no case waits on the program's pace.
 
 #include "app/form_main.h"
 #include "app/trend_window.h"
+#include "device/communication_task.h"
 #include "device/live_csv_writer.h"
+#include "device/trend_columns.h"
 #include "link/tmb.h"
 #include "platform/number_format.h"
 #include "tests/support/full_file_system.h"
@@ -18,18 +22,78 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeAxis>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QValueAxis>
 #include <QWheelEvent>
 
 namespace {
 
-constexpr int WaitMs = 15000;
+// A quick task's block takes milliseconds: a failing wait fails the case
+// within seconds.
+constexpr int WaitMs = 5000;
 constexpr int BlocksToRecord = 12;
+// The task's tick and send delay here (100 and 50 ms in the program).
+constexpr int QuickTickMs = 10;
+constexpr quint16 QuickSendDelayMs = 1;
+constexpr qint64 BlockMs = 100;
+// The plot's and the row count's pace here (500 and 1000 ms in the program).
+constexpr int QuickRedrawMs = 20;
+constexpr int QuickStatusMs = 20;
+
+// Runs events until `done` holds or `ms` pass.
+template <typename Predicate> bool waitUntil(Predicate done, int ms = WaitMs)
+{
+    const QDeadlineTimer deadline(ms);
+    QTimer wake; // an event each millisecond, so the deadline is seen
+    wake.start(1);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return done();
+}
+
+// Ticks one of `steps` apart, on whole steps from zero.
+bool onRoundSteps(const QValueAxis* axis, std::initializer_list<double> steps)
+{
+    const double step = (axis->max() - axis->min()) / (axis->tickCount() - 1);
+    const double fromZero = axis->min() / step;
+    const bool whole = qAbs(fromZero - std::round(fromZero)) < 1e-6;
+    const bool listed =
+        std::any_of(steps.begin(), steps.end(), [step](double s) { return qAbs(step - s) < 1e-9; });
+    if (!whole || !listed)
+        qWarning("axis %g to %g in steps of %g", axis->min(), axis->max(), step);
+    return whole && listed;
+}
+
+// A window on a clock of the test's own, BlockMs a block.
+struct ClockedTrend
+{
+    explicit ClockedTrend(qint64 historyMs = 60 * 1000)
+        : trend(nullptr, historyMs, [this] { return QDateTime::fromMSecsSinceEpoch(now, Qt::UTC); })
+    {
+        trend.setIntervals(QuickRedrawMs, QuickStatusMs);
+    }
+    void add(float input, float output, quint8 mode = imTemperature)
+    {
+        LiveValues values;
+        values.fInput = input;
+        values.fOutput = output;
+        values.uMode = mode;
+        trend.addLiveBlock(values);
+        now += BlockMs;
+    }
+
+    qint64 now =
+        QDateTime::fromString(QStringLiteral("2030-01-01T12:00:00Z"), Qt::ISODate).toMSecsSinceEpoch();
+    TrendWindow trend;
+};
 
 // What the main window showed for one live block.
 struct Shown
@@ -78,9 +142,11 @@ struct Bench
 
     bool startPolling()
     {
+        form.communicationTask().setIntervals(QuickTickMs, QuickSendDelayMs);
+        shortenTimeOuts(form);
         form.show();
         return QTest::qWaitForWindowExposed(&form) && openPort(form, t.sim.devicePath()) &&
-               QTest::qWaitFor([this] { return shown.size() >= 2; }, WaitMs);
+               waitUntil([this] { return shown.size() >= 2; });
     }
 
     SimTransmitter t;
@@ -101,6 +167,9 @@ private slots:
     void recordingOutlivesTheLine();
     void fullDiskStopsTheRecording();
     void plotFollowsTheBlocks();
+    void piecesMakeTheCurve_data();
+    void piecesMakeTheCurve();
+    void axesOnRoundTicks();
     void pictures_data();
     void pictures();
 };
@@ -142,7 +211,7 @@ void tst_TrendWindow::recordsWhatWasShown()
     QVERIFY(trend->isRecording());
     QCOMPARE(dialogs.fileDialogs().size(), 1);
     const qsizetype first = bench.shown.size();
-    QTRY_VERIFY_WITH_TIMEOUT(bench.shown.size() >= first + BlocksToRecord, WaitMs);
+    QVERIFY(waitUntil([&] { return bench.shown.size() >= first + BlocksToRecord; }));
     trend->recordButton->click();
     QVERIFY(!trend->isRecording());
     const QList<Shown> recorded = bench.shown.mid(first);
@@ -191,17 +260,19 @@ void tst_TrendWindow::recordingOutlivesTheLine()
     TrendWindow* trend = bench.form.trendWindow();
     QVERIFY(trend->startRecording(path));
     const qsizetype first = bench.shown.size();
-    QTRY_VERIFY_WITH_TIMEOUT(bench.shown.size() >= first + BlocksToRecord / 2, WaitMs);
+    QVERIFY(waitUntil([&] { return bench.shown.size() >= first + BlocksToRecord / 2; }));
 
     bench.t.sim.stop();
     // The hang-up closes the port; a line that merely fell silent shows
     // the communication error.
-    QTRY_VERIFY_WITH_TIMEOUT(!bench.form.MB1->MBPortOpen() || !bench.form.Label_CommError->isHidden(),
-                             WaitMs);
+    QVERIFY(
+        waitUntil([&] { return !bench.form.MB1->MBPortOpen() || !bench.form.Label_CommError->isHidden(); }));
     const qsizetype blocks = bench.shown.size() - first;
 
     QVERIFY(trend->isRecording());
     QCOMPARE(trend->recordedRows(), blocks);
+    // Recorded while closed; opened, it counts the rows.
+    trend->show();
     QVERIFY2(trend->recordingStatus->text().endsWith(QStringLiteral(": %1 rows").arg(blocks)),
              qPrintable(trend->recordingStatus->text()));
     // Read while the recording is still open, as after a crash.
@@ -239,44 +310,39 @@ void tst_TrendWindow::fullDiskStopsTheRecording()
     QCOMPARE(trend.recordButton->text(), QStringLiteral("Record…"));
 }
 
-// The plot holds the shown blocks in time order, the axis fits them, and a
-// pause freezes it while the history goes on.
+// The plot holds the shown blocks in time order, the axis fits them on
+// round ticks, and a pause freezes it while the history goes on.
 void tst_TrendWindow::plotFollowsTheBlocks()
 {
-    qint64 now = QDateTime::currentMSecsSinceEpoch();
-    TrendWindow trend(nullptr, 60 * 1000, [&now] { return QDateTime::fromMSecsSinceEpoch(now); });
+    ClockedTrend clocked;
+    TrendWindow& trend = clocked.trend;
     trend.show();
     QVERIFY(QTest::qWaitForWindowExposed(&trend));
-    LiveValues values;
-    for (int i = 0; i < 50; ++i) {
-        values.fInput = float(20 + i % 5);
-        values.fOutput = float(4 + i % 3);
-        trend.addLiveBlock(values);
-        now += 100;
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(trend.measuredPoints().size(), 50, WaitMs);
-    QCOMPARE(trend.measuredAxis->min() < 20 && trend.measuredAxis->max() > 24, true);
-    QVERIFY(trend.measuredAxis->max() - trend.measuredAxis->min() < 5.0);
+    for (int i = 0; i < 50; ++i)
+        clocked.add(float(20 + i % 5), float(4 + i % 3));
+    // The last blocks are drawn when no more follow.
+    QVERIFY(waitUntil([&] { return trend.measuredPoints().size() == 50; }));
+    QVERIFY(onRoundSteps(trend.measuredAxis, {1.0, 2.0}));
+    QVERIFY(trend.measuredAxis->min() < 20 && trend.measuredAxis->max() > 24);
+    QCOMPARE(trend.measuredAxis->labelFormat(), QStringLiteral("%.0f"));
+    QVERIFY(onRoundSteps(trend.outputAxis, {0.5, 1.0}));
     QVERIFY(trend.outputAxis->min() < 4 && trend.outputAxis->max() > 6);
     QCOMPARE(trend.measuredAxis->titleText(), QStringLiteral("Mért érték [°C]"));
 
     trend.pauseButton->click();
-    values.fInput = 100.0f;
-    trend.addLiveBlock(values);
+    clocked.add(100.0f, 4.0f);
     QCOMPARE(trend.history().size(), 51);
-    QVERIFY(!trend.refreshPending());
-    QCOMPARE(trend.measuredPoints().size(), 50);
+    QVERIFY(!waitUntil([&] { return trend.measuredPoints().size() > 50; }, 5 * QuickRedrawMs));
     trend.pauseButton->click();
-    QTRY_COMPARE_WITH_TIMEOUT(trend.measuredPoints().size(), 51, WaitMs);
+    QCOMPARE(trend.measuredPoints().size(), 51);
     QCOMPARE(trend.measuredPoints().constLast().y(), 100.0);
     QVERIFY(trend.measuredAxis->max() > 100.0);
 
     // Autoscale off: the axis keeps its range.
     trend.autoscaleCheck->setChecked(false);
     const double top = trend.measuredAxis->max();
-    values.fInput = 500.0f;
-    trend.addLiveBlock(values);
-    QTRY_COMPARE_WITH_TIMEOUT(trend.measuredPoints().size(), 52, WaitMs);
+    clocked.add(500.0f, 4.0f);
+    QVERIFY(waitUntil([&] { return trend.measuredPoints().size() == 52; }));
     QCOMPARE(trend.measuredAxis->max(), top);
 
     // The wheel zooms on time: away from the user, a shorter span.
@@ -295,44 +361,139 @@ void tst_TrendWindow::plotFollowsTheBlocks()
     QCOMPARE(trend.spanIndex(), TrendWindow::DefaultSpanIndex);
 
     // The hover read-out names time, curve, value and unit.
-    emit trend.outputSeries->hovered(QPointF(double(now), 12.5), true);
+    emit trend.curvePieces(TrendColumns::Output)
+        .constLast()
+        ->hovered(QPointF(double(clocked.now), 12.5), true);
     QVERIFY2(trend.readout->text().endsWith(u"Analóg kimenet: 12.500 mA"), qPrintable(trend.readout->text()));
-    QVERIFY(trend.readout->text().startsWith(QDateTime::fromMSecsSinceEpoch(now).toString(u"hh:mm:ss.zzz")));
+    QVERIFY(trend.readout->text().startsWith(
+        QDateTime::fromMSecsSinceEpoch(clocked.now).toString(u"hh:mm:ss.zzz")));
+}
+
+void tst_TrendWindow::piecesMakeTheCurve_data()
+{
+    QTest::addColumn<int>("spanIndex");
+    QTest::addColumn<int>("blocks");
+    QTest::newRow("30 s, past the axis' end") << 0 << 700;
+    QTest::newRow("10 min, many a block a column") << int(TrendWindow::DefaultSpanIndex) << 3000;
+}
+
+// However the curves were cut into pieces, kept and merged, a block at a
+// time and across moves of the time axis, the pieces joined are the curves
+// of the history as it stands, and the time axis holds the newest block.
+void tst_TrendWindow::piecesMakeTheCurve()
+{
+    QFETCH(int, spanIndex);
+    QFETCH(int, blocks);
+    ClockedTrend clocked(TrendHistory::DefaultHistoryMs);
+    TrendWindow& trend = clocked.trend;
+    trend.setSpanIndex(spanIndex);
+    trend.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&trend));
+    for (int i = 0; i < blocks; ++i)
+        clocked.add(float(21.0 + std::sin(i / 40.0) + (i % 17 == 0 ? 0.5 : 0.0)),
+                    float(12.0 + std::cos(i / 30.0)));
+    const trendscale::TimeScale& scale = trend.timeScale();
+    QVERIFY(scale.fromMs < clocked.now - BlockMs && clocked.now - BlockMs <= scale.toMs);
+    const int columns = trend.plotColumns().columns();
+    QVERIFY(qAbs(columns - trend.chartView->chart()->plotArea().width()) <=
+            columns * TrendWindow::ColumnsSlackFraction);
+    TrendColumns expected;
+    expected.reset(trend.history(), scale.fromMs, scale.toMs, columns);
+    // The last blocks are drawn when no more follow.
+    QVERIFY(waitUntil([&] { return trend.measuredPoints() == expected.points(TrendColumns::Measured); }));
+    QCOMPARE(trend.outputPoints(), expected.points(TrendColumns::Output));
+    // Few pieces for the chart to walk past: most points in merged ones.
+    const qsizetype points = trend.measuredPoints().size();
+    QVERIFY2(trend.curvePieces(TrendColumns::Measured).size() <=
+                 points / (TrendWindow::NewestPiecePoints * TrendWindow::PiecesMerged) +
+                     TrendWindow::PiecesMerged + 2,
+             qPrintable(QString::number(trend.curvePieces(TrendColumns::Measured).size())));
+}
+
+// Axes read as a person marks them: time on whole steps of the clock
+// holding the present, before any block and after, values on steps of 1, 2
+// or 5 times a power of ten.
+void tst_TrendWindow::axesOnRoundTicks()
+{
+    ClockedTrend clocked;
+    TrendWindow& trend = clocked.trend;
+    trend.setSpanIndex(0);
+    trend.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&trend));
+    const auto checkTime = [&](qint64 stepMs) {
+        const qint64 from = trend.timeAxis->min().toMSecsSinceEpoch();
+        const qint64 to = trend.timeAxis->max().toMSecsSinceEpoch();
+        const qint64 offset = qint64(trend.timeAxis->min().offsetFromUtc()) * 1000;
+        QCOMPARE((from + offset) % stepMs, 0);
+        QCOMPARE(to - from, stepMs * (trend.timeAxis->tickCount() - 1));
+        QVERIFY(from < clocked.now && clocked.now <= to + BlockMs);
+    };
+    checkTime(10 * 1000);
+    QCOMPARE(trend.timeAxis->format(), QStringLiteral("hh:mm:ss"));
+
+    for (int i = 0; i < 20; ++i)
+        clocked.add(float(21.0 + 0.003 * i), 7.5f);
+    QVERIFY(waitUntil([&] { return trend.measuredPoints().size() == 20; }));
+    checkTime(10 * 1000);
+    // 21.000 to 21.057: steps of 0.02 or 0.05, two decimals.
+    const double step =
+        (trend.measuredAxis->max() - trend.measuredAxis->min()) / (trend.measuredAxis->tickCount() - 1);
+    QVERIFY2(qAbs(step - 0.02) < 1e-9 || qAbs(step - 0.05) < 1e-9, qPrintable(QString::number(step)));
+    const double steps = trend.measuredAxis->min() / step;
+    QVERIFY(qAbs(steps - std::round(steps)) < 1e-6);
+    QVERIFY(trend.measuredAxis->min() < 21.0 && trend.measuredAxis->max() > 21.057);
+    QCOMPARE(trend.measuredAxis->labelFormat(), QStringLiteral("%.2f"));
+
+    // The history's minute: quarter minutes.
+    trend.setSpanIndex(TrendWindow::DefaultSpanIndex);
+    checkTime(15 * 1000);
+    QCOMPARE(trend.timeAxis->tickCount(), 5);
 }
 
 void tst_TrendWindow::pictures_data()
 {
     QTest::addColumn<QString>("language");
-    QTest::newRow("English") << QStringLiteral("English");
-    QTest::newRow("Magyar") << QStringLiteral("Magyar");
+    QTest::addColumn<int>("blocks");
+    QTest::newRow("English") << QStringLiteral("English") << 400;
+    QTest::newRow("Magyar") << QStringLiteral("Magyar") << 400;
+    QTest::newRow("English, no blocks yet") << QStringLiteral("English") << 0;
 }
 
 void tst_TrendWindow::pictures()
 {
     QFETCH(QString, language);
-    Bench bench;
-    bench.form.CurrentLanguage = language;
-    bench.form.ApplyLanguage(language);
-    QVERIFY(bench.startPolling());
-    TrendWindow* trend = bench.form.trendWindow();
-    bench.form.viewTrend->trigger();
-    QVERIFY(QTest::qWaitForWindowExposed(trend));
-    trend->setSpanIndex(0);
+    QFETCH(int, blocks);
+    ClockedTrend clocked(TrendHistory::DefaultHistoryMs);
+    TrendWindow& trend = clocked.trend;
+    trend.applyLanguage(language == u"English" ? Language::English : Language::Hungarian);
+    trend.setSpanIndex(0);
+    trend.resize(720, 420);
+    trend.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&trend));
     QTemporaryDir dir;
-    QVERIFY(trend->startRecording(dir.filePath(QStringLiteral("picture.csv"))));
-    bench.t.sim.benchCommand(QStringLiteral("temperature 25"));
-    const qsizetype first = bench.shown.size();
-    QTRY_VERIFY_WITH_TIMEOUT(bench.shown.size() >= first + 20, WaitMs);
-    bench.t.sim.benchCommand(QStringLiteral("temperature 30"));
-    QTRY_VERIFY_WITH_TIMEOUT(bench.shown.size() >= first + 40, WaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(trend->measuredPoints().size() >= 40, WaitMs);
-    // The read-out as the mouse over the newest point gives it.
-    emit trend->measuredSeries->hovered(trend->measuredPoints().constLast(), true);
-    QVERIFY(trend->readout->text().endsWith(u" °C"));
+    QVERIFY(trend.startRecording(dir.filePath(QStringLiteral("picture.csv"))));
+    // A step from 25 to 30 °C two thirds into the run, the output after it.
+    for (int i = 0; i < blocks; ++i) {
+        const double target = i < blocks * 2 / 3 ? 25.0 : 30.0;
+        const double value =
+            target - (i < blocks * 2 / 3 ? 0.0 : 5.0 * std::exp(-(i - blocks * 2 / 3) / 15.0));
+        clocked.add(float(value + 0.05 * std::sin(i * 1.7)), float(4.0 + 16.0 * value / 100.0));
+    }
+    if (blocks > 0) {
+        QVERIFY(waitUntil([&] { return trend.measuredPoints().size() >= 250; }));
+        // The read-out as the mouse over the newest point gives it.
+        emit trend.curvePieces(TrendColumns::Measured)
+            .constLast()
+            ->hovered(trend.measuredPoints().constLast(), true);
+        QVERIFY(trend.readout->text().endsWith(u" °C"));
+    }
+    QVERIFY(waitUntil(
+        [&] { return trend.recordingStatus->text().contains(QStringLiteral(": %1 ").arg(blocks)); }));
     QCoreApplication::sendPostedEvents(); // the layout follows the read-out's text
-    const QString name = language == u"English" ? QStringLiteral("en") : QStringLiteral("hu");
-    QVERIFY(trend->grab().save(outputDir() + QStringLiteral("/trend_%1.png").arg(name)));
-    bench.form.MB1->closeAction();
+    QString name = language == u"English" ? QStringLiteral("en") : QStringLiteral("hu");
+    if (blocks == 0)
+        name += QStringLiteral("_empty");
+    QVERIFY(trend.grab().save(outputDir() + QStringLiteral("/trend_%1.png").arg(name)));
 }
 
 QTEST_MAIN(tst_TrendWindow)
