@@ -1,70 +1,109 @@
 // What the Trend window costs: the configurator polls the virtual
 // transmitter (kvsim, a process of its own, so that every CPU second this
 // process spends is the configurator's) and the program measures its share
-// of one core in phases that take turns: the trend closed, the trend open,
-// the trend open over a 30 s span, the trend open and recording to a file
-// (the 10-minute span unless said otherwise). It reports the median of each
-// kind side by side, with the resident memory at the end of every phase
-// and the size of the trend's history, which must stop growing once the
-// history is full.
+// of one core in phases that take turns: the trend closed, and open at the
+// spans of 30 s, 2 min and 10 min; each once without and once while
+// recording to a file (a recording goes on while the window is closed). It
+// reports per span the medians with the trend closed and open side by side
+// and their difference, the resident memory at the end of every phase and
+// the size of the trend's history, which must stop growing once the history
+// is full.
 //
-//   bench_trend [--phase-seconds N] [--rounds N] [--history-seconds N]
+//   bench_trend [--phase-seconds N] [--rounds N] [--history-seconds N] [--callgrind]
 //
-// 20 s phases, 3 rounds, and the window's 10 minutes of history by default;
+// 10 s phases, 5 rounds, and the window's 10 minutes of history by default;
 // a short history (--history-seconds 20) shows memory level off within the
-// run. The window system is the one QT_QPA_PLATFORM names, else the display
-// in DISPLAY, else offscreen rendering; for the figures that count run it on
-// a real X server: xvfb-run -a bench/bench_trend.
+// run. --callgrind instead runs the phases once under valgrind's callgrind
+// and reports the instructions of the window's thread per live block:
+// counts that a busy machine does not blur.
+//
+// The window system is the one QT_QPA_PLATFORM names, else the display in
+// DISPLAY, else offscreen rendering; for the shares that count run it on a
+// real X server: xvfb-run -a bench/bench_trend.
 
 #include "app/form_main.h"
 #include "app/trend_window.h"
 #include "link/tmb.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <valgrind/callgrind.h>
+
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
+#include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-constexpr int DefaultPhaseSeconds = 20;
-constexpr int DefaultRounds = 3;
+constexpr int DefaultPhaseSeconds = 10;
+constexpr int DefaultRounds = 5;
+constexpr int DefaultCallgrindPhaseSeconds = 20;
 constexpr int StartTimeoutMs = 10000;
+constexpr int SettleMs = 500;
+// Everything runs some fifty times slower under callgrind; the window
+// settles within a few times its usual time, as blocks come less often.
+constexpr int CallgrindSlowdown = 50;
+constexpr int CallgrindSettleFactor = 4;
 constexpr double PercentPerShare = 100.0;
 constexpr double BytesPerMB = 1024.0 * 1024.0;
+// The history's blocks before the run: one a task tick, on a wave this
+// tall and this many blocks a radian.
+constexpr qint64 PollMs = 100;
+constexpr double PrefillWave = 0.2;
+constexpr double PrefillWavePolls = 50.0;
+constexpr const char* PhaseLine = "phase %d blocks %lld\n";
 
-enum Phase
+struct Phase
 {
-    TrendClosed,
-    TrendOpen,
-    TrendOpenShortSpan,
-    TrendRecording,
-    PhaseCount
+    const char* name;
+    bool open = false;
+    int spanSeconds = 0; // 0: closed
+    bool recording = false;
 };
 
-const char* phaseName(int phase)
+// Closed first, then the spans; the same again recording.
+constexpr std::array<int, 3> Spans{30, 120, 600};
+constexpr int PhasesPerRecording = int(Spans.size()) + 1;
+constexpr std::array<Phase, 2 * PhasesPerRecording> Phases{{
+    {"closed", false, 0, false},
+    {"open, 30 s", true, 30, false},
+    {"open, 2 min", true, 120, false},
+    {"open, 10 min", true, 600, false},
+    {"closed, recording", false, 0, true},
+    {"open, 30 s, recording", true, 30, true},
+    {"open, 2 min, recording", true, 120, true},
+    {"open, 10 min, recording", true, 600, true},
+}};
+
+int phaseIndex(int spanSeconds, bool recording)
 {
-    switch (phase) {
-    case TrendClosed:
-        return "trend closed";
-    case TrendOpen:
-        return "trend open";
-    case TrendOpenShortSpan:
-        return "trend open, 30 s span";
-    default:
-        return "trend open, recording";
-    }
+    const auto span = std::find(Spans.begin(), Spans.end(), spanSeconds);
+    return (recording ? PhasesPerRecording : 0) + (span == Spans.end() ? 0 : 1 + int(span - Spans.begin()));
+}
+
+const char* spanName(int spanSeconds)
+{
+    return spanSeconds == 30 ? "30 s" : spanSeconds == 120 ? "2 min" : "10 min";
+}
+
+int spanIndexOf(int spanSeconds)
+{
+    const auto& spans = TrendWindow::SpanSeconds;
+    return int(std::find(spans.begin(), spans.end(), spanSeconds) - spans.begin());
 }
 
 double processCpuSeconds()
@@ -111,19 +150,21 @@ void runFor(int ms)
     QApplication::exec();
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+bool underValgrind()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    const QStringList arguments = QCoreApplication::arguments();
-    const int phaseSeconds = option(arguments, QStringLiteral("--phase-seconds"), DefaultPhaseSeconds);
-    const int rounds = option(arguments, QStringLiteral("--rounds"), DefaultRounds);
-    const int historySeconds = option(arguments, QStringLiteral("--history-seconds"), 0);
+    return RUNNING_ON_VALGRIND != 0;
+}
 
+struct Measured
+{
+    std::array<std::vector<double>, Phases.size()> shares;
+    std::array<std::vector<double>, Phases.size()> rates;
+};
+
+// The configurator against kvsim; every phase `rounds` times, in turns.
+// Under callgrind each phase is a dump of its own and its blocks a line.
+int measure(int phaseSeconds, int rounds, int historySeconds, Measured& measured)
+{
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("kvsim"));
     QProcess kvsim;
@@ -131,7 +172,8 @@ int main(int argc, char* argv[])
     kvsim.setArguments({QStringLiteral("--link"), link});
     kvsim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     kvsim.start();
-    const QDeadlineTimer started(StartTimeoutMs);
+    const int slowdown = underValgrind() ? CallgrindSlowdown : 1;
+    const QDeadlineTimer started(StartTimeoutMs * slowdown);
     while (!QFileInfo(link).isSymLink() && !started.hasExpired() && kvsim.state() != QProcess::NotRunning)
         kvsim.waitForReadyRead(50);
     if (!QFileInfo(link).isSymLink()) {
@@ -143,16 +185,21 @@ int main(int argc, char* argv[])
     {
         TForm_Main form;
         form.ApplyLanguage(QStringLiteral("English"));
-        TrendWindow* trend = form.trendWindow();
-        // A window with a short history, to see memory level off in the run.
-        std::unique_ptr<TrendWindow> shortTrend;
-        if (historySeconds > 0) {
-            shortTrend = std::make_unique<TrendWindow>(&form, qint64(historySeconds) * 1000);
-            QObject::connect(&form, &TForm_Main::liveValuesShown, shortTrend.get(),
-                             &TrendWindow::addLiveBlock);
-            trend = shortTrend.get();
-            form.trendWindow()->close();
-        }
+        // A window of the bench's own, whose clock can stamp blocks in the
+        // past: its history is full from the start, as after ten minutes of
+        // polling. The window's own takes no blocks.
+        QObject::disconnect(&form, &TForm_Main::liveValuesShown, form.trendWindow(), nullptr);
+        qint64 stampMs = 0;
+        const qint64 historyMs =
+            historySeconds > 0 ? qint64(historySeconds) * 1000 : TrendHistory::DefaultHistoryMs;
+        TrendWindow* trend = new TrendWindow(&form, historyMs, [&stampMs] {
+            return stampMs != 0 ? QDateTime::fromMSecsSinceEpoch(stampMs, Qt::UTC)
+                                : QDateTime::currentDateTimeUtc();
+        });
+        LiveValues latest;
+        QObject::connect(&form, &TForm_Main::liveValuesShown, trend, &TrendWindow::addLiveBlock);
+        QObject::connect(&form, &TForm_Main::liveValuesShown, &form,
+                         [&latest](const LiveValues& v) { latest = v; });
         form.move(0, 0);
         form.show();
         trend->setGeometry(TForm_Main::FormWidth + 20, 0, 720, 420);
@@ -163,60 +210,185 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "bench_trend: %s\n", qPrintable(error));
             return 1;
         }
-        const QDeadlineTimer polling(StartTimeoutMs);
+        const QDeadlineTimer polling(StartTimeoutMs * slowdown);
         while (blocks < 10 && !polling.hasExpired())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         if (blocks < 10) {
             std::fprintf(stderr, "bench_trend: the transmitter does not answer\n");
             status = 1;
         }
+        // The history before the first block, a slow wave about its value.
+        const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+        for (qint64 i = historyMs / PollMs; status == 0 && i > 0; --i) {
+            LiveValues past = latest;
+            past.fInput += float(PrefillWave * std::sin(double(i) / PrefillWavePolls));
+            stampMs = nowMs - i * PollMs;
+            trend->addLiveBlock(past);
+        }
+        stampMs = 0;
 
-        std::vector<double> shares[PhaseCount];
-        std::vector<double> rates[PhaseCount];
         std::printf("bench_trend: %d rounds of %d s phases, %s, history %d s\n", rounds, phaseSeconds,
                     qPrintable(QGuiApplication::platformName()), int(trend->history().historyMs() / 1000));
         std::printf("  %-26s %10s %12s %10s %12s\n", "phase", "blocks/s", "core share", "RSS MB", "history");
         for (int round = 0; status == 0 && round < rounds; ++round) {
-            for (int phase = 0; phase < PhaseCount; ++phase) {
-                if (phase == TrendClosed)
-                    trend->hide();
-                else
+            for (size_t p = 0; p < Phases.size(); ++p) {
+                const Phase& phase = Phases[p];
+                if (phase.open) {
+                    trend->setSpanIndex(spanIndexOf(phase.spanSeconds));
                     trend->show();
-                trend->setSpanIndex(phase == TrendOpenShortSpan ? 0 : TrendWindow::DefaultSpanIndex);
-                if (phase == TrendRecording)
+                } else {
+                    trend->hide();
+                }
+                if (phase.recording)
                     trend->startRecording(dir.filePath(QStringLiteral("live.csv")));
-                runFor(500); // the window settles before the measurement
+                // The window settles before the measurement.
+                runFor(SettleMs * (underValgrind() ? CallgrindSettleFactor : 1));
                 const double cpuAtStart = processCpuSeconds();
                 const qint64 blocksAtStart = blocks;
                 QElapsedTimer wall;
                 wall.start();
+                CALLGRIND_ZERO_STATS;
                 runFor(phaseSeconds * 1000);
+                const QByteArray dumpName = QStringLiteral("phase %1").arg(p).toLatin1();
+                CALLGRIND_DUMP_STATS_AT(dumpName.constData());
                 const double wallS = double(wall.nsecsElapsed()) / 1e9;
                 const double share = (processCpuSeconds() - cpuAtStart) / wallS;
                 const double rate = double(blocks - blocksAtStart) / wallS;
-                shares[phase].push_back(share);
-                rates[phase].push_back(rate);
-                std::printf("  %-26s %10.2f %11.2f%% %10.1f %12lld\n", phaseName(phase), rate,
+                measured.shares[p].push_back(share);
+                measured.rates[p].push_back(rate);
+                std::printf("  %-26s %10.2f %11.2f%% %10.1f %12lld\n", phase.name, rate,
                             share * PercentPerShare, residentMB(), qlonglong(trend->history().size()));
-                if (phase == TrendRecording)
+                if (underValgrind())
+                    std::printf(PhaseLine, int(p), qlonglong(blocks - blocksAtStart));
+                if (phase.recording)
                     trend->stopRecording();
                 std::fflush(stdout);
             }
         }
-        if (status == 0) {
-            std::printf("  medians:\n");
-            for (int phase = 0; phase < PhaseCount; ++phase)
-                std::printf("  %-26s %10.2f %11.2f%%\n", phaseName(phase), median(rates[phase]),
-                            median(shares[phase]) * PercentPerShare);
-            std::printf("  trend's cost (open less closed): %.2f%% of a core; history ring %lld samples "
-                        "(%.0f kB, fixed)\n",
-                        (median(shares[TrendOpen]) - median(shares[TrendClosed])) * PercentPerShare,
+        if (status == 0)
+            std::printf("  history ring %lld samples (%.0f kB, fixed)\n",
                         qlonglong(trend->history().capacity()),
                         double(trend->history().capacity()) * double(sizeof(TrendHistory::Sample)) / 1024.0);
-        }
         form.MB1->MBClosePort();
     }
     kvsim.terminate();
     kvsim.waitForFinished();
+    return status;
+}
+
+void printShares(const Measured& measured)
+{
+    const auto share = [&measured](int phase) {
+        return median(measured.shares[size_t(phase)]) * PercentPerShare;
+    };
+    std::printf("  medians, share of a core: the trend closed and open side by side\n");
+    std::printf("  %-8s %9s %9s %9s   %11s %11s %9s\n", "span", "closed", "open", "added", "closed, rec",
+                "open, rec", "added");
+    for (const int span : Spans) {
+        const double closed = share(phaseIndex(0, false));
+        const double open = share(phaseIndex(span, false));
+        const double closedRecording = share(phaseIndex(0, true));
+        const double openRecording = share(phaseIndex(span, true));
+        std::printf("  %-8s %8.2f%% %8.2f%% %8.2f%%   %10.2f%% %10.2f%% %8.2f%%\n", spanName(span), closed,
+                    open, open - closed, closedRecording, openRecording, openRecording - closedRecording);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Instructions
+
+// The number that follows the first match of a pattern.
+std::optional<double> numberAfter(const QString& text, const QString& before)
+{
+    const QRegularExpressionMatch match =
+        QRegularExpression(before + QStringLiteral("([0-9.]+)")).match(text);
+    return match.hasMatch() ? std::optional<double>(match.captured(1).toDouble()) : std::nullopt;
+}
+
+// The totals of the dump that a client request of the window's thread
+// wrote (the thread's files end in -01).
+std::optional<double> dumpTotal(const QString& folder, const QString& trigger)
+{
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("callgrind.out*-01")}, QDir::Files)) {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QString text = QString::fromLocal8Bit(file.readAll());
+        if (!text.contains(QStringLiteral("desc: Trigger: Client Request: ") + trigger + u'\n'))
+            continue;
+        if (const std::optional<double> total = numberAfter(text, QStringLiteral("\ntotals: ")))
+            return total;
+    }
+    return std::nullopt;
+}
+
+int measureInstructions(int phaseSeconds)
+{
+    QTemporaryDir folder;
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral("valgrind"),
+                {QStringLiteral("-q"), QStringLiteral("--tool=callgrind"),
+                 QStringLiteral("--separate-threads=yes"),
+                 QStringLiteral("--callgrind-out-file=") + folder.path() + QStringLiteral("/callgrind.out"),
+                 QCoreApplication::applicationFilePath(), QStringLiteral("--phase-seconds"),
+                 QString::number(phaseSeconds), QStringLiteral("--rounds"), QStringLiteral("1")});
+    const int phasesMs = int(Phases.size()) * (phaseSeconds * 1000 + SettleMs * CallgrindSettleFactor);
+    if (!child.waitForFinished(phasesMs + StartTimeoutMs * CallgrindSlowdown) ||
+        child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        child.kill();
+        child.waitForFinished();
+        std::fprintf(stderr, "bench_trend: the run under callgrind failed\n");
+        return 1;
+    }
+    const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
+    std::array<std::optional<double>, Phases.size()> perBlock;
+    for (size_t p = 0; p < Phases.size(); ++p) {
+        const std::optional<double> blocks = numberAfter(output, QStringLiteral("phase %1 blocks ").arg(p));
+        const std::optional<double> total = dumpTotal(folder.path(), QStringLiteral("phase %1").arg(p));
+        if (blocks && *blocks > 0 && total)
+            perBlock[p] = *total / *blocks;
+    }
+    if (!std::all_of(perBlock.begin(), perBlock.end(), [](const auto& n) { return n.has_value(); })) {
+        std::fprintf(stderr, "bench_trend: no callgrind figures\n%s\n", qPrintable(output));
+        return 1;
+    }
+    std::printf("Instructions per live block (callgrind, the window's thread, %d s phases, %s window)\n",
+                phaseSeconds, qPrintable(QGuiApplication::platformName()));
+    std::printf("  %-8s %9s %9s %8s   %11s %11s %8s\n", "span", "closed", "open", "more", "closed, rec",
+                "open, rec", "more");
+    for (const int span : Spans) {
+        const double closed = *perBlock[size_t(phaseIndex(0, false))];
+        const double open = *perBlock[size_t(phaseIndex(span, false))];
+        const double closedRecording = *perBlock[size_t(phaseIndex(0, true))];
+        const double openRecording = *perBlock[size_t(phaseIndex(span, true))];
+        std::printf("  %-8s %8.3fM %8.3fM %7.1f%%   %10.3fM %10.3fM %7.1f%%\n", spanName(span), closed / 1e6,
+                    open / 1e6, (open / closed - 1.0) * PercentPerShare, closedRecording / 1e6,
+                    openRecording / 1e6, (openRecording / closedRecording - 1.0) * PercentPerShare);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.contains(QStringLiteral("--callgrind")))
+        return measureInstructions(
+            option(arguments, QStringLiteral("--phase-seconds"), DefaultCallgrindPhaseSeconds));
+
+    const int phaseSeconds = option(arguments, QStringLiteral("--phase-seconds"), DefaultPhaseSeconds);
+    const int rounds = option(arguments, QStringLiteral("--rounds"), DefaultRounds);
+    const int historySeconds = option(arguments, QStringLiteral("--history-seconds"), 0);
+    Measured measured;
+    const int status = measure(phaseSeconds, rounds, historySeconds, measured);
+    if (status == 0 && !underValgrind())
+        printShares(measured);
     return status;
 }
