@@ -38,12 +38,14 @@ class QValueAxis;
 //
 // The plot costs a live block little at every span. Its time axis stands
 // still, ending on a round tick, until the newest block passes the end; it
-// then moves on by a tick. Meanwhile a block changes the last pixel column
-// of each curve only (TrendColumns), and the chart lays out and paints again
-// only the curve's newest piece, a few points long, and not before a block
-// starts a new pixel column, RedrawIntervalMs after the last drawing. Pieces are kept as they are once full,
-// and a run of them is merged into one, so that the chart holds few pieces. A value axis changes only when a
-// value leaves it, or when the time axis moves.
+// then moves on by a tick. Meanwhile a block changes the last column
+// (ColumnPixels wide) of each curve only (TrendColumns), and the chart lays
+// out and paints again only the curve's newest piece, a few points long,
+// and not before a block starts a new column, RedrawIntervalMs after the
+// last drawing. Pieces are kept as they are once full, and a run of them is
+// merged into one, so that the chart holds few pieces. A value axis changes
+// only when a value leaves it, or when the time axis moves. A recording's
+// row count is shown with the plot's drawing, once a second at most.
 //
 // A recording that cannot be written stops; the window says why. What was
 // written stays in the file.
@@ -76,15 +78,21 @@ public:
     // The plot's width may change by this much before its columns follow:
     // a value axis' labels that grow wider do not draw it all anew.
     static constexpr double ColumnsSlackFraction = 0.1;
+    // Pixels a column of the curves is wide: the measured value's pen is
+    // wider, so a narrower column would show nothing more, and would draw
+    // twice the points each time the time axis moves.
+    static constexpr int ColumnPixels = 2;
     // Points of a curve's newest piece before it is kept as it is; kept
     // pieces are merged this many at a time. Each piece's last point is the
     // next one's first.
     static constexpr int NewestPiecePoints = 8;
     static constexpr int PiecesMerged = 8;
-    // The plot is drawn again this often at most, and once a pixel column.
-    static constexpr int RedrawIntervalMs = 500;
-    // The rows of a recording are shown again this often at most.
-    static constexpr int RecordingStatusIntervalMs = 1000;
+    // The plot is drawn again this often at most, and once a column:
+    // once a second still reads as live, one drawing for ten live blocks.
+    static constexpr int RedrawIntervalMs = 1000;
+    // The rows of a recording are shown with the plot's drawing, else
+    // (paused, or no new column) after this long.
+    static constexpr int RecordingStatusIntervalMs = 2000;
 
     using Clock = std::function<QDateTime()>;
     using Curve = TrendColumns::Curve;
@@ -119,7 +127,7 @@ public:
     int spanIndex() const { return m_spanIndex; }
 
     const TrendHistory& history() const { return m_history; }
-    // The plot as drawn last: at most two points per pixel column.
+    // The plot as drawn last: at most two points a column.
     QList<QPointF> measuredPoints() const { return drawnPoints(Curve::Measured); }
     QList<QPointF> outputPoints() const { return drawnPoints(Curve::Output); }
     QList<QPointF> drawnPoints(Curve curve) const;
@@ -207,7 +215,7 @@ private:
     std::array<CurvePieces, Curve::CurveCount> m_pieces;
     // The first point of each curve that changed since it was drawn.
     std::array<qsizetype, Curve::CurveCount> m_changedFrom{};
-    // The pixel column and the time the plot was drawn up to.
+    // The column and the time the plot was drawn up to.
     qint64 m_drawnColumn = 0;
     qint64 m_drawnMs = 0;
     // Draws what waits when no block follows.

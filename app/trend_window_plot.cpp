@@ -203,13 +203,16 @@ void TrendWindow::redrawAll()
             park(curve, series);
     }
 
-    const int columns = std::max(1, int(chartView->chart()->plotArea().width()));
+    const int columns = std::max(1, int(chartView->chart()->plotArea().width()) / ColumnPixels);
     m_columns.reset(m_history, m_timeScale.fromMs, m_timeScale.toMs, columns);
     // Series for every piece up to the next move of the axis, added at once:
-    // each series added later would lay the chart out again.
+    // each series added later would lay the chart out again. Counted on the
+    // view's width, which holds the plot's: a plot a few columns wider
+    // (narrower value labels) needs no more.
     const qsizetype mergedPoints = qsizetype(NewestPiecePoints) * PiecesMerged;
+    const int mostColumns = std::max(columns, chartView->viewport()->width() / ColumnPixels);
     for (Curve curve : {Curve::Measured, Curve::Output}) {
-        const size_t needed = size_t(2 * columns / mergedPoints + PiecesMerged + 3);
+        const size_t needed = size_t(2 * mostColumns / mergedPoints + PiecesMerged + 3);
         std::vector<Piece> added;
         while (m_pieces[curve].spare.size() + added.size() < needed)
             added.push_back(newPiece(curve, 0, -1));
@@ -247,7 +250,7 @@ void TrendWindow::plotNewest()
     const TrendColumns::Changes changes = m_columns.add(newest);
     for (Curve curve : {Curve::Measured, Curve::Output})
         m_changedFrom[curve] = std::min(m_changedFrom[curve], changes[curve]);
-    // Once a pixel column and RedrawIntervalMs at most: a column's later
+    // Once a column and RedrawIntervalMs at most: a column's later
     // blocks show with a later column's first, or when the blocks stop.
     const qint64 column = m_columns.columnOf(newest.timeMs);
     if (column == m_drawnColumn || newest.timeMs - m_drawnMs < m_redrawIntervalMs) {
@@ -264,6 +267,12 @@ void TrendWindow::drawChanges()
         return;
     m_drawnColumn = m_columns.columnOf(m_history.newest().timeMs);
     m_drawnMs = m_history.newest().timeMs;
+    // A row count due goes with the plot: the window is painted once, not
+    // once for each.
+    if (m_recordingStatusTimer->isActive()) {
+        m_recordingStatusTimer->stop();
+        showRecordingStatus();
+    }
     for (Curve curve : {Curve::Measured, Curve::Output}) {
         // The chart lays every piece out again for a new axis itself.
         if (autoscaleCheck->isChecked() && valueOutsideAxis(curve))
@@ -359,7 +368,7 @@ bool TrendWindow::valueOutsideAxis(Curve curve) const
 
 void TrendWindow::plotAreaChanged()
 {
-    const double columns = chartView->chart()->plotArea().width();
+    const double columns = chartView->chart()->plotArea().width() / ColumnPixels;
     if (std::abs(columns - m_columns.columns()) > m_columns.columns() * ColumnsSlackFraction)
         redrawAll();
 }

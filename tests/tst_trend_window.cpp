@@ -23,14 +23,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeAxis>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QValueAxis>
 #include <QWheelEvent>
 
@@ -44,20 +41,9 @@ constexpr int BlocksToRecord = 12;
 constexpr int QuickTickMs = 10;
 constexpr quint16 QuickSendDelayMs = 1;
 constexpr qint64 BlockMs = 100;
-// The plot's and the row count's pace here (500 and 1000 ms in the program).
+// The plot's and the row count's pace here (1000 and 2000 ms in the program).
 constexpr int QuickRedrawMs = 20;
 constexpr int QuickStatusMs = 20;
-
-// Runs events until `done` holds or `ms` pass.
-template <typename Predicate> bool waitUntil(Predicate done, int ms = WaitMs)
-{
-    const QDeadlineTimer deadline(ms);
-    QTimer wake; // an event each millisecond, so the deadline is seen
-    wake.start(1);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return done();
-}
 
 // Ticks one of `steps` apart, on whole steps from zero.
 bool onRoundSteps(const QValueAxis* axis, std::initializer_list<double> steps)
@@ -146,7 +132,7 @@ struct Bench
         shortenTimeOuts(form);
         form.show();
         return QTest::qWaitForWindowExposed(&form) && openPort(form, t.sim.devicePath()) &&
-               waitUntil([this] { return shown.size() >= 2; });
+               QTest::qWaitFor([this] { return shown.size() >= 2; }, WaitMs);
     }
 
     SimTransmitter t;
@@ -211,7 +197,7 @@ void tst_TrendWindow::recordsWhatWasShown()
     QVERIFY(trend->isRecording());
     QCOMPARE(dialogs.fileDialogs().size(), 1);
     const qsizetype first = bench.shown.size();
-    QVERIFY(waitUntil([&] { return bench.shown.size() >= first + BlocksToRecord; }));
+    QVERIFY(QTest::qWaitFor([&] { return bench.shown.size() >= first + BlocksToRecord; }, WaitMs));
     trend->recordButton->click();
     QVERIFY(!trend->isRecording());
     const QList<Shown> recorded = bench.shown.mid(first);
@@ -260,13 +246,13 @@ void tst_TrendWindow::recordingOutlivesTheLine()
     TrendWindow* trend = bench.form.trendWindow();
     QVERIFY(trend->startRecording(path));
     const qsizetype first = bench.shown.size();
-    QVERIFY(waitUntil([&] { return bench.shown.size() >= first + BlocksToRecord / 2; }));
+    QVERIFY(QTest::qWaitFor([&] { return bench.shown.size() >= first + BlocksToRecord / 2; }, WaitMs));
 
     bench.t.sim.stop();
     // The hang-up closes the port; a line that merely fell silent shows
     // the communication error.
-    QVERIFY(
-        waitUntil([&] { return !bench.form.MB1->MBPortOpen() || !bench.form.Label_CommError->isHidden(); }));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return !bench.form.MB1->MBPortOpen() || !bench.form.Label_CommError->isHidden(); }, WaitMs));
     const qsizetype blocks = bench.shown.size() - first;
 
     QVERIFY(trend->isRecording());
@@ -316,12 +302,19 @@ void tst_TrendWindow::plotFollowsTheBlocks()
 {
     ClockedTrend clocked;
     TrendWindow& trend = clocked.trend;
+    // A block a column at 30 s.
+    trend.setSpanIndex(0);
     trend.show();
     QVERIFY(QTest::qWaitForWindowExposed(&trend));
+    // The row count goes with the plot's drawing, not on its own timer.
+    trend.setIntervals(QuickRedrawMs, 10 * WaitMs);
+    QTemporaryDir dir;
+    QVERIFY(trend.startRecording(dir.filePath(QStringLiteral("plot.csv"))));
     for (int i = 0; i < 50; ++i)
         clocked.add(float(20 + i % 5), float(4 + i % 3));
     // The last blocks are drawn when no more follow.
-    QVERIFY(waitUntil([&] { return trend.measuredPoints().size() == 50; }));
+    QVERIFY(QTest::qWaitFor([&] { return trend.measuredPoints().size() == 50; }, WaitMs));
+    QVERIFY2(trend.recordingStatus->text().endsWith(u": 50 sor"), qPrintable(trend.recordingStatus->text()));
     QVERIFY(onRoundSteps(trend.measuredAxis, {1.0, 2.0}));
     QVERIFY(trend.measuredAxis->min() < 20 && trend.measuredAxis->max() > 24);
     QCOMPARE(trend.measuredAxis->labelFormat(), QStringLiteral("%.0f"));
@@ -332,7 +325,7 @@ void tst_TrendWindow::plotFollowsTheBlocks()
     trend.pauseButton->click();
     clocked.add(100.0f, 4.0f);
     QCOMPARE(trend.history().size(), 51);
-    QVERIFY(!waitUntil([&] { return trend.measuredPoints().size() > 50; }, 5 * QuickRedrawMs));
+    QVERIFY(!QTest::qWaitFor([&] { return trend.measuredPoints().size() > 50; }, 5 * QuickRedrawMs));
     trend.pauseButton->click();
     QCOMPARE(trend.measuredPoints().size(), 51);
     QCOMPARE(trend.measuredPoints().constLast().y(), 100.0);
@@ -342,7 +335,7 @@ void tst_TrendWindow::plotFollowsTheBlocks()
     trend.autoscaleCheck->setChecked(false);
     const double top = trend.measuredAxis->max();
     clocked.add(500.0f, 4.0f);
-    QVERIFY(waitUntil([&] { return trend.measuredPoints().size() == 52; }));
+    QVERIFY(QTest::qWaitFor([&] { return trend.measuredPoints().size() == 52; }, WaitMs));
     QCOMPARE(trend.measuredAxis->max(), top);
 
     // The wheel zooms on time: away from the user, a shorter span.
@@ -352,13 +345,12 @@ void tst_TrendWindow::plotFollowsTheBlocks()
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(trend.chartView->viewport(), &event);
     };
-    QCOMPARE(trend.spanIndex(), TrendWindow::DefaultSpanIndex);
-    wheel(120);
-    QCOMPARE(trend.spanIndex(), TrendWindow::DefaultSpanIndex - 1);
+    wheel(-120);
+    QCOMPARE(trend.spanIndex(), 1);
     QCOMPARE(trend.spanChoice->currentIndex(), trend.spanIndex());
-    wheel(-120);
-    wheel(-120);
-    QCOMPARE(trend.spanIndex(), TrendWindow::DefaultSpanIndex);
+    wheel(120);
+    wheel(120);
+    QCOMPARE(trend.spanIndex(), 0);
 
     // The hover read-out names time, curve, value and unit.
     emit trend.curvePieces(TrendColumns::Output)
@@ -395,12 +387,13 @@ void tst_TrendWindow::piecesMakeTheCurve()
     const trendscale::TimeScale& scale = trend.timeScale();
     QVERIFY(scale.fromMs < clocked.now - BlockMs && clocked.now - BlockMs <= scale.toMs);
     const int columns = trend.plotColumns().columns();
-    QVERIFY(qAbs(columns - trend.chartView->chart()->plotArea().width()) <=
+    QVERIFY(qAbs(columns - trend.chartView->chart()->plotArea().width() / TrendWindow::ColumnPixels) <=
             columns * TrendWindow::ColumnsSlackFraction);
     TrendColumns expected;
     expected.reset(trend.history(), scale.fromMs, scale.toMs, columns);
     // The last blocks are drawn when no more follow.
-    QVERIFY(waitUntil([&] { return trend.measuredPoints() == expected.points(TrendColumns::Measured); }));
+    QVERIFY(QTest::qWaitFor([&] { return trend.measuredPoints() == expected.points(TrendColumns::Measured); },
+                            WaitMs));
     QCOMPARE(trend.outputPoints(), expected.points(TrendColumns::Output));
     // Few pieces for the chart to walk past: most points in merged ones.
     const qsizetype points = trend.measuredPoints().size();
@@ -433,14 +426,10 @@ void tst_TrendWindow::axesOnRoundTicks()
 
     for (int i = 0; i < 20; ++i)
         clocked.add(float(21.0 + 0.003 * i), 7.5f);
-    QVERIFY(waitUntil([&] { return trend.measuredPoints().size() == 20; }));
+    QVERIFY(QTest::qWaitFor([&] { return trend.measuredPoints().size() == 20; }, WaitMs));
     checkTime(10 * 1000);
     // 21.000 to 21.057: steps of 0.02 or 0.05, two decimals.
-    const double step =
-        (trend.measuredAxis->max() - trend.measuredAxis->min()) / (trend.measuredAxis->tickCount() - 1);
-    QVERIFY2(qAbs(step - 0.02) < 1e-9 || qAbs(step - 0.05) < 1e-9, qPrintable(QString::number(step)));
-    const double steps = trend.measuredAxis->min() / step;
-    QVERIFY(qAbs(steps - std::round(steps)) < 1e-6);
+    QVERIFY(onRoundSteps(trend.measuredAxis, {0.02, 0.05}));
     QVERIFY(trend.measuredAxis->min() < 21.0 && trend.measuredAxis->max() > 21.057);
     QCOMPARE(trend.measuredAxis->labelFormat(), QStringLiteral("%.2f"));
 
@@ -448,25 +437,35 @@ void tst_TrendWindow::axesOnRoundTicks()
     trend.setSpanIndex(TrendWindow::DefaultSpanIndex);
     checkTime(15 * 1000);
     QCOMPARE(trend.timeAxis->tickCount(), 5);
+    // Shrunk beside the main window: fewer labels, still on round steps.
+    trend.resize(300, 420);
+    QTRY_COMPARE_WITH_TIMEOUT(trend.timeAxis->tickCount(), 3, WaitMs);
+    checkTime(30 * 1000);
 }
 
 void tst_TrendWindow::pictures_data()
 {
     QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("spanIndex");
     QTest::addColumn<int>("blocks");
-    QTest::newRow("English") << QStringLiteral("English") << 400;
-    QTest::newRow("Magyar") << QStringLiteral("Magyar") << 400;
-    QTest::newRow("English, no blocks yet") << QStringLiteral("English") << 0;
+    QTest::addColumn<QString>("name");
+    QTest::newRow("English, 30 s") << QStringLiteral("English") << 0 << 400 << "en";
+    QTest::newRow("Magyar, 30 s") << QStringLiteral("Magyar") << 0 << 400 << "hu";
+    QTest::newRow("English, 10 min") << QStringLiteral("English") << int(TrendWindow::DefaultSpanIndex)
+                                     << 6000 << "en_10min";
+    QTest::newRow("English, no blocks yet") << QStringLiteral("English") << 0 << 0 << "en_empty";
 }
 
 void tst_TrendWindow::pictures()
 {
     QFETCH(QString, language);
+    QFETCH(int, spanIndex);
     QFETCH(int, blocks);
+    QFETCH(QString, name);
     ClockedTrend clocked(TrendHistory::DefaultHistoryMs);
     TrendWindow& trend = clocked.trend;
     trend.applyLanguage(language == u"English" ? Language::English : Language::Hungarian);
-    trend.setSpanIndex(0);
+    trend.setSpanIndex(spanIndex);
     trend.resize(720, 420);
     trend.show();
     QVERIFY(QTest::qWaitForWindowExposed(&trend));
@@ -480,19 +479,16 @@ void tst_TrendWindow::pictures()
         clocked.add(float(value + 0.05 * std::sin(i * 1.7)), float(4.0 + 16.0 * value / 100.0));
     }
     if (blocks > 0) {
-        QVERIFY(waitUntil([&] { return trend.measuredPoints().size() >= 250; }));
+        QVERIFY(QTest::qWaitFor([&] { return trend.measuredPoints().size() >= 250; }, WaitMs));
         // The read-out as the mouse over the newest point gives it.
         emit trend.curvePieces(TrendColumns::Measured)
             .constLast()
             ->hovered(trend.measuredPoints().constLast(), true);
         QVERIFY(trend.readout->text().endsWith(u" °C"));
     }
-    QVERIFY(waitUntil(
-        [&] { return trend.recordingStatus->text().contains(QStringLiteral(": %1 ").arg(blocks)); }));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return trend.recordingStatus->text().contains(QStringLiteral(": %1 ").arg(blocks)); }, WaitMs));
     QCoreApplication::sendPostedEvents(); // the layout follows the read-out's text
-    QString name = language == u"English" ? QStringLiteral("en") : QStringLiteral("hu");
-    if (blocks == 0)
-        name += QStringLiteral("_empty");
     QVERIFY(trend.grab().save(outputDir() + QStringLiteral("/trend_%1.png").arg(name)));
 }
 
