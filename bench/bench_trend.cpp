@@ -1,21 +1,24 @@
 // What the Trend window costs: the configurator polls the virtual
 // transmitter (kvsim, a process of its own, so that every CPU second this
 // process spends is the configurator's) and the program measures its share
-// of one core in phases that take turns: the trend closed, and open at the
-// spans of 30 s, 2 min and 10 min; each once without and once while
+// of one core in phases that take turns: the trend closed, and open at
+// every span it offers (30 s to 10 min); each once without and once while
 // recording to a file (a recording goes on while the window is closed). It
 // reports per span the medians with the trend closed and open side by side
 // and their difference, the resident memory at the end of every phase and
 // the size of the trend's history, which must stop growing once the history
 // is full.
 //
-//   bench_trend [--phase-seconds N] [--rounds N] [--history-seconds N] [--callgrind]
+//   bench_trend [--phase-seconds N] [--rounds N] [--history-seconds N] [--spans 30,600] [--callgrind]
 //
-// 10 s phases, 5 rounds, and the window's 10 minutes of history by default;
-// a short history (--history-seconds 20) shows memory level off within the
-// run. --callgrind instead runs the phases once under valgrind's callgrind
-// and reports the instructions of the window's thread per live block:
-// counts that a busy machine does not blur.
+// 5 s phases, 3 rounds (some four minutes), every span, and the window's 10
+// minutes of history by default; --spans measures some spans only, and a
+// short history (--history-seconds 20) shows memory level off within the
+// run. --callgrind instead runs the phases once under valgrind's callgrind,
+// a run for each span (three at a time), and reports the instructions of
+// the window's thread per live block: counts that a busy machine does not
+// blur. Its phases last 40 s, open ones whole steps of the time axis (two
+// minutes at 10 min): some six minutes in all.
 //
 // The window system is the one QT_QPA_PLATFORM names, else the display in
 // DISPLAY, else offscreen rendering; for the shares that count run it on a
@@ -42,16 +45,18 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <optional>
+#include <string>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-constexpr int DefaultPhaseSeconds = 10;
-constexpr int DefaultRounds = 5;
-constexpr int DefaultCallgrindPhaseSeconds = 20;
+constexpr int DefaultPhaseSeconds = 5;
+constexpr int DefaultRounds = 3;
+constexpr int DefaultCallgrindPhaseSeconds = 40;
 constexpr int StartTimeoutMs = 10000;
 constexpr int SettleMs = 500;
 // Everything runs some fifty times slower under callgrind; the window
@@ -69,35 +74,43 @@ constexpr const char* PhaseLine = "phase %d blocks %lld\n";
 
 struct Phase
 {
-    const char* name;
+    std::string name;
     bool open = false;
     int spanSeconds = 0; // 0: closed
     bool recording = false;
 };
 
-// Closed first, then the spans; the same again recording.
-constexpr std::array<int, 3> Spans{30, 120, 600};
+// Every span the window offers.
+constexpr auto Spans = TrendWindow::SpanSeconds;
 constexpr int PhasesPerRecording = int(Spans.size()) + 1;
-constexpr std::array<Phase, 2 * PhasesPerRecording> Phases{{
-    {"closed", false, 0, false},
-    {"open, 30 s", true, 30, false},
-    {"open, 2 min", true, 120, false},
-    {"open, 10 min", true, 600, false},
-    {"closed, recording", false, 0, true},
-    {"open, 30 s, recording", true, 30, true},
-    {"open, 2 min, recording", true, 120, true},
-    {"open, 10 min, recording", true, 600, true},
-}};
+constexpr size_t PhaseCount = 2 * size_t(PhasesPerRecording);
+
+std::string spanName(int spanSeconds)
+{
+    return spanSeconds < 60 ? std::to_string(spanSeconds) + " s" : std::to_string(spanSeconds / 60) + " min";
+}
+
+// Closed first, then the spans; the same again recording.
+const std::array<Phase, PhaseCount>& phases()
+{
+    static const std::array<Phase, PhaseCount> all = [] {
+        std::array<Phase, PhaseCount> list;
+        for (int recording = 0; recording < 2; ++recording) {
+            const std::string suffix = recording ? ", recording" : "";
+            size_t at = size_t(recording * PhasesPerRecording);
+            list[at++] = Phase{"closed" + suffix, false, 0, recording != 0};
+            for (const int span : Spans)
+                list[at++] = Phase{"open, " + spanName(span) + suffix, true, span, recording != 0};
+        }
+        return list;
+    }();
+    return all;
+}
 
 int phaseIndex(int spanSeconds, bool recording)
 {
     const auto span = std::find(Spans.begin(), Spans.end(), spanSeconds);
     return (recording ? PhasesPerRecording : 0) + (span == Spans.end() ? 0 : 1 + int(span - Spans.begin()));
-}
-
-const char* spanName(int spanSeconds)
-{
-    return spanSeconds == 30 ? "30 s" : spanSeconds == 120 ? "2 min" : "10 min";
 }
 
 int spanIndexOf(int spanSeconds)
@@ -150,15 +163,42 @@ void runFor(int ms)
     QApplication::exec();
 }
 
+// The spans measured: --spans 30,120 picks some, closed is always.
+QList<int>& measuredSpans()
+{
+    static QList<int> spans(Spans.begin(), Spans.end());
+    return spans;
+}
+
+bool isMeasured(const Phase& phase)
+{
+    return !phase.open || measuredSpans().contains(phase.spanSeconds);
+}
+
 bool underValgrind()
 {
     return RUNNING_ON_VALGRIND != 0;
 }
 
+// Under callgrind an open phase lasts whole steps of the time axis, which
+// moves on by a step and is then drawn anew: each phase holds as many moves
+// as the plot makes in that time, so that a phase's count per block is what
+// the plot costs over any length of time, not a matter of whether a move
+// fell into it. The moves cost a core so little that the shares' short
+// phases need not.
+int phaseMs(const Phase& phase, int phaseSeconds, const TrendWindow& trend)
+{
+    const qint64 wanted = qint64(phaseSeconds) * 1000;
+    const qint64 step = trend.timeScale().stepMs;
+    if (!underValgrind() || !phase.open || step <= 0)
+        return int(wanted);
+    return int((wanted + step - 1) / step * step);
+}
+
 struct Measured
 {
-    std::array<std::vector<double>, Phases.size()> shares;
-    std::array<std::vector<double>, Phases.size()> rates;
+    std::array<std::vector<double>, PhaseCount> shares;
+    std::array<std::vector<double>, PhaseCount> rates;
 };
 
 // The configurator against kvsim; every phase `rounds` times, in turns.
@@ -231,8 +271,10 @@ int measure(int phaseSeconds, int rounds, int historySeconds, Measured& measured
                     qPrintable(QGuiApplication::platformName()), int(trend->history().historyMs() / 1000));
         std::printf("  %-26s %10s %12s %10s %12s\n", "phase", "blocks/s", "core share", "RSS MB", "history");
         for (int round = 0; status == 0 && round < rounds; ++round) {
-            for (size_t p = 0; p < Phases.size(); ++p) {
-                const Phase& phase = Phases[p];
+            for (size_t p = 0; p < PhaseCount; ++p) {
+                const Phase& phase = phases()[p];
+                if (!isMeasured(phase))
+                    continue;
                 if (phase.open) {
                     trend->setSpanIndex(spanIndexOf(phase.spanSeconds));
                     trend->show();
@@ -248,7 +290,7 @@ int measure(int phaseSeconds, int rounds, int historySeconds, Measured& measured
                 QElapsedTimer wall;
                 wall.start();
                 CALLGRIND_ZERO_STATS;
-                runFor(phaseSeconds * 1000);
+                runFor(phaseMs(phase, phaseSeconds, *trend));
                 const QByteArray dumpName = QStringLiteral("phase %1").arg(p).toLatin1();
                 CALLGRIND_DUMP_STATS_AT(dumpName.constData());
                 const double wallS = double(wall.nsecsElapsed()) / 1e9;
@@ -256,7 +298,7 @@ int measure(int phaseSeconds, int rounds, int historySeconds, Measured& measured
                 const double rate = double(blocks - blocksAtStart) / wallS;
                 measured.shares[p].push_back(share);
                 measured.rates[p].push_back(rate);
-                std::printf("  %-26s %10.2f %11.2f%% %10.1f %12lld\n", phase.name, rate,
+                std::printf("  %-26s %10.2f %11.2f%% %10.1f %12lld\n", phase.name.c_str(), rate,
                             share * PercentPerShare, residentMB(), qlonglong(trend->history().size()));
                 if (underValgrind())
                     std::printf(PhaseLine, int(p), qlonglong(blocks - blocksAtStart));
@@ -284,13 +326,14 @@ void printShares(const Measured& measured)
     std::printf("  medians, share of a core: the trend closed and open side by side\n");
     std::printf("  %-8s %9s %9s %9s   %11s %11s %9s\n", "span", "closed", "open", "added", "closed, rec",
                 "open, rec", "added");
-    for (const int span : Spans) {
+    for (const int span : measuredSpans()) {
         const double closed = share(phaseIndex(0, false));
         const double open = share(phaseIndex(span, false));
         const double closedRecording = share(phaseIndex(0, true));
         const double openRecording = share(phaseIndex(span, true));
-        std::printf("  %-8s %8.2f%% %8.2f%% %8.2f%%   %10.2f%% %10.2f%% %8.2f%%\n", spanName(span), closed,
-                    open, open - closed, closedRecording, openRecording, openRecording - closedRecording);
+        std::printf("  %-8s %8.2f%% %8.2f%% %8.2f%%   %10.2f%% %10.2f%% %8.2f%%\n", spanName(span).c_str(),
+                    closed, open, open - closed, closedRecording, openRecording,
+                    openRecording - closedRecording);
     }
 }
 
@@ -323,51 +366,98 @@ std::optional<double> dumpTotal(const QString& folder, const QString& trigger)
     return std::nullopt;
 }
 
+// One child under callgrind for a span: the trend closed and open at it,
+// without and while recording, side by side.
+struct SpanRun
+{
+    int span = 0;
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<QProcess> child;
+};
+
+void startSpanRun(SpanRun& run, int phaseSeconds)
+{
+    run.folder = std::make_unique<QTemporaryDir>();
+    run.child = std::make_unique<QProcess>();
+    run.child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    run.child->start(
+        QStringLiteral("valgrind"),
+        {QStringLiteral("-q"), QStringLiteral("--tool=callgrind"), QStringLiteral("--separate-threads=yes"),
+         QStringLiteral("--callgrind-out-file=") + run.folder->path() + QStringLiteral("/callgrind.out"),
+         QCoreApplication::applicationFilePath(), QStringLiteral("--phase-seconds"),
+         QString::number(phaseSeconds), QStringLiteral("--rounds"), QStringLiteral("1"),
+         QStringLiteral("--spans"), QString::number(run.span)});
+}
+
+// Instructions per block of each phase of a finished run; none when the
+// run failed.
+std::optional<std::array<double, 4>> spanFigures(SpanRun& run)
+{
+    if (run.child->exitStatus() != QProcess::NormalExit || run.child->exitCode() != 0)
+        return std::nullopt;
+    const QString output = QString::fromLocal8Bit(run.child->readAllStandardOutput());
+    std::array<double, 4> figures{};
+    const std::array<int, 4> phaseIndexes{phaseIndex(0, false), phaseIndex(run.span, false),
+                                          phaseIndex(0, true), phaseIndex(run.span, true)};
+    for (size_t i = 0; i < phaseIndexes.size(); ++i) {
+        const std::optional<double> blocks =
+            numberAfter(output, QStringLiteral("phase %1 blocks ").arg(phaseIndexes[i]));
+        const std::optional<double> total =
+            dumpTotal(run.folder->path(), QStringLiteral("phase %1").arg(phaseIndexes[i]));
+        if (!blocks || *blocks <= 0 || !total) {
+            std::fprintf(stderr, "bench_trend: no callgrind figures\n%s\n", qPrintable(output));
+            return std::nullopt;
+        }
+        figures[i] = *total / *blocks;
+    }
+    return figures;
+}
+
 int measureInstructions(int phaseSeconds)
 {
-    QTemporaryDir folder;
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QStringLiteral("valgrind"),
-                {QStringLiteral("-q"), QStringLiteral("--tool=callgrind"),
-                 QStringLiteral("--separate-threads=yes"),
-                 QStringLiteral("--callgrind-out-file=") + folder.path() + QStringLiteral("/callgrind.out"),
-                 QCoreApplication::applicationFilePath(), QStringLiteral("--phase-seconds"),
-                 QString::number(phaseSeconds), QStringLiteral("--rounds"), QStringLiteral("1")});
-    const int phasesMs = int(Phases.size()) * (phaseSeconds * 1000 + SettleMs * CallgrindSettleFactor);
-    if (!child.waitForFinished(phasesMs + StartTimeoutMs * CallgrindSlowdown) ||
-        child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
-        child.kill();
-        child.waitForFinished();
-        std::fprintf(stderr, "bench_trend: the run under callgrind failed\n");
-        return 1;
+    // A few spans at a time: a run under callgrind takes a fifth of a core.
+    constexpr size_t MostAtOnce = 3;
+    std::vector<SpanRun> runs;
+    for (const int span : measuredSpans())
+        runs.push_back(SpanRun{span, nullptr, nullptr});
+    // The longest span's phases last two steps of two minutes.
+    const int longestMs = 2 * (phaseSeconds * 1000 + 2 * 120 * 1000) + 4 * SettleMs * CallgrindSettleFactor +
+                          StartTimeoutMs * CallgrindSlowdown;
+    // The longest spans first: they take longest.
+    size_t started = 0;
+    for (size_t done = 0; done < runs.size(); ++done) {
+        while (started < runs.size() && started < done + MostAtOnce)
+            startSpanRun(runs[runs.size() - 1 - started++], phaseSeconds);
+        QProcess& child = *runs[runs.size() - 1 - done].child;
+        if (!child.waitForFinished(longestMs)) {
+            for (SpanRun& run : runs) {
+                if (run.child) {
+                    run.child->kill();
+                    run.child->waitForFinished();
+                }
+            }
+            std::fprintf(stderr, "bench_trend: the run under callgrind did not end\n");
+            return 1;
+        }
     }
-    const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
-    std::array<std::optional<double>, Phases.size()> perBlock;
-    for (size_t p = 0; p < Phases.size(); ++p) {
-        const std::optional<double> blocks = numberAfter(output, QStringLiteral("phase %1 blocks ").arg(p));
-        const std::optional<double> total = dumpTotal(folder.path(), QStringLiteral("phase %1").arg(p));
-        if (blocks && *blocks > 0 && total)
-            perBlock[p] = *total / *blocks;
-    }
-    if (!std::all_of(perBlock.begin(), perBlock.end(), [](const auto& n) { return n.has_value(); })) {
-        std::fprintf(stderr, "bench_trend: no callgrind figures\n%s\n", qPrintable(output));
-        return 1;
-    }
-    std::printf("Instructions per live block (callgrind, the window's thread, %d s phases, %s window)\n",
-                phaseSeconds, qPrintable(QGuiApplication::platformName()));
+    std::printf("Instructions per live block (callgrind, the window's thread, %s window; phases of %d s,\n"
+                "open ones of whole steps of the time axis)\n",
+                qPrintable(QGuiApplication::platformName()), phaseSeconds);
     std::printf("  %-8s %9s %9s %8s   %11s %11s %8s\n", "span", "closed", "open", "more", "closed, rec",
                 "open, rec", "more");
-    for (const int span : Spans) {
-        const double closed = *perBlock[size_t(phaseIndex(0, false))];
-        const double open = *perBlock[size_t(phaseIndex(span, false))];
-        const double closedRecording = *perBlock[size_t(phaseIndex(0, true))];
-        const double openRecording = *perBlock[size_t(phaseIndex(span, true))];
-        std::printf("  %-8s %8.3fM %8.3fM %7.1f%%   %10.3fM %10.3fM %7.1f%%\n", spanName(span), closed / 1e6,
-                    open / 1e6, (open / closed - 1.0) * PercentPerShare, closedRecording / 1e6,
-                    openRecording / 1e6, (openRecording / closedRecording - 1.0) * PercentPerShare);
+    int status = 0;
+    for (SpanRun& run : runs) {
+        const std::optional<std::array<double, 4>> f = spanFigures(run);
+        if (!f) {
+            status = 1;
+            continue;
+        }
+        const auto more = [](double open, double closed) { return (open / closed - 1.0) * PercentPerShare; };
+        std::printf("  %-8s %8.3fM %8.3fM %7.1f%%   %10.3fM %10.3fM %7.1f%%\n", spanName(run.span).c_str(),
+                    (*f)[0] / 1e6, (*f)[1] / 1e6, more((*f)[1], (*f)[0]), (*f)[2] / 1e6, (*f)[3] / 1e6,
+                    more((*f)[3], (*f)[2]));
     }
-    return 0;
+    return status;
 }
 
 } // namespace
@@ -379,6 +469,15 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const QStringList arguments = QCoreApplication::arguments();
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--spans"));
+        at >= 0 && at + 1 < arguments.size()) {
+        QList<int> spans;
+        for (const QString& span : arguments.at(at + 1).split(u','))
+            if (std::find(Spans.begin(), Spans.end(), span.toInt()) != Spans.end())
+                spans.append(span.toInt());
+        if (!spans.isEmpty())
+            measuredSpans() = spans;
+    }
     if (arguments.contains(QStringLiteral("--callgrind")))
         return measureInstructions(
             option(arguments, QStringLiteral("--phase-seconds"), DefaultCallgrindPhaseSeconds));
