@@ -169,9 +169,9 @@ void TrendWindow::addLiveBlock(const LiveValues& values)
             recordButton->setText(ToolTexts::text(ToolTexts::Text::TrendRecord, m_language));
             showRecordingStatus();
         } else if (isVisible() && !m_recordingStatusTimer->isActive()) {
-            // A person reads the count once a second at most; a text set
-            // on every block would cost more than the plot. It goes with
-            // the plot's next drawing, else when the timer runs out.
+            // A person reads the count every few seconds; a text set on
+            // every block would cost more than the plot. It goes with a
+            // drawing of the plot, else when the timer runs out.
             m_recordingStatusTimer->start();
         }
     }

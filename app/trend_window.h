@@ -45,7 +45,7 @@ class QValueAxis;
 // last drawing. Pieces are kept as they are once full, and a run of them is
 // merged into one, so that the chart holds few pieces. A value axis changes
 // only when a value leaves it, or when the time axis moves. A recording's
-// row count is shown with the plot's drawing, once a second at most.
+// row count is shown every RecordingStatusIntervalMs, with a drawing.
 //
 // A recording that cannot be written stops; the window says why. What was
 // written stays in the file.
@@ -61,8 +61,9 @@ public:
     // A flat curve still gets an axis this tall, in its unit.
     static constexpr double SmallestAxisSpan = 0.1;
     static constexpr double AxisMarginFraction = 0.05;
-    // An axis that values left grows by this much of their span, half at
-    // each end, so that the next values seldom leave it again.
+    // An axis that values left grows by this much of its span or theirs,
+    // whichever is taller, half at each end, so that values that drift
+    // seldom leave it again: each new axis draws the whole curve anew.
     static constexpr double GrowFraction = 1.0;
     // An autoscaled axis shrinks when it is this many times taller than
     // the values need.
@@ -90,8 +91,9 @@ public:
     // The plot is drawn again this often at most, and once a column:
     // once a second still reads as live, one drawing for ten live blocks.
     static constexpr int RedrawIntervalMs = 1000;
-    // The rows of a recording are shown with the plot's drawing, else
-    // (paused, or no new column) after this long.
+    // The rows of a recording are shown again this often, with the plot's
+    // drawing when one comes first: painting the line costs about as much
+    // as a drawing of the plot.
     static constexpr int RecordingStatusIntervalMs = 2000;
 
     using Clock = std::function<QDateTime()>;

@@ -267,9 +267,10 @@ void TrendWindow::drawChanges()
         return;
     m_drawnColumn = m_columns.columnOf(m_history.newest().timeMs);
     m_drawnMs = m_history.newest().timeMs;
-    // A row count due goes with the plot: the window is painted once, not
-    // once for each.
-    if (m_recordingStatusTimer->isActive()) {
+    // A row count due before the next drawing goes with this one: the
+    // window is painted once, not once for each.
+    if (m_recordingStatusTimer->isActive() &&
+        m_recordingStatusTimer->remainingTime() < m_redrawIntervalMs / 2) {
         m_recordingStatusTimer->stop();
         showRecordingStatus();
     }
@@ -338,7 +339,9 @@ void TrendWindow::fitValueAxis(Curve curve)
         // ends. Values all beside it (the first, or in other units) get none.
         const bool beside = wanted.high < shown.low || wanted.low > shown.high;
         if (outside && !beside) {
-            const double room = std::max(wanted.high - wanted.low, SmallestAxisSpan) * GrowFraction / 2.0;
+            const double room =
+                std::max({wanted.high - wanted.low, shown.high - shown.low, SmallestAxisSpan}) *
+                GrowFraction / 2.0;
             wanted.low -= room;
             wanted.high += room;
         }

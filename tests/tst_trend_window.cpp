@@ -306,15 +306,14 @@ void tst_TrendWindow::plotFollowsTheBlocks()
     trend.setSpanIndex(0);
     trend.show();
     QVERIFY(QTest::qWaitForWindowExposed(&trend));
-    // The row count goes with the plot's drawing, not on its own timer.
-    trend.setIntervals(QuickRedrawMs, 10 * WaitMs);
     QTemporaryDir dir;
     QVERIFY(trend.startRecording(dir.filePath(QStringLiteral("plot.csv"))));
     for (int i = 0; i < 50; ++i)
         clocked.add(float(20 + i % 5), float(4 + i % 3));
     // The last blocks are drawn when no more follow.
     QVERIFY(QTest::qWaitFor([&] { return trend.measuredPoints().size() == 50; }, WaitMs));
-    QVERIFY2(trend.recordingStatus->text().endsWith(u": 50 sor"), qPrintable(trend.recordingStatus->text()));
+    QTRY_VERIFY2_WITH_TIMEOUT(trend.recordingStatus->text().endsWith(u": 50 sor"),
+                              qPrintable(trend.recordingStatus->text()), WaitMs);
     QVERIFY(onRoundSteps(trend.measuredAxis, {1.0, 2.0}));
     QVERIFY(trend.measuredAxis->min() < 20 && trend.measuredAxis->max() > 24);
     QCOMPARE(trend.measuredAxis->labelFormat(), QStringLiteral("%.0f"));
