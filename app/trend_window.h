@@ -79,18 +79,20 @@ public:
     // The plot's width may change by this much before its columns follow:
     // a value axis' labels that grow wider do not draw it all anew.
     static constexpr double ColumnsSlackFraction = 0.1;
-    // Pixels a column of the curves is wide: the measured value's pen is
-    // wider, so a narrower column would show nothing more, and would draw
-    // twice the points each time the time axis moves.
-    static constexpr int ColumnPixels = 2;
+    // Pixels a column of the curves is wide: as wide as the measured
+    // value's pen, so a narrower column would show nothing more, and would
+    // lay out more points each time an axis moves.
+    static constexpr int ColumnPixels = 3;
     // Points of a curve's newest piece before it is kept as it is; kept
     // pieces are merged this many at a time. Each piece's last point is the
     // next one's first.
     static constexpr int NewestPiecePoints = 8;
     static constexpr int PiecesMerged = 8;
-    // The plot is drawn again this often at most, and once a column:
-    // once a second still reads as live, one drawing for ten live blocks.
-    static constexpr int RedrawIntervalMs = 1000;
+    // The plot is drawn again this often at most, and once a column: the
+    // live value itself is on the main window, and one drawing for twenty
+    // live blocks keeps an open Trend's cost within a quarter of the
+    // window's own.
+    static constexpr int RedrawIntervalMs = 2000;
     // The rows of a recording are shown again this often, with the plot's
     // drawing when one comes first: painting the line costs about as much
     // as a drawing of the plot.

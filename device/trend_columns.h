@@ -11,8 +11,9 @@
 
 // The Trend's curves as drawn: the samples of a time window reduced to the
 // lowest and the highest of each of `columns` columns, in time order, so
-// that a plot shows every peak, whatever the number of samples. A newest sample changes the last column's
-// points only, so the curves follow the live blocks one at a time at the cost of a column.
+// that a plot shows every peak, whatever the number of samples. A newest
+// sample changes the last column's points only, so the curves follow the
+// live blocks one at a time at the cost of a column.
 //
 // Points are (milliseconds since the epoch, value). A value that is not a
 // number makes no point.
