@@ -20,15 +20,8 @@ bool leadsTheRow(const char* field)
     return std::strcmp(field, "fInput") == 0 || std::strcmp(field, "fOutput") == 0;
 }
 
-// The shortest text that reads back to the same float.
-void appendNumber(QByteArray& line, float value)
-{
-    std::array<char, kNumberChars> text{};
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
-    line.append(text.data(), result.ptr - text.data());
-}
-
-void appendNumber(QByteArray& line, qint64 value)
+// The shortest text that reads back to the same value.
+template <typename Number> void appendNumber(QByteArray& line, Number value)
 {
     std::array<char, kNumberChars> text{};
     const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
@@ -69,16 +62,7 @@ QByteArray LiveCsvWriter::row(const QDateTime& time, const LiveValues& values)
     });
     line += ',';
     appendNumber(line, qint64(values.FirmwareVersion));
-    line += ',';
-    bool first = true;
-    for (int bit = 0; bit < StatusBitCount; ++bit) {
-        if (!values.hasStatus(StatusBit(bit)))
-            continue;
-        if (!first)
-            line += ' ';
-        line += statusbits::name(StatusBit(bit)).toLatin1();
-        first = false;
-    }
+    line += ',' + statusbits::setNames(values).join(u' ').toLatin1();
     return line;
 }
 

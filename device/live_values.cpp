@@ -31,4 +31,14 @@ QString caption(StatusBit bit)
     return index < StatusBitCount ? QString::fromLatin1(kBits[index].caption) : QString();
 }
 
+QStringList setNames(const LiveValues& values)
+{
+    QStringList names;
+    for (int bit = 0; bit < StatusBitCount; ++bit) {
+        if (values.hasStatus(StatusBit(bit)))
+            names << name(StatusBit(bit));
+    }
+    return names;
+}
+
 } // namespace statusbits

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 // Converter counts at the top of the converter's range; the bottom is
@@ -92,3 +93,10 @@ struct LiveValues
 
     bool operator==(const LiveValues&) const = default;
 };
+
+namespace statusbits {
+
+// The names of the block's status bits that are set, lowest bit first.
+QStringList setNames(const LiveValues& values);
+
+} // namespace statusbits

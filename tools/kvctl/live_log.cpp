@@ -30,16 +30,6 @@ QString isoTime(const QDateTime& time)
     return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
-QStringList flagNames(const LiveValues& values)
-{
-    QStringList names;
-    for (int bit = 0; bit < StatusBitCount; ++bit) {
-        if (values.hasStatus(StatusBit(bit)))
-            names << statusbits::name(StatusBit(bit));
-    }
-    return names;
-}
-
 } // namespace
 
 LiveLog::LiveLog(Format format) : m_format(format)
@@ -115,7 +105,7 @@ QByteArray LiveLog::jsonRow(const QDateTime& time, const LiveValues& v, const Li
         {QStringLiteral("error"), int(v.uErrorNumber)},
         {QStringLiteral("errorText"), view.Error},
         {QStringLiteral("statusBits"), int(v.uStatusBits)},
-        {QStringLiteral("statusFlags"), QJsonArray::fromStringList(flagNames(v))},
+        {QStringLiteral("statusFlags"), QJsonArray::fromStringList(statusbits::setNames(v))},
     };
     return QJsonDocument(row).toJson(QJsonDocument::Compact);
 }
